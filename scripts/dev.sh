@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Set-up and build helper for a fresh Debian 12 machine.
+#   scripts/dev.sh test      install what is missing, build, run every test
+#   scripts/dev.sh run       install what is missing, build, start the program
+#   scripts/dev.sh deps      only install the Debian packages
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${TW_BUILD_DIR:-$here/build}
+
+packages=(
+    build-essential cmake ninja-build pkg-config clang clang-format
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
+    libgl-dev libuchardet-dev libicu-dev
+    xvfb xauth trayer fonts-noto-cjk
+    python3 python3-bs4 python3-lxml
+)
+
+install_deps() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_build() {
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$build" -j "$(nproc)"
+}
+
+case "${1:-}" in
+    deps)
+        install_deps
+        ;;
+    test)
+        install_deps
+        configure_build
+        cd "$build" && ctest --output-on-failure -j 2
+        ;;
+    run)
+        install_deps
+        configure_build
+        if [ ! -x "$build/src/tickerwisp" ]; then
+            echo "The window of Tickerwisp is not built yet: this checkout holds the core library,"
+            echo "its tests and tools/feedsim only. 'scripts/dev.sh test' builds and tests them."
+            exit 1
+        fi
+        if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+            echo "No display found. Start the program on a desktop, or under a virtual display:"
+            echo "  xvfb-run -a $build/src/tickerwisp"
+            exit 1
+        fi
+        exec "$build/src/tickerwisp"
+        ;;
+    *)
+        sed -n '2,6p' "$0"
+        exit 2
+        ;;
+esac
