@@ -10,11 +10,15 @@ namespace Ports {
 void HeadlessMainWindow::SetPanelText(const QString& key, const QString& text) {
     panels_[key].text = text;
 }
-QString HeadlessMainWindow::PanelText(const QString& key) const { return panels_.value(key).text; }
+QString HeadlessMainWindow::PanelText(const QString& key) const {
+    return panels_.value(key).text;
+}
 void HeadlessMainWindow::SetPanelTip(const QString& key, const QString& tip) {
     panels_[key].tip = tip;
 }
-QString HeadlessMainWindow::PanelTip(const QString& key) const { return panels_.value(key).tip; }
+QString HeadlessMainWindow::PanelTip(const QString& key) const {
+    return panels_.value(key).tip;
+}
 void HeadlessMainWindow::SetPanelPicture(const QString& key, const QString& imageKey) {
     panels_[key].picture = imageKey;
 }
@@ -45,8 +49,7 @@ namespace {
 // Without a window there is nobody to ask: answer OK, say it on stderr.
 class StderrPrompt : public PromptPort {
 public:
-    MsgAnswer MessageBox(const QString& text, const QString& title, MsgIcon,
-                         MsgButtons) override {
+    MsgAnswer MessageBox(const QString& text, const QString& title, MsgIcon, MsgButtons) override {
         std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
         return MsgAnswer::Ok;
     }
@@ -100,14 +103,30 @@ RandomPort* g_random = nullptr;
 
 } // namespace
 
-void SetMainWindow(MainWindowPort* port) { g_window = port; }
-void SetPrompt(PromptPort* port) { g_prompt = port; }
-void SetClock(ClockPort* port) { g_clock = port; }
-void SetRandom(RandomPort* port) { g_random = port; }
+void SetMainWindow(MainWindowPort* port) {
+    g_window = port;
+}
+void SetPrompt(PromptPort* port) {
+    g_prompt = port;
+}
+void SetClock(ClockPort* port) {
+    g_clock = port;
+}
+void SetRandom(RandomPort* port) {
+    g_random = port;
+}
 
-MainWindowPort& MainWindow() { return g_window ? *g_window : defaultWindow(); }
-PromptPort& Prompt() { return g_prompt ? *g_prompt : defaultPrompt(); }
-ClockPort& Clock() { return g_clock ? *g_clock : defaultClock(); }
-RandomPort& Random() { return g_random ? *g_random : defaultRandom(); }
+MainWindowPort& MainWindow() {
+    return g_window ? *g_window : defaultWindow();
+}
+PromptPort& Prompt() {
+    return g_prompt ? *g_prompt : defaultPrompt();
+}
+ClockPort& Clock() {
+    return g_clock ? *g_clock : defaultClock();
+}
+RandomPort& Random() {
+    return g_random ? *g_random : defaultRandom();
+}
 
 } // namespace Ports

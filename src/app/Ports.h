@@ -42,7 +42,8 @@ public:
     virtual void SetGridVisible(bool visible) = 0;
     virtual bool GridVisible() const = 0;
 
-    // Tool-bar buttons by key ("タイマー", "フィルタ", "検索", ...). The search box has key "ComboSearch".
+    // Tool-bar buttons by key ("タイマー", "フィルタ", "検索", ...). The search box has key
+    // "ComboSearch".
     virtual void SetButtonPressed(const QString& key, bool pressed) = 0;
     virtual bool ButtonPressed(const QString& key) const = 0;
     virtual void SetButtonEnabled(const QString& key, bool enabled) = 0;
