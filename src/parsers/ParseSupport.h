@@ -1,0 +1,32 @@
+#pragma once
+// What the two list parsers share: the word lists, the guarded cut and the scheme-and-host part
+// of an address.
+
+#include "parsers/Yahoo.h"
+#include "text/Common.h"
+
+#include <QString>
+
+namespace Yahoo::detail {
+
+struct WordLists {
+    Common::StrArray HeaderWords;
+    Common::StrArray FooterWords;
+    Common::StrArray HeaderPatterns;
+    Common::StrArray FooterPatterns;
+    Common::StrArray BracketWords;
+};
+
+// Reads the five lists together when the header list is not loaded yet.
+const WordLists& EnsureWordLists();
+
+// Common::CutOut, but a reading position that an earlier cut left at 0 ("not found") is a fault
+// rather than a search from nowhere.
+QString Cut(qsizetype& position, const QString& text, const QString& startMarker,
+            const QString& endMarker, const char* where);
+
+// Scheme and host: the text before the first "/" behind the first "//"; empty without "//";
+// the whole address when nothing follows the host.
+QString SiteAddress(const QString& url);
+
+} // namespace Yahoo::detail
