@@ -1,0 +1,350 @@
+#include "news/DayFile.h"
+
+#include "app/AppData.h"
+#include "app/Ports.h"
+#include "app/Trace.h"
+#include "news/NewsStore.h"
+#include "text/Dates.h"
+#include "text/TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringEncoder>
+#include <QtEndian>
+#include <cstring>
+
+namespace News {
+
+namespace {
+
+const QString kMessagePanel = QStringLiteral("メッセージ");
+
+// Posted, four counts, StockCode, two counts, two flags, one count, two flags.
+constexpr qsizetype kMinRecordBytes = 8 + 4 * 2 + 4 + 2 * 2 + 2 * 2 + 2 + 2 * 2;
+constexpr qsizetype kMaxTextBytes = 65535;
+
+bool IsValidUtf8(const uchar* p, qsizetype length) {
+    const uchar* end = p + length;
+    while (p < end) {
+        const uchar c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        qsizetype extra;
+        uint cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p <= extra) {
+            return false;
+        }
+        for (qsizetype k = 1; k <= extra; ++k) {
+            if ((p[k] & 0xC0) != 0x80) {
+                return false;
+            }
+            cp = (cp << 6) | (p[k] & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF.
+        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
+            return false;
+        }
+        p += extra + 1;
+    }
+    return true;
+}
+
+QString DecodeField(const char* p, qsizetype length) {
+    if (length == 0) {
+        return QString();
+    }
+    if (IsValidUtf8(reinterpret_cast<const uchar*>(p), length)) {
+        return QString::fromUtf8(p, length);
+    }
+    // Written by the Windows program: Shift_JIS.
+    return Common::DecodeCp932(QByteArray(p, length));
+}
+
+class Writer {
+public:
+    explicit Writer(char* out) : out_(out) {}
+    char* Position() const { return out_; }
+
+    void Double(double value) {
+        qToLittleEndian(value, out_);
+        out_ += 8;
+    }
+    void Int32(qint32 value) {
+        qToLittleEndian(value, out_);
+        out_ += 4;
+    }
+    void Bool(bool value) {
+        qToLittleEndian<qint16>(value ? -1 : 0, out_);
+        out_ += 2;
+    }
+    void Text(const QString& text) {
+        char* count = out_;
+        out_ += 2;
+        qsizetype bytes;
+        if (text.size() * 3 <= kMaxTextBytes) {
+            // Cannot exceed the limit: encode straight into the buffer.
+            char* end = encoder_.appendToBuffer(out_, text);
+            bytes = end - out_;
+        } else {
+            const QByteArray cut = Utf8Prefix(text, kMaxTextBytes);
+            std::memcpy(out_, cut.constData(), cut.size());
+            bytes = cut.size();
+        }
+        qToLittleEndian<quint16>(static_cast<quint16>(bytes), count);
+        out_ += bytes;
+    }
+
+private:
+    char* out_;
+    QStringEncoder encoder_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+};
+
+class Reader {
+public:
+    Reader(const char* begin, const char* end) : p_(begin), end_(end) {}
+    bool AtEnd() const { return p_ == end_; }
+    qsizetype Left() const { return end_ - p_; }
+
+    bool Double(double& value) {
+        if (Left() < 8) {
+            return false;
+        }
+        value = qFromLittleEndian<double>(p_);
+        p_ += 8;
+        return true;
+    }
+    bool Int32(qint32& value) {
+        if (Left() < 4) {
+            return false;
+        }
+        value = qFromLittleEndian<qint32>(p_);
+        p_ += 4;
+        return true;
+    }
+    bool Bool(bool& value) {
+        if (Left() < 2) {
+            return false;
+        }
+        value = qFromLittleEndian<qint16>(p_) != 0;
+        p_ += 2;
+        return true;
+    }
+    bool Text(QString& value) {
+        if (Left() < 2) {
+            return false;
+        }
+        const qsizetype length = qFromLittleEndian<quint16>(p_);
+        p_ += 2;
+        if (Left() < length) {
+            return false;
+        }
+        value = DecodeField(p_, length);
+        p_ += length;
+        return true;
+    }
+
+private:
+    const char* p_;
+    const char* end_;
+};
+
+QString FreeBadName(const QString& path) {
+    QString candidate = path + QStringLiteral(".bad");
+    for (int n = 1; QFileInfo::exists(candidate); ++n) {
+        candidate = path + QStringLiteral(".bad.") + QString::number(n);
+    }
+    return candidate;
+}
+
+void Report(const QString& trace, const QString& message) {
+    Common::TraceLine(QStringLiteral("Err  : [") + trace);
+    Ports::MainWindow().SetPanelText(kMessagePanel, message);
+}
+
+} // namespace
+
+QByteArray Utf8Prefix(const QString& text, qsizetype maxBytes) {
+    QByteArray bytes = text.toUtf8();
+    if (bytes.size() <= maxBytes) {
+        return bytes;
+    }
+    qsizetype cut = maxBytes;
+    // Never keep the lead bytes of a character without its continuation bytes.
+    while (cut > 0 && (static_cast<uchar>(bytes[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    bytes.truncate(cut);
+    return bytes;
+}
+
+QString DayFilePath() {
+    const QString day = Dates::ShortDate(Ports::Clock().Today()).remove(u'/');
+    return Common::AppDataFolder() + QStringLiteral("/Data/") + day + QStringLiteral(".DAT");
+}
+
+QByteArray EncodeDayFile(const QList<NewsItem>& items) {
+    // Room for the worst case (3 UTF-8 bytes per UTF-16 unit); cut to the real size at the end.
+    qsizetype room = 4;
+    for (const NewsItem& item : items) {
+        room += kMinRecordBytes + 3 * (item.Source.size() + item.Category.size() +
+                                       item.Title.size() + item.Url.size() + item.Reserved1.size() +
+                                       item.Reserved2.size() + item.Mark.size());
+    }
+    QByteArray bytes;
+    bytes.resize(room);
+    Writer out(bytes.data());
+    out.Int32(static_cast<qint32>(items.size()));
+    for (const NewsItem& item : items) {
+        out.Double(item.Posted);
+        out.Text(item.Source);
+        out.Text(item.Category);
+        out.Text(item.Title);
+        out.Text(item.Url);
+        out.Int32(item.StockCode);
+        out.Text(item.Reserved1);
+        out.Text(item.Reserved2);
+        out.Bool(item.IsVip);
+        out.Bool(item.Reserved3);
+        out.Text(item.Mark);
+        out.Bool(item.IsOpened);
+        out.Bool(item.IsNew);
+    }
+    bytes.truncate(out.Position() - bytes.constData());
+    return bytes;
+}
+
+std::optional<QList<NewsItem>> DecodeDayFile(const QByteArray& bytes) {
+    Reader in(bytes.constData(), bytes.constData() + bytes.size());
+    qint32 count = 0;
+    if (!in.Int32(count) || count < 0 || count > in.Left() / kMinRecordBytes) {
+        return std::nullopt;
+    }
+    QList<NewsItem> items(count);
+    for (NewsItem& item : items) {
+        if (!(in.Double(item.Posted) && in.Text(item.Source) && in.Text(item.Category) &&
+              in.Text(item.Title) && in.Text(item.Url) && in.Int32(item.StockCode) &&
+              in.Text(item.Reserved1) && in.Text(item.Reserved2) && in.Bool(item.IsVip) &&
+              in.Bool(item.Reserved3) && in.Text(item.Mark) && in.Bool(item.IsOpened) &&
+              in.Bool(item.IsNew))) {
+            return std::nullopt;
+        }
+    }
+    if (!in.AtEnd()) {
+        return std::nullopt;
+    }
+    return items;
+}
+
+DayFileResult LoadDayFile() {
+    const QString path = DayFilePath();
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.exists()) {
+        return DayFileResult::Missing;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        Report(QStringLiteral("LoadDayFile]") + path + QStringLiteral(": ") + file.errorString(),
+               QStringLiteral("日付ファイル ") + name +
+                   QStringLiteral(" を読み込めませんでした。"));
+        return DayFileResult::Unreadable;
+    }
+    const QByteArray bytes = file.readAll();
+    const bool whole = file.error() == QFileDevice::NoError;
+    file.close();
+
+    std::optional<QList<NewsItem>> items;
+    if (whole) {
+        items = DecodeDayFile(bytes);
+    }
+    if (!items) {
+        // Keep the bytes for whoever wants to look at them; the store stays as it was.
+        const QString bad = FreeBadName(path);
+        const QString badName = QFileInfo(bad).fileName();
+        if (QFile::rename(path, bad)) {
+            Report(QStringLiteral("LoadDayFile]") + path + QStringLiteral(" is damaged, kept as ") +
+                       bad,
+                   QStringLiteral("日付ファイル ") + name +
+                       QStringLiteral(" が壊れていたため読み込まず、") + badName +
+                       QStringLiteral(" として残しました。"));
+        } else {
+            Report(QStringLiteral("LoadDayFile]") + path +
+                       QStringLiteral(" is damaged and could not be renamed"),
+                   QStringLiteral("日付ファイル ") + name +
+                       QStringLiteral(" が壊れていたため読み込みませんでした。"));
+        }
+        return DayFileResult::Corrupt;
+    }
+    Store().ReplaceAll(std::move(*items));
+    return DayFileResult::Loaded;
+}
+
+bool SaveDayFile() {
+    const NewsStore& store = Store();
+    if (!store.HasNewsItems()) {
+        return false;
+    }
+    const QString path = DayFilePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok) {
+        const QByteArray bytes = EncodeDayFile(store.Items());
+        ok = file.write(bytes) == bytes.size() && file.commit();
+    }
+    if (!ok) {
+        Report(QStringLiteral("SaveDayFile]") + path + QStringLiteral(": ") + file.errorString(),
+               QStringLiteral("日付ファイル ") + QFileInfo(path).fileName() +
+                   QStringLiteral(" を保存できませんでした。"));
+    }
+    return ok;
+}
+
+void MarkOpened(int index) {
+    NewsStore& store = Store();
+    if (index < 0 || index >= store.Count()) {
+        return;
+    }
+    store.MutableItem(index).IsOpened = true;
+    SaveDayFile();
+}
+
+bool ExportCsv(const QString& path) {
+    const NewsStore& store = Store();
+    if (!store.HasNewsItems()) {
+        return false;
+    }
+    QString text;
+    const QString comma = QStringLiteral(",");
+    for (int i = 0; i < store.Count(); ++i) {
+        const NewsItem& item = store.Item(i);
+        text += QString::number(i) + comma + Dates::DateTimeText(item.Posted) + comma +
+                item.Source + comma + QString(item.Category).remove(u'\n') + comma + item.Mark +
+                comma + u'"' + QString(item.Title).remove(u'\n') + u'"' + comma +
+                QStringLiteral("\r\n");
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const QByteArray bytes = text.toUtf8();
+    return file.write(bytes) == bytes.size() && file.commit();
+}
+
+} // namespace News
