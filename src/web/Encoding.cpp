@@ -1,0 +1,184 @@
+#include "web/Encoding.h"
+
+#include <QStringDecoder>
+
+#include <uchardet/uchardet.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace modNkf32 {
+
+namespace {
+
+// The detector only needs a taste of the page; feeding it a whole megabyte costs more than
+// the decoding itself.
+constexpr qsizetype DetectPrefix = 64 * 1024;
+
+// ICU names. windows-31j is Shift_JIS with the Windows mapping ("～" is U+FF5E, NEC specials
+// such as "①" included); Debian's EUC-JP and ISO-2022-JP map the same way.
+constexpr const char* Cp932 = "windows-31j";
+constexpr const char* EucJp = "EUC-JP";
+constexpr const char* Iso2022Jp = "ISO-2022-JP";
+
+struct InvalidCounter {
+    qsizetype count = 0;
+};
+
+void CountAndSubstitute(const void* context, UConverterToUnicodeArgs* args, const char* units,
+                        int32_t length, UConverterCallbackReason reason, UErrorCode* error) {
+    if (reason <= UCNV_IRREGULAR)
+        ++static_cast<InvalidCounter*>(const_cast<void*>(context))->count;
+    UCNV_TO_U_CALLBACK_SUBSTITUTE(nullptr, args, units, length, reason, error);
+}
+
+// Decodes with an ICU converter; invalid sequences become substitution characters.
+// invalid, when given, receives their number. std::nullopt when ICU itself fails.
+std::optional<QString> DecodeIcu(const char* name, const char* data, qsizetype size,
+                                 qsizetype* invalid = nullptr) {
+    if (size >= std::numeric_limits<int32_t>::max() / 2)
+        return std::nullopt;
+    UErrorCode error = U_ZERO_ERROR;
+    UConverter* conv = ucnv_open(name, &error);
+    if (U_FAILURE(error))
+        return std::nullopt;
+    InvalidCounter counter;
+    if (invalid) {
+        ucnv_setToUCallBack(conv, CountAndSubstitute, &counter, nullptr, nullptr, &error);
+        if (U_FAILURE(error)) {
+            ucnv_close(conv);
+            return std::nullopt;
+        }
+    }
+    // None of these encodings yields more UTF-16 units than bytes; the retry is for safety.
+    QString out(size + 1, Qt::Uninitialized);
+    int32_t length =
+        ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                      data, static_cast<int32_t>(size), &error);
+    if (error == U_BUFFER_OVERFLOW_ERROR) {
+        error = U_ZERO_ERROR;
+        counter.count = 0;
+        ucnv_reset(conv);
+        out.resize(qsizetype(length) + 1);
+        length = ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()),
+                               static_cast<int32_t>(out.size()), data, static_cast<int32_t>(size),
+                               &error);
+    }
+    ucnv_close(conv);
+    if (U_FAILURE(error))
+        return std::nullopt;
+    out.truncate(length);
+    if (invalid)
+        *invalid = counter.count;
+    return out;
+}
+
+// 7-bit data with the JIS escapes (kanji in: ESC $ B, ESC $ @; roman / ASCII: ESC ( J, ESC ( B).
+bool LooksLikeIso2022Jp(const QByteArray& bytes) {
+    bool escape = false;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x80)
+            return false;
+        if (c == 0x1B && i + 2 < n) {
+            const char a = bytes[i + 1], b = bytes[i + 2];
+            if ((a == '$' && (b == 'B' || b == '@')) || (a == '(' && (b == 'J' || b == 'B')))
+                escape = true;
+        }
+    }
+    return escape;
+}
+
+QString DecodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encoding) {
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    QString text = decoder(QByteArrayView(bytes).sliced(2));
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text.truncate(nul);
+    return text;
+}
+
+// Which of the two legacy encodings the bytes are, for pages the detector gives up on.
+const char* FewerInvalid(const QByteArray& bytes) {
+    const qsizetype n = std::min(bytes.size(), DetectPrefix);
+    qsizetype sjisBad = 0, eucBad = 0;
+    const auto sjis = DecodeIcu(Cp932, bytes.constData(), n, &sjisBad);
+    const auto euc = DecodeIcu(EucJp, bytes.constData(), n, &eucBad);
+    if (!euc || (sjis && sjisBad <= eucBad))
+        return Cp932;
+    return EucJp;
+}
+
+const char* DetectLegacy(const QByteArray& bytes) {
+    uchardet_t detector = uchardet_new();
+    if (!detector)
+        return FewerInvalid(bytes);
+    const qsizetype n = std::min(bytes.size(), DetectPrefix);
+    QByteArray charset;
+    if (uchardet_handle_data(detector, bytes.constData(), static_cast<size_t>(n)) == 0) {
+        uchardet_data_end(detector);
+        charset = QByteArray(uchardet_get_charset(detector)).toUpper();
+    }
+    uchardet_delete(detector);
+    if (charset == "SHIFT_JIS" || charset == "WINDOWS-31J" || charset == "CP932")
+        return Cp932;
+    if (charset == "EUC-JP")
+        return EucJp;
+    if (charset == "UTF-8")
+        return "UTF-8";
+    if (charset == "ISO-2022-JP")
+        return Iso2022Jp;
+    return FewerInvalid(bytes);
+}
+
+QString Convert(QByteArray& data) {
+    // UTF-16 is full of zero bytes: look for its BOM before cutting at the first one.
+    if (data.startsWith("\xFF\xFE"))
+        return DecodeUtf16(data, QStringConverter::Utf16LE);
+    if (data.startsWith("\xFE\xFF"))
+        return DecodeUtf16(data, QStringConverter::Utf16BE);
+
+    if (TrimAtNul(data) == 0)
+        return {};
+    if (data.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(QByteArrayView(data).sliced(3));
+    if (LooksLikeIso2022Jp(data))
+        return DecodeIcu(Iso2022Jp, data.constData(), data.size()).value_or(QString());
+
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8(data);
+    if (!utf8.hasError())
+        return text;
+    text.clear();
+
+    const char* name = DetectLegacy(data);
+    return DecodeIcu(name, data.constData(), data.size()).value_or(QString());
+}
+
+} // namespace
+
+qsizetype TrimAtNul(QByteArray& bytes) {
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul < 0)
+        return bytes.size();
+    if (nul > 0)
+        bytes.truncate(nul);
+    return nul;
+}
+
+QString ConvertToShiftJisText(QByteArray& bytes) {
+    QByteArray data;
+    data.swap(bytes);
+    try {
+        return Convert(data);
+    } catch (...) {
+        // Out of memory on a monstrous page is a missing page, not a crash.
+        return {};
+    }
+}
+
+} // namespace modNkf32
