@@ -1,0 +1,267 @@
+#include "present/HeadlineTable.h"
+
+#include "app/Ports.h"
+#include "app/SettingsState.h"
+#include "news/NewsStore.h"
+#include "present/GridPort.h"
+#include "present/HeadlineSearch.h"
+
+#include <QDate>
+#include <QHash>
+#include <cmath>
+
+#if __has_include("news/Sources.h")
+#include "news/Sources.h"
+#else
+namespace News {
+const QStringList& SourceNames();
+const QStringList& SourceLogoKeys();
+} // namespace News
+#endif
+
+namespace Present {
+
+namespace {
+
+const QString FormatString = QStringLiteral(
+    "番号|>日|>時|>分|　|　|　|<              分類              |^付|<              見出し    "
+    "          ");
+const QString HeaderLine = QStringLiteral("\t日\t時\t分\t\t\t\t分類\t付\t見出し");
+const QString RakutenSource = QStringLiteral("楽天市場");
+constexpr int ColumnCount = 10;
+
+// Background of the hour and minute cells by the hour of publication.
+constexpr Rgb HourBands[24] = {
+    MakeRgb(175, 175, 255), MakeRgb(175, 175, 255), MakeRgb(175, 175, 255), MakeRgb(175, 175, 255),
+    MakeRgb(175, 175, 255), MakeRgb(175, 175, 255), MakeRgb(175, 175, 255), // 0 to 6
+    MakeRgb(191, 191, 255),                                                 // 7
+    MakeRgb(191, 223, 255),                                                 // 8
+    MakeRgb(191, 239, 255),                                                 // 9
+    MakeRgb(191, 255, 255),                                                 // 10
+    MakeRgb(223, 255, 255),                                                 // 11
+    MakeRgb(255, 255, 255),                                                 // 12
+    MakeRgb(223, 255, 255),                                                 // 13
+    MakeRgb(191, 255, 255),                                                 // 14
+    MakeRgb(191, 239, 255),                                                 // 15
+    MakeRgb(191, 223, 255),                                                 // 16
+    MakeRgb(223, 233, 191),                                                 // 17
+    MakeRgb(255, 233, 191),                                                 // 18
+    MakeRgb(191, 223, 223),                                                 // 19
+    MakeRgb(191, 119, 255),                                                 // 20
+    MakeRgb(175, 175, 255), MakeRgb(175, 175, 255), MakeRgb(175, 175, 255), // 21 to 23
+};
+
+constexpr Rgb OtherDayColor = MakeRgb(255, 255, 191);
+constexpr Rgb RakutenTextColor = MakeRgb(255, 0, 0);
+
+Rgb MarkColor(const QString& mark) {
+    if (mark == u"再")
+        return MakeRgb(223, 223, 223);
+    if (mark == u"追")
+        return MakeRgb(223, 223, 255);
+    if (mark == u"更")
+        return MakeRgb(223, 255, 223);
+    return KeepColor;
+}
+
+// Day, hour and minute texts are shared, not made anew for every row.
+const QString& SmallNumber(int n) {
+    static const QList<QString> numbers = [] {
+        QList<QString> list;
+        for (int i = 0; i < 60; ++i)
+            list.append(QString::number(i));
+        return list;
+    }();
+    return n >= 0 && n < 60 ? numbers[n] : numbers[0];
+}
+
+GridFont SettingsFont() {
+    const Program::SettingsState& s = Program::Settings();
+    return GridFont{s.FontName, s.FontSize, s.FontBold, s.FontItalic};
+}
+
+} // namespace
+
+GridModel& HeadlineGrid() {
+    static GridModel grid;
+    return grid;
+}
+
+OleParts SplitOle(double oleDate) {
+    // Whole seconds, as date parts are read from a date value.
+    const qint64 seconds = std::llround(oleDate * 86400.0);
+    qint64 days = seconds / 86400, inDay = seconds % 86400;
+    if (inDay < 0) {
+        inDay += 86400;
+        --days;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(days);
+    return OleParts{date.day(), int(inDay / 3600), int(inDay % 3600 / 60)};
+}
+
+void InitHeadlineGrid() {
+    GridModel& grid = HeadlineGrid();
+    GridPort& port = Grid();
+    const GridFont font = SettingsFont();
+    grid.BeginBatch();
+    grid.Clear();
+    grid.SetCols(ColumnCount);
+    grid.SetRows(1);
+    grid.SetFixedRows(1);
+    grid.SetFixedCols(1);
+    grid.SetFont(font);
+    const QStringList parts = FormatString.split(u'|');
+    for (int c = 0; c < ColumnCount; ++c) {
+        QString text = parts.value(c);
+        CellAlign align = CellAlign::General;
+        if (text.startsWith(u'<'))
+            align = CellAlign::LeftCenter;
+        else if (text.startsWith(u'>'))
+            align = CellAlign::RightCenter;
+        else if (text.startsWith(u'^'))
+            align = CellAlign::CenterCenter;
+        if (align != CellAlign::General)
+            text.remove(0, 1);
+        grid.SetText(0, c, text);
+        grid.SetColAlignment(c, align);
+        grid.SetFixedAlignment(c, CellAlign::CenterCenter);
+        grid.SetColResizable(c, c != 5);
+        // The padded headers give the category and title columns their width.
+        grid.SetColWidth(c, port.TextWidth(text, font) + 8);
+    }
+    grid.SetColWidth(4, 18);
+    grid.SetColWidth(5, 18);
+    grid.SetColWidth(6, 34);
+    grid.SetCursor(0, 0);
+    grid.EndBatch();
+    Ports::MainWindow().SetGridVisible(false);
+    Ports::MainWindow().SetPanelText(QStringLiteral("メッセージ"), QString());
+}
+
+void FillHeadlineGrid() {
+    GridModel& grid = HeadlineGrid();
+    GridPort& port = Grid();
+    Ports::MainWindowPort& window = Ports::MainWindow();
+    const News::NewsStore& store = News::Store();
+
+    const int savedTop = grid.TopRow(), savedRow = grid.Row(), savedCol = grid.Col();
+    window.SetGridVisible(false);
+    grid.BeginBatch();
+    grid.Clear();
+    if (grid.Cols() < ColumnCount)
+        grid.SetCols(ColumnCount);
+    grid.SetRows(2);
+    grid.SetClipH(0, 0, HeaderLine);
+
+    const GridFont font = SettingsFont();
+    grid.SetFont(font);
+    grid.SetWordWrap(false);
+    grid.SetAllRowHeights(port.TextHeight(QStringLiteral("株式"), font) + 4);
+
+    const int count = store.Count();
+    if (count > 0) {
+        grid.SetRows(count + 1);
+
+        for (int k = 0; k < count; ++k) {
+            const News::NewsItem& item = store.Item(count - 1 - k);
+            const OleParts when = SplitOle(item.Posted);
+            const int row = k + 1;
+            if (item.Category.contains(u'\t') || item.Mark.contains(u'\t') ||
+                item.Title.contains(u'\t')) {
+                // A tab in a field shifts the later columns, as the row text is tab-separated.
+                grid.SetClipH(row, 0,
+                              QStringList{QString::number(k), SmallNumber(when.Day),
+                                          SmallNumber(when.Hour), SmallNumber(when.Minute),
+                                          QString(), QString(), QString(), item.Category, item.Mark,
+                                          item.Title}
+                                  .join(u'\t'));
+                continue;
+            }
+            grid.SetText(row, 0, QString::number(k));
+            grid.SetText(row, 1, SmallNumber(when.Day));
+            grid.SetText(row, 2, SmallNumber(when.Hour));
+            grid.SetText(row, 3, SmallNumber(when.Minute));
+            grid.SetText(row, 7, item.Category);
+            grid.SetText(row, 8, item.Mark);
+            grid.SetText(row, 9, item.Title);
+        }
+
+        QHash<QString, QString> logoKeys;
+        const QStringList& names = News::SourceNames();
+        const QStringList& logos = News::SourceLogoKeys();
+        for (qsizetype i = names.size() - 1; i >= 0; --i) // the first of equal names wins
+            logoKeys.insert(names[i], logos.value(i));
+
+        const Rgb shadow = port.ButtonShadowColor();
+        const int today = Ports::Clock().Today().day();
+        const QString searchText = window.SearchText();
+        const bool filtering =
+            window.ButtonPressed(QStringLiteral("フィルタ")) && !searchText.isEmpty();
+        const CompiledExpression filter(filtering ? searchText : QString());
+        const QString vip = QStringLiteral("VIP"), lookNew = QStringLiteral("LOOK_NEW"),
+                      lookOpen = QStringLiteral("LOOK_OPEN"),
+                      lookClose = QStringLiteral("LOOK_CLOSE");
+
+        for (int j = 0; j < count; ++j) {
+            const News::NewsItem& item = store.Item(j);
+            const int row = count - j;
+            const OleParts when = SplitOle(item.Posted);
+            grid.SetPicture(row, 6, logoKeys.value(item.Source), HeadlinePictureAlign);
+            if (item.Category.isEmpty())
+                grid.SetBackColor(row, 7, shadow);
+            const Rgb markColor = MarkColor(item.Mark);
+            if (markColor != KeepColor)
+                grid.SetBackColor(row, 8, markColor);
+            if (j % 2 == 0)
+                grid.SetBackColor(row, 9, EvenTitleColor);
+            if (when.Day != today)
+                grid.SetBackColor(row, 1, OtherDayColor);
+            if (item.IsVip)
+                grid.SetPicture(row, 4, vip, HeadlinePictureAlign);
+            grid.SetPicture(row, 5, item.IsNew ? lookNew : (item.IsOpened ? lookOpen : lookClose),
+                            HeadlinePictureAlign);
+            const bool rakuten = item.Source == RakutenSource;
+            if (rakuten)
+                grid.SetForeColor(row, 9, RakutenTextColor);
+            grid.FillColors(row, 2, row, 3, KeepColor, HourBands[when.Hour % 24]);
+
+            if (filtering && !rakuten && !filter.Matches(item)) {
+                grid.SetRowHeight(row, 0);
+                for (int c = 4; c <= 6; ++c)
+                    grid.SetPicture(row, c, QString(), HeadlinePictureAlign);
+            }
+        }
+    }
+
+    const int lastRow = grid.Rows() - 1;
+    grid.SetTopRow(std::min(savedTop, lastRow));
+    grid.SetCursor(std::min(savedRow, lastRow), savedCol);
+    for (int c = 4; c <= 6; ++c)
+        grid.SetColWidth(c, 18);
+    grid.EndBatch();
+    window.SetGridVisible(true);
+
+    if (!window.SearchText().isEmpty())
+        SearchHeadlines(0, 1, true, true);
+}
+
+void PutCursorOnLastRow() {
+    GridModel& grid = HeadlineGrid();
+    grid.SetCursor(grid.Rows() - 1, 9);
+}
+
+void ScrollLastRowToTop() {
+    GridModel& grid = HeadlineGrid();
+    grid.SetTopRow(grid.Rows() - 1);
+}
+
+void MarkOpenedPicture(int storeIndex) {
+    Ports::MainWindowPort& window = Ports::MainWindow();
+    const bool wasVisible = window.GridVisible();
+    window.SetGridVisible(false);
+    HeadlineGrid().SetPicture(News::Store().Count() - storeIndex, 5, QStringLiteral("LOOK_OPEN"),
+                              HeadlinePictureAlign);
+    window.SetGridVisible(wasVisible);
+}
+
+} // namespace Present
