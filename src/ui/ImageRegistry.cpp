@@ -1,0 +1,181 @@
+#include "ui/ImageRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace {
+
+struct Entry {
+    const char* key;
+    const char* file;
+};
+
+// Keys are the ones the windows and the source table use; file names stay ASCII.
+const Entry kEntries[] = {
+    {"LAMP_ON", "icons/lamp_on.svg"},
+    {"LAMP_OFF", "icons/lamp_off.svg"},
+    {"NORMAL", "icons/tray_normal.svg"},
+    {"NEW_0", "icons/tray_new_0.svg"},
+    {"NEW_1", "icons/tray_new_1.svg"},
+    {"STATUS_NEW_0", "icons/status_new_0.svg"},
+    {"STATUS_NEW_1", "icons/status_new_1.svg"},
+    {"LOOK_NEW", "icons/look_new.svg"},
+    {"LOOK_OPEN", "icons/look_open.svg"},
+    {"LOOK_CLOSE", "icons/look_close.svg"},
+    {"VIP", "icons/vip.svg"},
+    {"APP", "tickerwisp.svg"},
+    {"ARGENT", "logos/argent.svg"},
+    {"BLOOMBERG", "logos/bloomberg.svg"},
+    {"DIAMOND", "logos/diamond.svg"},
+    {"TRADERS_FX", "logos/traders_fx.svg"},
+    {"FISCO", "logos/fisco.svg"},
+    {"IFIS", "logos/ifis.svg"},
+    {"JB_PRESS", "logos/jb_press.svg"},
+    {"JIJI", "logos/jiji.svg"},
+    {"MAINICHI", "logos/mainichi.svg"},
+    {"MORNING_STAR", "logos/morning_star.svg"},
+    {"NET_MONEY", "logos/net_money.svg"},
+    {"NEWSWEEK", "logos/newsweek.svg"},
+    {"NIKKEI_TRENDY", "logos/nikkei_trendy.svg"},
+    {"NRI", "logos/nri.svg"},
+    {"PRESIDENT", "logos/president.svg"},
+    {"REUTER", "logos/reuter.svg"},
+    {"RESPONSE", "logos/response.svg"},
+    {"SEARCHINA", "logos/searchina.svg"},
+    {"MONEY_ZINE", "logos/money_zine.svg"},
+    {"CHART_BOOK", "logos/chart_book.svg"},
+    {"TEIKOKU", "logos/teikoku.svg"},
+    {"TOYO_KEIZAI", "logos/toyo_keizai.svg"},
+    {"WOMAN", "logos/woman.svg"},
+    {"WSJ", "logos/wsj.svg"},
+    {"YEN_SPA", "logos/yen_spa.svg"},
+    {"TDNET", "logos/tdnet.svg"},
+    {"ウィンドウシェード", "icons/tb_shade.svg"},
+    {"タスクトレイ", "icons/tb_tray.svg"},
+    {"タイマー", "icons/tb_timer.svg"},
+    {"リロード", "icons/tb_reload.svg"},
+    {"トップページ", "icons/tb_home.svg"},
+    {"指標", "icons/tb_index.svg"},
+    {"決算発表日時", "icons/tb_calendar.svg"},
+    {"ヘルプ", "icons/tb_help.svg"},
+    {"環境設定", "icons/tb_options.svg"},
+    {"全て既読", "icons/tb_allread.svg"},
+    {"フィルタ", "icons/tb_filter.svg"},
+    {"検索", "icons/tb_search.svg"},
+    {"ウィンドウ：フル", "icons/dd_window_full.svg"},
+    {"ウィンドウ：中間", "icons/dd_window_middle.svg"},
+    {"ウィンドウ：ミニ", "icons/dd_window_mini.svg"},
+    {"バージョン情報", "icons/dd_about.svg"},
+    {"ニュースをCSV出力", "icons/dd_csv.svg"},
+};
+
+const QHash<QString, QString>& Table() {
+    static const QHash<QString, QString> table = [] {
+        QHash<QString, QString> t;
+        for (const Entry& e : kEntries)
+            t.insert(QString::fromUtf8(e.key), QString::fromLatin1(e.file));
+        return t;
+    }();
+    return table;
+}
+
+QString CacheKey(const QString& key, const QSize& size, qreal dpr) {
+    return key + QLatin1Char('|') + QString::number(size.width()) + QLatin1Char('x') +
+           QString::number(size.height()) + QLatin1Char('@') + QString::number(dpr);
+}
+
+} // namespace
+
+ImageRegistry::ImageRegistry(const QString& fallbackDir) {
+    if (QFile::exists(QStringLiteral(":/tickerwisp.svg"))) {
+        root_ = QStringLiteral(":/");
+    } else {
+        root_ = QDir::cleanPath(fallbackDir);
+        if (!root_.endsWith(QLatin1Char('/')))
+            root_ += QLatin1Char('/');
+    }
+}
+
+QStringList ImageRegistry::Keys() {
+    return Table().keys();
+}
+
+QString ImageRegistry::RelativeFile(const QString& key) {
+    return Table().value(key);
+}
+
+QString ImageRegistry::FilePath(const QString& key) const {
+    const QString rel = RelativeFile(key);
+    return rel.isEmpty() ? QString() : root_ + rel;
+}
+
+QSize ImageRegistry::NaturalSize(const QString& key) const {
+    auto it = natural_.constFind(key);
+    if (it != natural_.constEnd())
+        return *it;
+    QSize size;
+    const QString path = FilePath(key);
+    if (!path.isEmpty()) {
+        QSvgRenderer renderer(path);
+        if (renderer.isValid())
+            size = renderer.defaultSize();
+    }
+    natural_.insert(key, size);
+    return size;
+}
+
+QPixmap ImageRegistry::Pixmap(const QString& key, const QSize& size, qreal dpr) const {
+    if (dpr <= 0)
+        dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    if (!size.isValid() || size.isEmpty())
+        return QPixmap();
+    const QString cacheKey = CacheKey(key, size, dpr);
+    auto it = pixmaps_.constFind(cacheKey);
+    if (it != pixmaps_.constEnd())
+        return *it;
+
+    QPixmap pixmap;
+    const QString path = FilePath(key);
+    if (!path.isEmpty()) {
+        QSvgRenderer renderer(path);
+        if (renderer.isValid()) {
+            renderer.setAspectRatioMode(Qt::KeepAspectRatio);
+            pixmap = QPixmap(size * dpr);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size * dpr)));
+            painter.end();
+            pixmap.setDevicePixelRatio(dpr);
+        }
+    }
+    // A broken key is remembered too, so a missing picture costs one look-up only.
+    pixmaps_.insert(cacheKey, pixmap);
+    return pixmap;
+}
+
+QIcon ImageRegistry::Icon(const QString& key) const {
+    auto it = icons_.constFind(key);
+    if (it != icons_.constEnd())
+        return *it;
+    QIcon icon;
+    const QSize natural = NaturalSize(key);
+    if (natural.isValid()) {
+        // Wide logos keep their shape; square pictures get the usual tool-bar and menu sizes.
+        QList<QSize> sizes{natural};
+        if (natural.width() == natural.height())
+            sizes = {QSize(16, 16), QSize(22, 22), QSize(24, 24), QSize(32, 32), QSize(48, 48)};
+        for (const QSize& s : sizes) {
+            for (qreal dpr : {1.0, 2.0}) {
+                const QPixmap pm = Pixmap(key, s, dpr);
+                if (!pm.isNull())
+                    icon.addPixmap(pm);
+            }
+        }
+    }
+    icons_.insert(key, icon);
+    return icon;
+}
