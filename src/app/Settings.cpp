@@ -1,0 +1,350 @@
+#include "app/Settings.h"
+
+#include "app/AppData.h"
+#include "app/IniFile.h"
+#include "files/clsFile.h"
+#include "text/Common.h"
+#include "text/TextCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cmath>
+#include <limits>
+
+namespace Program {
+
+SettingsState& Settings() {
+    static SettingsState state;
+    return state;
+}
+
+namespace {
+
+const QString FormMain = QStringLiteral("FORM MAIN");
+const QString Option = QStringLiteral("OPTION");
+const QString Server = QStringLiteral("SERVER");
+constexpr int SearchWordCount = 13;
+constexpr qsizetype IniValueMax = 1023;
+
+QString SearchWordKey(int n) {
+    return QStringLiteral("SEARCH WORD ") + QString::number(n);
+}
+
+QString BoolText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// A number as the settings file holds it, rounded half to even like the old conversions.
+std::optional<double> ParseNumber(const QString& text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<qint64> ParseInteger(const QString& text, qint64 low, qint64 high) {
+    const auto number = ParseNumber(text);
+    if (!number) {
+        return std::nullopt;
+    }
+    const double rounded = std::nearbyint(*number);
+    if (rounded < double(low) || rounded > double(high)) {
+        return std::nullopt;
+    }
+    return static_cast<qint64>(rounded);
+}
+
+bool ReadBool(const IniFile& ini, const QString& key, bool fallback) {
+    const auto text = ini.Value(Option, key);
+    if (!text) {
+        return fallback;
+    }
+    return ParseBool(*text).value_or(fallback);
+}
+
+int ReadFormValue(const IniFile& ini, const QString& key) {
+    const auto text = ini.Value(FormMain, key);
+    if (!text) {
+        return -1;
+    }
+    return static_cast<int>(
+        ParseInteger(*text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())
+            .value_or(-1));
+}
+
+// A host address without its trailing "/"; an empty value means the built-in one.
+QString ReadHost(const IniFile& ini, const QString& key, const QString& fallback,
+                 bool emptyAllowed) {
+    QString host = ini.Value(Server, key).value_or(fallback);
+    while (host.endsWith(QLatin1Char('/'))) {
+        host.chop(1);
+    }
+    if (host.isEmpty() && !emptyAllowed) {
+        return fallback;
+    }
+    return host;
+}
+
+QString FontSizeText(float size) {
+    return QString::number(double(size), 'g', 7);
+}
+
+bool WriteLines(const QString& path, const QStringList& lines) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        clsFile().MakeFolder(folder);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    file.write(bytes);
+    return file.commit();
+}
+
+} // namespace
+
+QString SettingsFilePath() {
+    return Common::AppDataFolder() + QStringLiteral("/SYSTEM.INI");
+}
+
+QString SearchHistoryPath() {
+    return Common::AppDataFolder() + QStringLiteral("/Data/検索.INI");
+}
+
+QString ReadIni(const QString& section, const QString& key, const QString& defaultValue,
+                const QString& file) {
+    const IniFile ini(file.isEmpty() ? SettingsFilePath() : file);
+    QString value = ini.Value(section, key, defaultValue).left(IniValueMax);
+    const qsizetype nul = value.indexOf(QChar(0));
+    if (nul >= 0) {
+        value.truncate(nul);
+    }
+    return value;
+}
+
+bool WriteIni(const QString& section, const QString& key, const QString& value,
+              const QString& file) {
+    const QString path = file.isEmpty() ? SettingsFilePath() : file;
+    IniFile ini(path);
+    ini.SetValue(section, key, value);
+    return ini.Save(path);
+}
+
+std::optional<bool> ParseBool(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    if (t.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    const auto number = ParseNumber(t);
+    if (!number) {
+        return std::nullopt;
+    }
+    return *number != 0.0;
+}
+
+void LoadSettings() {
+    const IniFile ini(SettingsFilePath());
+    SettingsState& s = Settings();
+    const SettingsState defaults;
+
+    s.FormLeft = ReadFormValue(ini, QStringLiteral("LEFT"));
+    s.FormTop = ReadFormValue(ini, QStringLiteral("TOP"));
+    s.FormWidth = ReadFormValue(ini, QStringLiteral("WIDTH"));
+    s.FormHeight = ReadFormValue(ini, QStringLiteral("HEIGHT"));
+
+    s.BrowserPath = ini.Value(Option, QStringLiteral("BROWSER"), QString());
+    s.SoundFile = ini.Value(Option, QStringLiteral("SOUND"), QString());
+    s.DispVip = ReadBool(ini, QStringLiteral("DISP VIP"), defaults.DispVip);
+    s.DontForward = ReadBool(ini, QStringLiteral("DONT FORWARD"), defaults.DontForward);
+    s.QuickStart = ReadBool(ini, QStringLiteral("QUICK START"), defaults.QuickStart);
+    s.FromTray = ReadBool(ini, QStringLiteral("FROM TRAY"), defaults.FromTray);
+    s.ViewerPosition = static_cast<qint16>(
+        ParseInteger(ini.Value(Option, QStringLiteral("VIEWER POSITION"), QStringLiteral("1")),
+                     std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max())
+            .value_or(defaults.ViewerPosition));
+    s.FontName = ini.Value(Option, QStringLiteral("FONT NAME"), defaults.FontName);
+    const auto size = ParseNumber(ini.Value(Option, QStringLiteral("FONT SIZE"), QString()));
+    s.FontSize = size && std::abs(*size) <= double(std::numeric_limits<float>::max())
+                     ? static_cast<float>(*size)
+                     : defaults.FontSize;
+    if (s.FontSize < 6.0f) {
+        s.FontSize = 6.0f;
+    }
+    s.FontBold = ReadBool(ini, QStringLiteral("FONT BOLD"), defaults.FontBold);
+    s.FontItalic = ReadBool(ini, QStringLiteral("FONT ITALIC"), defaults.FontItalic);
+    s.ProxyUse = ReadBool(ini, QStringLiteral("PROXY USE"), defaults.ProxyUse);
+    s.ProxyAddress = Common::Trim(ini.Value(Option, QStringLiteral("PROXY ADDRESS"), QString()));
+    s.ProxyPort = Common::Trim(ini.Value(Option, QStringLiteral("PROXY PORT"), QString()));
+    s.SearchWords = QStringList(SearchWordCount);
+    for (int n = 0; n < SearchWordCount; ++n) {
+        s.SearchWords[n] = ini.Value(Option, SearchWordKey(n), QString());
+    }
+
+    s.NewsHost = ReadHost(ini, QStringLiteral("NEWS HOST"), defaults.NewsHost, false);
+    s.TdnetHost = ReadHost(ini, QStringLiteral("TDNET HOST"), defaults.TdnetHost, false);
+    s.BoardHost = ReadHost(ini, QStringLiteral("BOARD HOST"), defaults.BoardHost, false);
+    s.VipHost = ReadHost(ini, QStringLiteral("VIP HOST"), defaults.VipHost, false);
+    s.Site = ReadHost(ini, QStringLiteral("SITE"), defaults.Site, true);
+}
+
+bool SaveSettings(const FormGeometry& form, const SearchHistory* history) {
+    SettingsState& s = Settings();
+    s.FormLeft = form.left;
+    s.FormTop = form.top;
+    s.FormWidth = form.width;
+    s.FormHeight = form.collapsedToToolBar ? form.fullHeight : form.height;
+
+    const QString path = SettingsFilePath();
+    IniFile ini(path);
+    ini.SetValue(FormMain, QStringLiteral("LEFT"), QString::number(s.FormLeft));
+    ini.SetValue(FormMain, QStringLiteral("TOP"), QString::number(s.FormTop));
+    ini.SetValue(FormMain, QStringLiteral("WIDTH"), QString::number(s.FormWidth));
+    ini.SetValue(FormMain, QStringLiteral("HEIGHT"), QString::number(s.FormHeight));
+
+    ini.SetValue(Option, QStringLiteral("BROWSER"), s.BrowserPath);
+    ini.SetValue(Option, QStringLiteral("SOUND"), s.SoundFile);
+    ini.SetValue(Option, QStringLiteral("DISP VIP"), BoolText(s.DispVip));
+    ini.SetValue(Option, QStringLiteral("DONT FORWARD"), BoolText(s.DontForward));
+    ini.SetValue(Option, QStringLiteral("QUICK START"), BoolText(s.QuickStart));
+    ini.SetValue(Option, QStringLiteral("FROM TRAY"), BoolText(s.FromTray));
+    ini.SetValue(Option, QStringLiteral("VIEWER POSITION"), QString::number(s.ViewerPosition));
+    ini.SetValue(Option, QStringLiteral("FONT NAME"), s.FontName);
+    ini.SetValue(Option, QStringLiteral("FONT SIZE"), FontSizeText(s.FontSize));
+    ini.SetValue(Option, QStringLiteral("FONT BOLD"), BoolText(s.FontBold));
+    ini.SetValue(Option, QStringLiteral("FONT ITALIC"), BoolText(s.FontItalic));
+    ini.SetValue(Option, QStringLiteral("PROXY USE"), BoolText(s.ProxyUse));
+    ini.SetValue(Option, QStringLiteral("PROXY ADDRESS"), Common::Trim(s.ProxyAddress));
+    ini.SetValue(Option, QStringLiteral("PROXY PORT"), Common::Trim(s.ProxyPort));
+    for (int n = 0; n < SearchWordCount; ++n) {
+        ini.SetValue(Option, SearchWordKey(n), s.SearchWords.value(n));
+    }
+
+    ini.SetValue(Server, QStringLiteral("NEWS HOST"), s.NewsHost);
+    ini.SetValue(Server, QStringLiteral("TDNET HOST"), s.TdnetHost);
+    ini.SetValue(Server, QStringLiteral("BOARD HOST"), s.BoardHost);
+    ini.SetValue(Server, QStringLiteral("VIP HOST"), s.VipHost);
+    ini.SetValue(Server, QStringLiteral("SITE"), s.Site);
+
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        clsFile().MakeFolder(folder);
+    }
+    bool ok = ini.Save(path);
+    if (history) {
+        ok = SaveSearchHistory(SearchHistoryPath(), history->current, history->items) && ok;
+    }
+    return ok;
+}
+
+std::optional<SearchHistory> LoadSearchHistory(const QString& file, bool stripComments) {
+    QFile in(file.isEmpty() ? SearchHistoryPath() : file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QStringList lines = clsFile::SplitLines(Common::DecodeUtf8OrCp932(in.readAll()));
+    SearchHistory history;
+    qsizetype i = 0;
+    while (i < lines.size() && lines.at(i).startsWith(QStringLiteral("//"))) {
+        ++i;
+    }
+    if (i < lines.size()) {
+        history.current = lines.at(i++);
+    }
+    for (; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        if (stripComments) {
+            const qsizetype at = line.indexOf(QStringLiteral("//"));
+            if (at >= 0) {
+                line = Common::Trim(line.left(at));
+            }
+        }
+        history.items.append(line);
+    }
+    return history;
+}
+
+bool SaveSearchHistory(const QString& file, const QString& current, const QStringList& items) {
+    QStringList lines{current};
+    lines += items;
+    return WriteLines(file.isEmpty() ? SearchHistoryPath() : file, lines);
+}
+
+int SelectedHistoryIndex(const SearchHistory& history) {
+    return static_cast<int>(history.items.indexOf(history.current));
+}
+
+PlacementResult ApplyWindowPlacement(const PlacementInput& in) {
+    PlacementResult out;
+    if (in.state != WindowState::Normal) {
+        return out;
+    }
+    int left = in.newLeft.value_or(in.left);
+    int top = in.newTop.value_or(in.top);
+    int width = in.newWidth.value_or(in.width);
+    int height = in.newHeight.value_or(in.height);
+
+    int extentWidthPx = in.screenWidthPx;
+    int extentHeightPx = in.screenHeightPx;
+    if (in.monitors.size() >= 2) {
+        extentWidthPx = std::numeric_limits<int>::min();
+        extentHeightPx = std::numeric_limits<int>::min();
+        for (const QRect& m : in.monitors) {
+            extentWidthPx = qMax(extentWidthPx, m.x() + m.width());
+            extentHeightPx = qMax(extentHeightPx, m.y() + m.height());
+        }
+    }
+    const int extentWidth = qRound(extentWidthPx * in.twipsPerPixelX);
+    const int extentHeight = qRound(extentHeightPx * in.twipsPerPixelY);
+
+    width = qMin(width, extentWidth);
+    height = qMin(height, extentHeight);
+    if (left + width >= extentWidth) {
+        left = extentWidth - width;
+    }
+    if (top + height >= extentHeight) {
+        top = extentHeight - height;
+    }
+    left = qMax(left, 0);
+    top = qMax(top, 0);
+
+    out.move = true;
+    out.left = left;
+    out.top = top;
+    out.width = width;
+    out.height = height;
+    out.maximize = left == 0 && top == 0 && width == extentWidth && height == extentHeight;
+    return out;
+}
+
+FormMainValues FormMainWithDefaults(const SettingsState& settings, int screenWidthPx,
+                                    int screenHeightPx, double twipsPerPixelX,
+                                    double twipsPerPixelY) {
+    const int defaultWidth = qRound(640 * twipsPerPixelX);
+    const int defaultHeight = qRound(480 * twipsPerPixelY);
+    const int screenWidth = qRound(screenWidthPx * twipsPerPixelX);
+    const int screenHeight = qRound(screenHeightPx * twipsPerPixelY);
+    FormMainValues v;
+    v.left = settings.FormLeft != -1 ? settings.FormLeft : (screenWidth - defaultWidth) / 2;
+    v.top = settings.FormTop != -1 ? settings.FormTop : (screenHeight - defaultHeight) / 2;
+    v.width = settings.FormWidth != -1 ? settings.FormWidth : defaultWidth;
+    v.height = settings.FormHeight != -1 ? settings.FormHeight : defaultHeight;
+    return v;
+}
+
+double TwipsPerPixel(double logicalDpi) {
+    return logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0;
+}
+
+} // namespace Program
