@@ -1,0 +1,359 @@
+// The portal news list parser on our own list pages.
+
+#include "ParserFixtures.h"
+#include "app/Trace.h"
+#include "parsers/Yahoo.h"
+#include "text/Dates.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace ParserTest;
+
+namespace {
+
+const QString kAddress = QStringLiteral("http://news.test:8080/cp/rtrs?date=20240105");
+const QString kSite = QStringLiteral("http://news.test:8080");
+
+News::ParsedHeadlines Parse(const QString& file, QString& nextPage) {
+    return Yahoo::ParseYahooNewsListText(FixturePage(file), kAddress, QStringLiteral("ロイター"),
+                                         nextPage);
+}
+
+News::ParsedHeadlines Parse(const QString& file) {
+    QString nextPage;
+    return Parse(file, nextPage);
+}
+
+QString ReadTrace() {
+    QFile file(Common::AppDataFolder() + QStringLiteral("/Debug.LOG"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+class TestNewsList : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    FixedClock clock_;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        Common::SetAppDataFolder(dir_.path());
+        Ports::SetClock(&clock_);
+    }
+    void cleanupTestCase() { Ports::SetClock(nullptr); }
+    void init() {
+        clock_.now = QDateTime(QDate(2024, 1, 5), QTime(12, 0));
+        QVERIFY(InstallWordLists());
+        Yahoo::ResetWordLists();
+    }
+
+    void titles_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QString>("mark");
+
+        QTest::newRow("再送 drops three characters") << 0 << "トヨタ、新型車を発表"
+                                                     << ""
+                                                     << "再";
+        QTest::newRow("追加 with a wide blank") << 1 << "日産の決算"
+                                                << ""
+                                                << "追";
+        QTest::newRow("訂正") << 2 << "ホンダ株が続伸"
+                              << ""
+                              << "訂";
+        QTest::newRow("☆差替 at the end") << 3 << "ソニー、新工場を建設"
+                                          << ""
+                                          << "替";
+        QTest::newRow("UPDATE drops eight") << 4 << "日経平均は続伸"
+                                            << ""
+                                            << "更";
+        QTest::newRow("UPDATE drops eight whatever they are") << 5 << "-ドル高が一服"
+                                                              << ""
+                                                              << "更";
+        QTest::newRow("later mark wins") << 6 << "-原油先物が反落"
+                                         << ""
+                                         << "更";
+        QTest::newRow("listed bracket word") << 7 << "任天堂、純利益2割増"
+                                             << "決算"
+                                             << "";
+        QTest::newRow("unlisted bracket, separator without word")
+            << 8 << "【注目】東証：日経平均が反発"
+            << ""
+            << "";
+        QTest::newRow("unlisted bracket reaches the fallback") << 9 << "半導体株が急伸"
+                                                               << "注目"
+                                                               << "";
+        QTest::newRow("fallback takes ＜＞ first, all spans go") << 10 << "[海外]ドル高が進む"
+                                                                 << "ＮＹ外為"
+                                                                 << "";
+        QTest::newRow("--- keeps both parts untrimmed") << 11 << "  日経平均は上値が重い"
+                                                        << "相場観 "
+                                                        << "";
+        QTest::newRow("＝ header word") << 12 << "ドル全面高"
+                                        << "ＮＹ外為"
+                                        << "";
+        QTest::newRow("＝ footer word") << 13 << "利上げを示唆"
+                                        << "日銀総裁"
+                                        << "";
+        QTest::newRow("＝ without a listed word stays") << 14 << "円が下落＝輸出株に買い"
+                                                        << ""
+                                                        << "";
+        QTest::newRow("： header pattern") << 15 << "米利下げ観測が後退"
+                                           << "焦点"
+                                           << "";
+        QTest::newRow("＝ footer pattern") << 16 << "材料出尽くしで売り"
+                                           << "市場筋"
+                                           << "";
+        QTest::newRow("separator runs count once, third part dropped") << 17 << "大引け"
+                                                                       << "東証"
+                                                                       << "";
+        QTest::newRow("header word before footer word") << 18 << "関係者"
+                                                        << "東証"
+                                                        << "";
+        QTest::newRow("full-width square brackets") << 19 << "日銀が政策維持"
+                                                    << "速報"
+                                                    << "";
+        QTest::newRow("later bracket pair overwrites") << 20 << "社長交代"
+                                                       << "人事"
+                                                       << "";
+        QTest::newRow("angle entities become parentheses") << 21 << "S&P500が最高値 (速報)"
+                                                           << ""
+                                                           << "";
+        QTest::newRow("entities decoded once more, tab removed") << 22 << "A<B\"C\"'D&#40;"
+                                                                 << ""
+                                                                 << "";
+        QTest::newRow("wave dash becomes full-width tilde")
+            << 23 << "日経平均、3万3000円～3万4000円で推移"
+            << ""
+            << "";
+        QTest::newRow("＝ with empty first part and no empty list line") << 24 << "＝新興市場の動向"
+                                                                         << ""
+                                                                         << "";
+        QTest::newRow("mark alone leaves an empty title") << 27 << ""
+                                                          << ""
+                                                          << "再";
+        QTest::newRow("UPDATE alone leaves an empty title") << 28 << ""
+                                                            << ""
+                                                            << "更";
+    }
+    void titles() {
+        QFETCH(int, index);
+        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        QVERIFY(items);
+        QCOMPARE(items->size(), 29);
+        const News::ParsedHeadline& item = items->at(index);
+        QTEST(item.Title, "title");
+        QTEST(item.Category, "category");
+        QTEST(item.Mark, "mark");
+        QCOMPARE(item.Source, QStringLiteral("ロイター"));
+    }
+
+    void urls_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("isVip");
+        QTest::newRow("completed with the site")
+            << 0 << kSite + "/hl?a=20240105-00000001-rtrs-bus_all" << false;
+        QTest::newRow("vip, &amp; decoded")
+            << 25 << kSite + "/hl.vip?a=20240105-00000026-rtrs-bus_all&ref=list" << true;
+        QTest::newRow("absolute kept") << 26 << "https://news.example.jp/article/27" << false;
+    }
+    void urls() {
+        QFETCH(int, index);
+        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        QVERIFY(items);
+        QTEST(items->at(index).Url, "url");
+        QTEST(items->at(index).IsVip, "isVip");
+    }
+
+    // Read on 2 January 2025 at 10:00; the page is that day's list.
+    void posted_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QDateTime>("posted");
+        QTest::newRow("time only takes the page day")
+            << 0 << QDateTime(QDate(2025, 1, 2), QTime(9, 5));
+        QTest::newRow("month and day, current year")
+            << 1 << QDateTime(QDate(2025, 1, 1), QTime(23, 50));
+        QTest::newRow("31 December read in January is last year")
+            << 2 << QDateTime(QDate(2024, 12, 31), QTime(23, 50));
+        QTest::newRow("no valid time is midnight of the page day")
+            << 3 << QDateTime(QDate(2025, 1, 2), QTime(0, 0));
+        QTest::newRow("a little ahead of now stays")
+            << 4 << QDateTime(QDate(2025, 1, 2), QTime(10, 30));
+        QTest::newRow("weekday in parentheses removed")
+            << 5 << QDateTime(QDate(2025, 1, 2), QTime(8, 15));
+    }
+    void posted() {
+        QFETCH(int, index);
+        QFETCH(QDateTime, posted);
+        clock_.now = QDateTime(QDate(2025, 1, 2), QTime(10, 0));
+        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_times.sjis.html"));
+        QVERIFY(items);
+        QCOMPARE(items->size(), 6);
+        QCOMPARE(Dates::FromOle(items->at(index).Posted), posted);
+    }
+
+    void noSelectorMeansToday() {
+        clock_.now = QDateTime(QDate(2024, 3, 8), QTime(12, 0));
+        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_no_selector.sjis.html"));
+        QVERIFY(items);
+        QCOMPARE(Dates::FromOle(items->at(0).Posted), QDateTime(QDate(2024, 3, 8), QTime(9, 5)));
+    }
+
+    void paging_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("nextPage");
+        QTest::newRow("next link, &amp; decoded, not completed") << "portal_titles.sjis.html"
+                                                                 << "/cp/rtrs?date=20240105&p=3";
+        QTest::newRow("no paging block leaves it") << "portal_no_paging.sjis.html"
+                                                   << "untouched";
+        QTest::newRow("paging without a next link clears it") << "portal_last_page.sjis.html"
+                                                              << "";
+    }
+    void paging() {
+        QFETCH(QString, file);
+        QString nextPage = QStringLiteral("untouched");
+        QVERIFY(Parse(file, nextPage));
+        QTEST(nextPage, "nextPage");
+    }
+
+    void nothingFound_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("selected day not a date") << "portal_bad_day.sjis.html";
+        QTest::newRow("no news list section") << "portal_no_section.sjis.html";
+        QTest::newRow("a block without its link faults the page")
+            << "portal_broken_block.sjis.html";
+        QTest::newRow("empty page") << "missing.html";
+    }
+    void nothingFound() {
+        QFETCH(QString, file);
+        QVERIFY(!Parse(file).has_value());
+    }
+
+    void traceLines_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("fault") << "portal_broken_block.sjis.html"
+                               << "]Err  : [5 for ParseYahooNewsList]Invalid procedure call or "
+                                  "argument\r\n";
+        QTest::newRow("next page") << "portal_titles.sjis.html"
+                                   << "]Stat : Next Page is /cp/rtrs?date=20240105&p=3\r\n";
+    }
+    void traceLines() {
+        QFETCH(QString, file);
+        QFETCH(QString, line);
+        QFile::remove(Common::AppDataFolder() + QStringLiteral("/Debug.LOG"));
+        const bool wasOn = Common::TraceEnabled;
+        Common::TraceEnabled = true;
+        Parse(file);
+        Common::TraceEnabled = wasOn;
+        QVERIFY2(ReadTrace().endsWith(line), qPrintable(ReadTrace()));
+    }
+
+    // An empty line in the header list is an entry that the empty first part equals.
+    void emptyHeaderLine_data() {
+        QTest::addColumn<QByteArray>("headerFile");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("category");
+        QTest::newRow("empty line in the middle")
+            << QByteArray("NY\r\n\r\n東証\r\n") << "新興市場の動向"
+            << "";
+        QTest::newRow("final line end adds none")
+            << QByteArray("NY\r\n東証\r\n") << "＝新興市場の動向"
+            << "";
+        QTest::newRow("LF only, empty line first") << QByteArray("\nNY\n") << "新興市場の動向"
+                                                   << "";
+    }
+    void emptyHeaderLine() {
+        QFETCH(QByteArray, headerFile);
+        QVERIFY(WriteWordList(QStringLiteral("ヘッダ：通常.txt"), headerFile));
+        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        QVERIFY(items);
+        QTEST(items->at(24).Title, "title");
+        QTEST(items->at(24).Category, "category");
+        // The rest of the lists still applies.
+        QCOMPARE(items->at(13).Category, QStringLiteral("日銀総裁"));
+    }
+
+    // Read once per run while the header list has entries; re-read on every parse without it.
+    void wordListLoading_data() {
+        QTest::addColumn<bool>("headerPresent");
+        QTest::addColumn<QString>("titleAfterChange");
+        QTest::newRow("header list present: kept") << true << "日銀が政策維持";
+        QTest::newRow("header list missing: re-read") << false << "［速報］日銀が政策維持";
+    }
+    void wordListLoading() {
+        QFETCH(bool, headerPresent);
+        if (!headerPresent)
+            QVERIFY(WriteWordList(QStringLiteral("ヘッダ：通常.txt"), QByteArray()));
+        News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        QVERIFY(items);
+        QCOMPARE(items->at(19).Title, QStringLiteral("日銀が政策維持"));
+
+        QVERIFY(WriteWordList(QStringLiteral("［］.txt"), QByteArray("決算\r\n")));
+        items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        QVERIFY(items);
+        QTEST(items->at(19).Title, "titleAfterChange");
+
+        Yahoo::ResetWordLists();
+        items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        QVERIFY(items);
+        QCOMPARE(items->at(19).Title, QStringLiteral("［速報］日銀が政策維持"));
+    }
+
+    void wordListsInCp932AndUtf8_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF速報\r\n");
+        QTest::newRow("Shift_JIS") << QByteArray("\x91\xAC\x95\xF1\r\n"); // 速報
+    }
+    void wordListsInCp932AndUtf8() {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(WriteWordList(QStringLiteral("［］.txt"), bytes));
+        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        QVERIFY(items);
+        QCOMPARE(items->at(19).Category, QStringLiteral("速報"));
+        QCOMPARE(items->at(7).Category, QStringLiteral("決算")); // by the fallback now
+    }
+
+    void encodingsAgree_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("titles") << "portal_titles";
+        QTest::newRow("times") << "portal_times";
+        QTest::newRow("large") << "portal_large";
+    }
+    void encodingsAgree() {
+        QFETCH(QString, name);
+        const News::ParsedHeadlines sjis = Parse(name + ".sjis.html");
+        const News::ParsedHeadlines euc = Parse(name + ".eucjp.html");
+        QVERIFY(sjis && euc);
+        QCOMPARE(sjis->size(), euc->size());
+        for (qsizetype i = 0; i < sjis->size(); ++i) {
+            const News::ParsedHeadline &a = sjis->at(i), &b = euc->at(i);
+            QCOMPARE(a.Title, b.Title);
+            QCOMPARE(a.Category, b.Category);
+            QCOMPARE(a.Mark, b.Mark);
+            QCOMPARE(a.Url, b.Url);
+            QCOMPARE(a.Posted, b.Posted);
+        }
+    }
+
+    void largePage() {
+        QString nextPage;
+        const News::ParsedHeadlines items =
+            Parse(QStringLiteral("portal_large.sjis.html"), nextPage);
+        QVERIFY(items);
+        QCOMPARE(items->size(), 300);
+        QCOMPARE(nextPage, QStringLiteral("/cp/rtrs?date=20240105&p=3"));
+        QCOMPARE(items->at(0).Url, kSite + "/hl?a=20240105-00000001-rtrs-bus_all&s=lst");
+        QCOMPARE(Dates::FromOle(items->at(299).Posted), QDateTime(QDate(2024, 1, 5), QTime(9, 2)));
+        QCOMPARE(items->at(299).Category, QStringLiteral("速報"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNewsList)
+#include "tst_newslist.moc"
