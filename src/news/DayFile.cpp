@@ -81,6 +81,7 @@ class Writer {
 public:
     explicit Writer(char* out) : out_(out) {}
     char* Position() const { return out_; }
+    void MoveTo(char* out) { out_ = out; }
 
     void Double(double value) {
         qToLittleEndian(value, out_);
@@ -199,19 +200,30 @@ QString DayFilePath() {
     return Common::AppDataFolder() + QStringLiteral("/Data/") + day + QStringLiteral(".DAT");
 }
 
-QByteArray EncodeDayFile(const QList<NewsItem>& items) {
-    // Room for the worst case (3 UTF-8 bytes per UTF-16 unit); cut to the real size at the end.
-    qsizetype room = 4;
-    for (const NewsItem& item : items) {
-        room += kMinRecordBytes + 3 * (item.Source.size() + item.Category.size() +
-                                       item.Title.size() + item.Url.size() + item.Reserved1.size() +
-                                       item.Reserved2.size() + item.Mark.size());
-    }
+namespace {
+
+qsizetype WorstCase(const NewsItem& item) {
+    return kMinRecordBytes +
+           3 * (item.Source.size() + item.Category.size() + item.Title.size() + item.Url.size() +
+                item.Reserved1.size() + item.Reserved2.size() + item.Mark.size());
+}
+
+// get(k) gives the k-th entry in store order.
+template <typename Get> QByteArray EncodeItems(qsizetype count, Get get) {
+    // A guess at the size; grown when an entry's worst case (3 bytes per UTF-16 unit) does not
+    // fit, and cut to the real size at the end.
     QByteArray bytes;
-    bytes.resize(room);
+    bytes.resize(4 + count * 160);
     Writer out(bytes.data());
-    out.Int32(static_cast<qint32>(items.size()));
-    for (const NewsItem& item : items) {
+    out.Int32(static_cast<qint32>(count));
+    for (qsizetype k = 0; k < count; ++k) {
+        const NewsItem& item = get(k);
+        const qsizetype used = out.Position() - bytes.constData();
+        const qsizetype need = used + WorstCase(item);
+        if (need > bytes.size()) {
+            bytes.resize(std::max(need, bytes.size() * 2));
+            out.MoveTo(bytes.data() + used);
+        }
         out.Double(item.Posted);
         out.Text(item.Source);
         out.Text(item.Category);
@@ -230,26 +242,42 @@ QByteArray EncodeDayFile(const QList<NewsItem>& items) {
     return bytes;
 }
 
-std::optional<QList<NewsItem>> DecodeDayFile(const QByteArray& bytes) {
+// The entries oldest first, as the store keeps them; false when the bytes are not a whole file.
+bool DecodeOldestFirst(const QByteArray& bytes, std::vector<NewsItem>& items) {
     Reader in(bytes.constData(), bytes.constData() + bytes.size());
     qint32 count = 0;
     if (!in.Int32(count) || count < 0 || count > in.Left() / kMinRecordBytes) {
-        return std::nullopt;
+        return false;
     }
-    QList<NewsItem> items(count);
-    for (NewsItem& item : items) {
+    items.clear();
+    items.reserve(NewsStore::CapacityFor(count));
+    items.resize(count);
+    for (qint32 k = count - 1; k >= 0; --k) {
+        NewsItem& item = items[k];
         if (!(in.Double(item.Posted) && in.Text(item.Source) && in.Text(item.Category) &&
               in.Text(item.Title) && in.Text(item.Url) && in.Int32(item.StockCode) &&
               in.Text(item.Reserved1) && in.Text(item.Reserved2) && in.Bool(item.IsVip) &&
               in.Bool(item.Reserved3) && in.Text(item.Mark) && in.Bool(item.IsOpened) &&
               in.Bool(item.IsNew))) {
-            return std::nullopt;
+            return false;
         }
     }
-    if (!in.AtEnd()) {
+    return in.AtEnd();
+}
+
+} // namespace
+
+QByteArray EncodeDayFile(const QList<NewsItem>& items) {
+    return EncodeItems(items.size(), [&](qsizetype k) -> const NewsItem& { return items[k]; });
+}
+
+std::optional<QList<NewsItem>> DecodeDayFile(const QByteArray& bytes) {
+    std::vector<NewsItem> oldestFirst;
+    if (!DecodeOldestFirst(bytes, oldestFirst)) {
         return std::nullopt;
     }
-    return items;
+    return QList<NewsItem>(std::make_move_iterator(oldestFirst.rbegin()),
+                           std::make_move_iterator(oldestFirst.rend()));
 }
 
 DayFileResult LoadDayFile() {
@@ -269,11 +297,8 @@ DayFileResult LoadDayFile() {
     const bool whole = file.error() == QFileDevice::NoError;
     file.close();
 
-    std::optional<QList<NewsItem>> items;
-    if (whole) {
-        items = DecodeDayFile(bytes);
-    }
-    if (!items) {
+    std::vector<NewsItem> items;
+    if (!whole || !DecodeOldestFirst(bytes, items)) {
         // Keep the bytes for whoever wants to look at them; the store stays as it was.
         const QString bad = FreeBadName(path);
         const QString badName = QFileInfo(bad).fileName();
@@ -291,7 +316,7 @@ DayFileResult LoadDayFile() {
         }
         return DayFileResult::Corrupt;
     }
-    Store().ReplaceAll(std::move(*items));
+    Store().AdoptOldestFirst(std::move(items));
     return DayFileResult::Loaded;
 }
 
@@ -305,7 +330,8 @@ bool SaveDayFile() {
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly);
     if (ok) {
-        const QByteArray bytes = EncodeDayFile(store.Items());
+        const QByteArray bytes = EncodeItems(
+            store.Count(), [&](qsizetype k) -> const NewsItem& { return store.Item(int(k)); });
         ok = file.write(bytes) == bytes.size() && file.commit();
     }
     if (!ok) {

@@ -2,8 +2,9 @@
 
 #include "app/SettingsState.h"
 
-#include <QHashFunctions>
+#include <QVarLengthArray>
 #include <bit>
+#include <cstring>
 
 namespace News {
 
@@ -16,6 +17,12 @@ bool IsNan(double value) {
 }
 
 } // namespace
+
+size_t NewsStore::CapacityFor(qsizetype count) {
+    // Room to grow: moving a large pool costs more than the untouched memory, which the system
+    // does not even map until it is used.
+    return static_cast<size_t>(count + count / 4 + 1024);
+}
 
 bool NewsStore::HasNewsItems() const {
     return !order_.empty();
@@ -35,21 +42,83 @@ NewsItem& NewsStore::MutableItem(int index) {
     return pool_[IdAt(index)];
 }
 
-size_t NewsStore::KeyOf(double posted, const QString& title) {
+quint64 NewsStore::KeyOf(double posted, const QString& title) {
+    constexpr quint64 kMul = 0x9E3779B97F4A7C15ULL;
     // 0.0 and -0.0 compare equal, so they must hash alike.
     const double normal = posted == 0 ? 0.0 : posted;
-    return qHashMulti(0, std::bit_cast<quint64>(normal), title);
+    quint64 h = std::bit_cast<quint64>(normal) * kMul;
+    const ushort* p = title.utf16();
+    qsizetype left = title.size();
+    for (; left >= 4; left -= 4, p += 4) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        h = std::rotl((h ^ word) * kMul, 31);
+    }
+    for (; left > 0; --left, ++p) {
+        h = std::rotl((h ^ *p) * kMul, 31);
+    }
+    // Murmur's finaliser: the table uses the low bits.
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDULL;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ULL;
+    return h ^ (h >> 33);
+}
+
+void NewsStore::AddKey(qint32 id) const {
+    if ((keyCount_ + 1) * 2 > static_cast<qsizetype>(slots_.size())) {
+        // Grow to keep the table at most half full.
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(std::max<size_t>(64, old.size() * 2), Slot());
+        const size_t mask = slots_.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.id >= 0) {
+                size_t i = slot.hash & mask;
+                while (slots_[i].id >= 0) {
+                    i = (i + 1) & mask;
+                }
+                slots_[i] = slot;
+            }
+        }
+    }
+    const quint64 hash = KeyOf(pool_[id].Posted, pool_[id].Title);
+    const size_t mask = slots_.size() - 1;
+    size_t i = hash & mask;
+    while (slots_[i].id >= 0) {
+        i = (i + 1) & mask;
+    }
+    slots_[i] = Slot{hash, id};
+    ++keyCount_;
 }
 
 void NewsStore::BuildKeyIndex() const {
-    keys_.clear();
-    keys_.reserve(pool_.size());
+    size_t size = 64;
+    while (size < pool_.size() * 2 + 2) {
+        size *= 2;
+    }
+    slots_.assign(size, Slot());
+    keyCount_ = 0;
     for (qint32 id = 0; id < static_cast<qint32>(pool_.size()); ++id) {
         if (!IsNan(pool_[id].Posted)) {
-            keys_.emplace(KeyOf(pool_[id].Posted, pool_[id].Title), id);
+            AddKey(id);
         }
     }
     keysBuilt_ = true;
+}
+
+int NewsStore::FirstAtOrBelow(double posted) const {
+    // Newest first: "Posted <= posted" is false up to some index and true from there on.
+    int low = 0;
+    int high = Count();
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        if (Item(mid).Posted <= posted) {
+            high = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return low;
 }
 
 int NewsStore::FindNewsItem(double posted, const QString& source, const QString& category,
@@ -60,41 +129,46 @@ int NewsStore::FindNewsItem(double posted, const QString& source, const QString&
     if (!keysBuilt_) {
         BuildKeyIndex();
     }
-    // Of several equal entries the one nearest index 0, i.e. the highest physical position.
-    int best = -1;
-    const auto [first, last] = keys_.equal_range(KeyOf(posted, title));
-    for (auto it = first; it != last; ++it) {
-        const NewsItem& item = pool_[it->second];
+    QVarLengthArray<qint32, 4> matches;
+    const quint64 hash = KeyOf(posted, title);
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask; slots_[i].id >= 0; i = (i + 1) & mask) {
+        if (slots_[i].hash != hash) {
+            continue;
+        }
+        const NewsItem& item = pool_[slots_[i].id];
         if (item.Posted == posted && item.Title == title && item.Source == source &&
             item.Category == category && item.Url == url) {
-            best = std::max(best, PhysicalOf(it->second));
+            matches.append(slots_[i].id);
         }
     }
-    return best < 0 ? -1 : Count() - 1 - best;
+    if (matches.isEmpty()) {
+        return -1;
+    }
+    // Of several equal entries the one nearest index 0. In a sorted store they all sit in the
+    // run of entries with this very time.
+    const int n = Count();
+    int i = sorted_ ? FirstAtOrBelow(posted) : 0;
+    for (; i < n; ++i) {
+        if (matches.contains(IdAt(i))) {
+            return i;
+        }
+    }
+    return -1; // not reached: every match is in the store
 }
 
 int NewsStore::FindInsertPosition(double posted) const {
     const int n = Count();
-    if (!sorted_) {
-        for (int i = 0; i < n; ++i) {
-            if (Item(i).Posted <= posted) {
-                return i;
-            }
-        }
-        return -1;
+    if (sorted_) {
+        const int first = FirstAtOrBelow(posted);
+        return first < n ? first : -1;
     }
-    // Newest first: "Posted <= posted" is false up to some index and true from there on.
-    int low = 0;
-    int high = n;
-    while (low < high) {
-        const int mid = low + (high - low) / 2;
-        if (Item(mid).Posted <= posted) {
-            high = mid;
-        } else {
-            low = mid + 1;
+    for (int i = 0; i < n; ++i) {
+        if (Item(i).Posted <= posted) {
+            return i;
         }
     }
-    return low < n ? low : -1;
+    return -1;
 }
 
 qint32 NewsStore::StockCodeOf(const QString& category) {
@@ -149,22 +223,7 @@ bool NewsStore::InsertNewsItem(int& position, double posted, const QString& sour
 
     const qint32 id = static_cast<qint32>(pool_.size());
     pool_.push_back(std::move(item));
-    rel_.push_back(0);
-
-    // Everything at physical q and above moves up by one; pay only for the shorter side.
-    const int q = n - position;
-    if (q < n - q) {
-        ++base_;
-        for (int j = 0; j < q; ++j) {
-            --rel_[order_[j]];
-        }
-    } else {
-        for (int j = q; j < n; ++j) {
-            ++rel_[order_[j]];
-        }
-    }
-    rel_[id] = q - base_;
-    order_.insert(order_.begin() + q, id);
+    order_.insert(order_.begin() + (n - position), id);
 
     if (sorted_) {
         if (position > 0 && !(Item(position - 1).Posted >= posted)) {
@@ -175,7 +234,7 @@ bool NewsStore::InsertNewsItem(int& position, double posted, const QString& sour
         }
     }
     if (keysBuilt_ && !IsNan(posted)) {
-        keys_.emplace(KeyOf(posted, title), id);
+        AddKey(id);
     }
     return true;
 }
@@ -196,11 +255,10 @@ void NewsStore::MarkAllRead() {
 void NewsStore::Clear() {
     pool_.clear();
     order_.clear();
-    rel_.clear();
-    base_ = 0;
     sorted_ = true;
-    keys_.clear();
-    keysBuilt_ = true;
+    slots_.clear();
+    keyCount_ = 0;
+    keysBuilt_ = false;
 }
 
 void NewsStore::CheckOrder() {
@@ -214,17 +272,25 @@ void NewsStore::CheckOrder() {
 }
 
 void NewsStore::ReplaceAll(QList<NewsItem> items) {
+    std::vector<NewsItem> oldestFirst;
+    oldestFirst.reserve(CapacityFor(items.size()));
+    for (qsizetype j = items.size() - 1; j >= 0; --j) {
+        oldestFirst.push_back(std::move(items[j]));
+    }
+    AdoptOldestFirst(std::move(oldestFirst));
+}
+
+void NewsStore::AdoptOldestFirst(std::vector<NewsItem>&& items) {
     Clear();
-    const int n = static_cast<int>(items.size());
-    pool_.reserve(n);
-    rel_.reserve(n);
+    pool_ = std::move(items);
+    const int n = static_cast<int>(pool_.size());
+    pool_.reserve(CapacityFor(n));
+    order_.reserve(CapacityFor(n));
+    order_.resize(n);
     for (int j = 0; j < n; ++j) {
-        pool_.push_back(std::move(items[n - 1 - j]));
-        order_.push_back(j);
-        rel_.push_back(j);
+        order_[j] = j;
     }
     CheckOrder();
-    keysBuilt_ = false;
 }
 
 QList<NewsItem> NewsStore::Items() const {

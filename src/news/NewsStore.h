@@ -5,8 +5,6 @@
 
 #include <QList>
 #include <QString>
-#include <deque>
-#include <unordered_map>
 #include <vector>
 
 namespace News {
@@ -32,6 +30,11 @@ public:
 
     // Replaces the whole store, items in store order (newest first), as the day file holds them.
     void ReplaceAll(QList<NewsItem> items);
+    // The same with the items oldest first, taken over without copying (the day file's loader).
+    void AdoptOldestFirst(std::vector<NewsItem>&& items);
+    // The capacity to reserve in a vector handed to AdoptOldestFirst, so that the inserts after
+    // a load do not move the whole pool.
+    static size_t CapacityFor(qsizetype count);
     // The items in store order (a copy).
     QList<NewsItem> Items() const;
 
@@ -41,23 +44,28 @@ public:
 
 private:
     // Items live in pool_ under a stable id and never move. order_ holds the ids oldest first, so
-    // that the usual insert of a newest headline is a push at the back; index i is physical
-    // position Count()-1-i. pos of an id = rel_[id] + base_, kept exact on every insert at the
-    // cost of the shorter side only.
-    int PhysicalOf(qint32 id) const { return rel_[id] + base_; }
+    // that the usual insert of a newest headline is an append (or a short move near the back);
+    // index i is order_[Count()-1-i].
     int IdAt(int index) const { return order_[order_.size() - 1 - index]; }
+    // Sorted stores only: the first index whose Posted is earlier than or equal to posted.
+    int FirstAtOrBelow(double posted) const;
     void BuildKeyIndex() const;
+    void AddKey(qint32 id) const;
     void CheckOrder();
-    static size_t KeyOf(double posted, const QString& title);
+    static quint64 KeyOf(double posted, const QString& title);
 
     std::vector<NewsItem> pool_;
-    std::deque<qint32> order_;
-    std::vector<int> rel_;
-    int base_ = 0;
+    std::vector<qint32> order_;
     // Newest first by Posted: binary search is only sound then; otherwise the linear scan.
     bool sorted_ = true;
-    // Duplicate test index: Posted and Title to ids; built on the first find after a replace.
-    mutable std::unordered_multimap<size_t, qint32> keys_;
+    // Duplicate test index, open addressing on a hash of Posted and Title; equal entries simply
+    // sit in the same probe run. Built on the first find after a replace.
+    struct Slot {
+        quint64 hash = 0;
+        qint32 id = -1; // -1: empty
+    };
+    mutable std::vector<Slot> slots_;
+    mutable qsizetype keyCount_ = 0;
     mutable bool keysBuilt_ = false;
 };
 

@@ -1,0 +1,268 @@
+#include "app/SettingsState.h"
+#include "news/NewsStore.h"
+#include "news/Sources.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using News::NewsItem;
+
+namespace {
+
+// The store as the linear definitions describe it.
+struct Reference {
+    QList<NewsItem> items;
+
+    int Find(double posted, const QString& s, const QString& c, const QString& t,
+             const QString& u) const {
+        for (int i = 0; i < items.size(); ++i) {
+            const NewsItem& it = items[i];
+            if (it.Posted == posted && it.Source == s && it.Category == c && it.Title == t &&
+                it.Url == u) {
+                return i;
+            }
+        }
+        return -1;
+    }
+    int InsertPosition(double posted) const {
+        for (int i = 0; i < items.size(); ++i) {
+            if (items[i].Posted <= posted) {
+                return i;
+            }
+        }
+        return -1;
+    }
+    void Insert(int position, const NewsItem& item) {
+        items.insert(position < 0 ? items.size() : position, item);
+    }
+};
+
+QString Describe(const NewsItem& it) {
+    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+        .arg(QString::number(it.Posted, 'g', 17))
+        .arg(it.Source, it.Category, it.Title, it.Url, it.Mark)
+        .arg(it.IsNew)
+        .arg(it.IsOpened);
+}
+
+} // namespace
+
+class TestStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        News::Store().Clear();
+        Program::Settings().DispVip = true;
+    }
+
+    void insertPosition_data() {
+        QTest::addColumn<QList<double>>("stored");
+        QTest::addColumn<double>("posted");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("empty store appends") << QList<double>{} << 5.0 << -1;
+        QTest::newRow("same time as newest goes first") << QList<double>{5, 4, 3} << 5.0 << 0;
+        QTest::newRow("newer than all") << QList<double>{5, 4, 3} << 6.0 << 0;
+        QTest::newRow("older than all") << QList<double>{5, 4, 3} << 2.0 << -1;
+        QTest::newRow("in front of equal run") << QList<double>{5, 4, 4, 4, 3} << 4.0 << 1;
+        QTest::newRow("between") << QList<double>{5, 4, 4, 4, 3} << 3.5 << 4;
+        QTest::newRow("equal to oldest") << QList<double>{5, 4, 3} << 3.0 << 2;
+    }
+    void insertPosition() {
+        QFETCH(QList<double>, stored);
+        QFETCH(double, posted);
+        QFETCH(int, expected);
+        auto& store = News::Store();
+        for (double p : stored) {
+            int position = -1;
+            QVERIFY(store.InsertNewsItem(position, p, "s", "c", "t", "u", false, ""));
+        }
+        QCOMPARE(store.FindInsertPosition(posted), expected);
+        int position = expected;
+        store.InsertNewsItem(position, posted, "s", "c", "new", "u", false, "");
+        QCOMPARE(position, expected < 0 ? int(stored.size()) : expected);
+        QCOMPARE(store.Item(position).Title, QStringLiteral("new"));
+        QCOMPARE(store.Count(), stored.size() + 1);
+    }
+
+    void insertedFlagsAndVipRule_data() {
+        QTest::addColumn<bool>("dispVip");
+        QTest::addColumn<bool>("isVip");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("vip shown") << true << true << true;
+        QTest::newRow("vip hidden") << false << true << false;
+        QTest::newRow("plain, vip hidden") << false << false << true;
+    }
+    void insertedFlagsAndVipRule() {
+        QFETCH(bool, dispVip);
+        QFETCH(bool, isVip);
+        QFETCH(bool, taken);
+        Program::Settings().DispVip = dispVip;
+        auto& store = News::Store();
+        int position = -1;
+        QCOMPARE(store.InsertNewsItem(position, 1.5, "s", "c", "t", "u", isVip, "M"), taken);
+        QCOMPARE(store.Count(), taken ? 1 : 0);
+        QCOMPARE(store.HasNewsItems(), taken);
+        if (taken) {
+            const NewsItem& it = store.Item(0);
+            QCOMPARE(it.IsVip, isVip);
+            QCOMPARE(it.Mark, QStringLiteral("M"));
+            QVERIFY(it.IsNew);
+            QVERIFY(!it.IsOpened);
+            QVERIFY(!it.Reserved3);
+        }
+    }
+
+    void stockCode_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<int>("code");
+        const QString tdnet = QStringLiteral("適時開示情報");
+        QTest::newRow("five digits") << tdnet << QStringLiteral("トヨタ自動車(東証:72030)") << 7203;
+        QTest::newRow("first brackets only")
+            << tdnet << QStringLiteral("A(東証:13010)(99990)") << 1301;
+        QTest::newRow("no number") << tdnet << QStringLiteral("会社(東証:)") << 0;
+        QTest::newRow("no brackets") << tdnet << QStringLiteral("会社") << 0;
+        QTest::newRow("unclosed") << tdnet << QStringLiteral("会社(東証:72030") << 0;
+        QTest::newRow("short code trimmed") << tdnet << QStringLiteral("X( 123 )") << 123;
+        QTest::newRow("other source ignored")
+            << QStringLiteral("ロイター") << QStringLiteral("(東証:72030)") << 0;
+    }
+    void stockCode() {
+        QFETCH(QString, source);
+        QFETCH(QString, category);
+        QFETCH(int, code);
+        int position = -1;
+        News::Store().InsertNewsItem(position, 1, source, category, "t", "u", false, "");
+        QCOMPARE(News::Store().Item(0).StockCode, code);
+    }
+
+    void flagCommands() {
+        auto& store = News::Store();
+        for (int i = 0; i < 3; ++i) {
+            int position = -1;
+            store.InsertNewsItem(position, 10 - i, "s", "c", QString::number(i), "u", false, "");
+        }
+        store.ClearNewFlags();
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(!store.Item(i).IsNew);
+            QVERIFY(!store.Item(i).IsOpened);
+        }
+        store.MutableItem(1).IsNew = true;
+        store.MarkAllRead();
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(!store.Item(i).IsNew);
+            QVERIFY(store.Item(i).IsOpened);
+        }
+    }
+
+    // The indexed store must answer exactly as the linear definitions: ties, equal entries,
+    // unsorted stores, inserts at both ends and in the middle.
+    void matchesLinearDefinitions_data() {
+        QTest::addColumn<bool>("anyPosition");
+        QTest::addColumn<quint32>("seed");
+        QTest::newRow("merge order") << false << 7u;
+        QTest::newRow("merge order, other seed") << false << 99u;
+        QTest::newRow("random positions") << true << 7u;
+        QTest::newRow("random positions, other seed") << true << 2024u;
+    }
+    void matchesLinearDefinitions() {
+        QFETCH(bool, anyPosition);
+        QFETCH(quint32, seed);
+        QRandomGenerator rng(seed);
+        auto& store = News::Store();
+        Reference ref;
+        // Few distinct values, so that equal times and exact duplicates are common.
+        const QList<double> times{0.0, -0.0, 45000.25, 45000.5, 45000.5 + 1e-9, 45001, 44999};
+        const QStringList texts{"a", "b", "ロイター", ""};
+        auto pick = [&](const auto& list) { return list[rng.bounded(int(list.size()))]; };
+        auto randomItem = [&] {
+            NewsItem it;
+            it.Posted = pick(times);
+            it.Source = pick(texts);
+            it.Category = pick(texts);
+            it.Title = pick(texts);
+            it.Url = pick(texts);
+            return it;
+        };
+
+        int largest = 0;
+        for (int step = 0; step < 4000; ++step) {
+            const int op = rng.bounded(1000);
+            NewsItem it = randomItem();
+            if (!ref.items.isEmpty() && rng.bounded(3) == 0) {
+                it = ref.items[rng.bounded(int(ref.items.size()))]; // an entry already there
+            }
+            const int found =
+                store.FindNewsItem(it.Posted, it.Source, it.Category, it.Title, it.Url);
+            QCOMPARE(found, ref.Find(it.Posted, it.Source, it.Category, it.Title, it.Url));
+            if (op < 10) {
+                // Reload, sometimes from a file that is out of order.
+                QList<NewsItem> items = ref.items;
+                if (op < 5 && items.size() > 1) {
+                    items.swapItemsAt(0, rng.bounded(int(items.size())));
+                }
+                ref.items = items;
+                store.ReplaceAll(items);
+            } else if (op < 12) {
+                ref.items.clear();
+                store.Clear();
+            } else if (op < 40) {
+                store.ClearNewFlags();
+                for (NewsItem& r : ref.items) {
+                    r.IsNew = false;
+                }
+            } else if (found < 0 || op < 150) {
+                int position = store.FindInsertPosition(it.Posted);
+                QCOMPARE(position, ref.InsertPosition(it.Posted));
+                if (anyPosition) {
+                    position = int(rng.bounded(int(ref.items.size()) + 2)) - 1;
+                }
+                const int asked = position;
+                QVERIFY(store.InsertNewsItem(position, it.Posted, it.Source, it.Category, it.Title,
+                                             it.Url, false, "m"));
+                it.Mark = "m";
+                it.IsNew = true;
+                it.IsOpened = false;
+                it.IsVip = false;
+                it.StockCode = 0;
+                QCOMPARE(position, asked < 0 ? int(ref.items.size()) : asked);
+                ref.Insert(asked, it);
+            }
+            QCOMPARE(store.Count(), ref.items.size());
+            largest = std::max(largest, store.Count());
+            if (step % 50 == 0 || ref.items.size() < 40) {
+                for (int i = 0; i < ref.items.size(); ++i) {
+                    QCOMPARE(Describe(store.Item(i)), Describe(ref.items[i]));
+                }
+            }
+        }
+        QVERIFY(largest > 200);
+    }
+
+    void sourceTable() {
+        int position = -1;
+        News::Store().InsertNewsItem(position, 1, "s", "c", "t", "u", false, "");
+        News::InitNewsSources();
+        QVERIFY(!News::Store().HasNewsItems());
+        QCOMPARE(News::SourceNames().size(), 26);
+        QCOMPARE(News::SourceCodes().size(), 26);
+        QCOMPARE(News::SourceLogoKeys().size(), 26);
+        const QList<int> rows{0, 3, 13, 18, 25};
+        const QStringList names{"あるじゃん", "トレーダーズ・ウェブFX", "NRI研究員時事解説",
+                                "MONEYzine", "適時開示情報"};
+        const QStringList codes{"argent", "dzh", "nri", "sh_mon", "tdnet"};
+        const QStringList keys{"ARGENT", "TRADERS_FX", "NRI", "MONEY_ZINE", "TDNET"};
+        for (int k = 0; k < rows.size(); ++k) {
+            QCOMPARE(News::SourceNames()[rows[k]], names[k]);
+            QCOMPARE(News::SourceCodes()[rows[k]], codes[k]);
+            QCOMPARE(News::SourceLogoKeys()[rows[k]], keys[k]);
+            QCOMPARE(News::SourceIndex(names[k]), rows[k]);
+        }
+        QCOMPARE(News::SourceIndex(QStringLiteral(" ロイター")), -1);
+        QCOMPARE(News::SourceIndex(QStringLiteral("wsj")), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStore)
+#include "tst_store.moc"
