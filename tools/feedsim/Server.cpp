@@ -324,7 +324,7 @@ Server::Response Server::Answer(const QString& target, bool tdnetSide, FaultMode
         QStringLiteral("^/inbs/I_list_(\\d{3})_(\\d{8})\\.html$"));
     const QDate today = clock_.Now().date();
 
-    if (key == "tdnet") {
+    if (tdnetSide && key == "tdnet") {
         const auto m = listName.match(path);
         const QDate date = m.hasMatch() ? QDate::fromString(m.captured(2), "yyyyMMdd") : QDate();
         QDateTime modified;
