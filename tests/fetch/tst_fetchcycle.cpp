@@ -1,0 +1,408 @@
+// The fetch cycle and the patrol against the loopback feed simulator, with the clock, chance
+// and pauses in the test's hands.
+
+#include "support_feedsim.h"
+
+#include "app/AppData.h"
+#include "app/Ports.h"
+#include "app/SettingsState.h"
+#include "news/DayFile.h"
+#include "news/FetchCycle.h"
+#include "news/NewsStore.h"
+#include "news/Sources.h"
+#include "parsers/Yahoo.h"
+#include "text/Common.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+class FixedClock : public Ports::ClockPort {
+public:
+    QDateTime now;
+    QDateTime Now() const override { return now; }
+    qint64 TickMs() const override { return 0; }
+};
+
+class FixedRandom : public Ports::RandomPort {
+public:
+    double value = 0.5;
+    double Next() override { return value; }
+};
+
+struct PauseRecord {
+    int ms;
+    bool yieldFirst;
+    bool sleep;
+};
+QList<PauseRecord> g_pauses;
+std::function<void()> g_onPause;
+
+void RecordPause(int ms, bool yieldFirst, bool sleep) {
+    g_pauses.append({ms, yieldFirst, sleep});
+    if (g_onPause)
+        g_onPause();
+}
+
+class RecordingWindow : public Ports::HeadlessMainWindow {
+public:
+    QStringList messages;
+    QList<bool> topmostCalls;
+    int sounds = 0;
+    void SetPanelText(const QString& key, const QString& text) override {
+        if (key == News::PanelMessage)
+            messages << text;
+        HeadlessMainWindow::SetPanelText(key, text);
+    }
+    void SetTopmost(bool on) override {
+        topmostCalls << on;
+        HeadlessMainWindow::SetTopmost(on);
+    }
+    void PlaySound(const QString&) override { ++sounds; }
+};
+
+const QStringList LockedKeys = {QStringLiteral("環境設定"),    QStringLiteral("全て既読"),
+                                QStringLiteral("フィルタ"),    QStringLiteral("検索"),
+                                QStringLiteral("ComboSearch"), QStringLiteral("リロード")};
+
+} // namespace
+
+class TestFetchCycle : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    FeedsimProcess sim_;
+    FixedClock clock_;
+    FixedRandom random_;
+    RecordingWindow* window_ = nullptr;
+
+    void StartSim(const QStringList& extra = {}) {
+        sim_.Stop();
+        QVERIFY(sim_.Start(
+            QStringList{QStringLiteral("--start"), QStringLiteral("2024-01-05T10:00:00"),
+                        QStringLiteral("--frozen"), QStringLiteral("--seed"), QStringLiteral("7")} +
+            extra));
+        Program::Settings().NewsHost = sim_.Portal();
+        Program::Settings().TdnetHost = sim_.Tdnet();
+    }
+
+    QStringList Requests() { return sim_.RequestedPaths(); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        Common::SetAppDataFolder(dir_.path());
+        Common::EnsureDataFolder();
+        Ports::SetClock(&clock_);
+        Ports::SetRandom(&random_);
+        Common::SetPauseHook(&RecordPause);
+        News::InitNewsSources();
+        StartSim();
+    }
+
+    void init() {
+        delete window_;
+        window_ = new RecordingWindow;
+        Ports::SetMainWindow(window_);
+        clock_.now = QDateTime(QDate(2024, 1, 5), QTime(10, 0, 3));
+        random_.value = 0.5;
+        g_pauses.clear();
+        g_onPause = nullptr;
+        News::Store().Clear();
+        News::TableShown = false;
+        News::StartingUp = false;
+        News::StopRequested = false;
+        QFile::remove(News::DayFilePath());
+        sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
+    }
+
+    void cleanupTestCase() {
+        Ports::SetMainWindow(nullptr);
+        Ports::SetClock(nullptr);
+        Ports::SetRandom(nullptr);
+        Common::SetPauseHook(nullptr);
+        delete window_;
+    }
+
+    void manualCycleReadsTodaysPortalListsOnly() {
+        QVERIFY(News::RunFetchCycle());
+        const QStringList paths = Requests();
+        QSet<QString> codes;
+        for (const QString& p : paths) {
+            QVERIFY2(p.startsWith(QStringLiteral("/cp/")), qPrintable(p));
+            QVERIFY2(p.contains(QStringLiteral("date=20240105")), qPrintable(p));
+            codes.insert(p.mid(4, p.indexOf(u'?') - 4));
+        }
+        QCOMPARE(codes.size(), 26);
+        QVERIFY(News::Store().Count() > 0);
+        QVERIFY(QFile::exists(News::DayFilePath()));
+        // One pause of 1 to 3 s after each source, sleeping kind, events first.
+        QCOMPARE(g_pauses.size(), 26);
+        for (const PauseRecord& p : g_pauses) {
+            QCOMPARE(p.ms, 2000); // 1000 + 0.5 * 2001, whole part
+            QVERIFY(p.yieldFirst && p.sleep);
+        }
+        const QString message = window_->messages.last();
+        QCOMPARE(message, QString::number(News::Store().Count()) +
+                              QStringLiteral(" 件の新着ニュースがあります！！"));
+        QCOMPARE(window_->PanelTip(News::PanelNew), QStringLiteral("新着あり！"));
+        QCOMPARE(window_->topmostCalls, (QList<bool>{true, false}));
+        QCOMPARE(window_->sounds, 1);
+        QCOMPARE(window_->TrayIcon(), 1);
+        QCOMPARE(window_->TrayTip(), QStringLiteral("Tickerwisp[新着あり]"));
+        QCOMPARE(window_->PanelText(News::PanelNet), QStringLiteral("消灯"));
+    }
+
+    void patrolCycleAddsYesterdayThenTheDisclosureList() {
+        window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+        random_.value = 0.9; // no alignment pause: 90 is not below 85
+        QVERIFY(News::RunFetchCycle());
+        QStringList order;
+        for (const QString& p : Requests())
+            order << p;
+        QSet<QString> today, yesterday;
+        int disclosure = 0;
+        for (const QString& p : order) {
+            if (p.startsWith(QStringLiteral("/inbs/")))
+                ++disclosure;
+            else if (p.contains(QStringLiteral("date=20240105")))
+                today.insert(p.section(u'?', 0, 0));
+            else if (p.contains(QStringLiteral("date=20240104")))
+                yesterday.insert(p.section(u'?', 0, 0));
+            else
+                QFAIL(qPrintable(p));
+        }
+        QCOMPARE(today.size(), 26);
+        QCOMPARE(yesterday.size(), 26);
+        QVERIFY(disclosure >= 1);
+        // The disclosure list's pause is its own: 1.5 to 4 s.
+        QCOMPARE(g_pauses.last().ms, 1500 + int(0.9 * 2501));
+        bool sawDisclosure = false;
+        for (int i = 0; i < News::Store().Count(); ++i)
+            if (News::Store().Item(i).Source == News::TdnetSourceName &&
+                News::Store().Item(i).Url.startsWith(sim_.Tdnet()))
+                sawDisclosure = true;
+        QVERIFY(sawDisclosure);
+    }
+
+    void knownHeadlineEndsTheSourceAfterOnePage() {
+        QVERIFY(News::RunFetchCycle());
+        sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
+        QVERIFY(!News::RunFetchCycle());
+        const QStringList paths = Requests();
+        QCOMPARE(paths.size(), 26); // first pages only, every one of them repeats known news
+        for (const QString& p : paths)
+            QVERIFY2(!p.contains(QStringLiteral("p=")), qPrintable(p));
+    }
+
+    void storeIsReplacedByTheDayFileAndGrowthIsCounted() {
+        QVERIFY(News::RunFetchCycle());
+        const int full = News::Store().Count();
+        // Drop the three newest from the file: the next cycle loads the file and finds them.
+        auto& store = News::Store();
+        QList<News::NewsItem> keep;
+        for (int i = 3; i < store.Count(); ++i)
+            keep << store.Item(i);
+        store.Clear();
+        for (const News::NewsItem& item : keep) {
+            int pos = -1;
+            store.InsertNewsItem(pos, item.Posted, item.Source, item.Category, item.Title, item.Url,
+                                 item.IsVip, item.Mark);
+        }
+        QVERIFY(News::SaveDayFile());
+        store.Clear();
+        window_->messages.clear();
+        QVERIFY(News::RunFetchCycle());
+        QCOMPARE(store.Count(), full);
+        QCOMPARE(window_->messages.last(), QStringLiteral("3 件の新着ニュースがあります！！"));
+    }
+
+    void noNewsKeepsTheDayFileAndSaysWhen() {
+        clock_.now = QDateTime(QDate(2024, 1, 5), QTime(9, 5, 0));
+        QVERIFY(News::RunFetchCycle());
+        QVERIFY(QFile::remove(News::DayFilePath()));
+        QVERIFY(!News::RunFetchCycle());
+        QCOMPARE(window_->messages.last(),
+                 QStringLiteral("[2024/01/05 9:5] … 更新はありませんでした。"));
+        QCOMPARE(window_->PanelTip(News::PanelNew), News::NoNewsTip);
+        // Nothing grew and the table was shown: the day file is not written again.
+        QVERIFY(!QFile::exists(News::DayFilePath()));
+    }
+
+    void firstCycleWritesEvenWithoutNews() {
+        QVERIFY(News::RunFetchCycle());
+        // As after a restart with the store in memory but no file on disk: the start-up
+        // cycle downloads nothing, finds nothing new, and still writes the day file once.
+        QVERIFY(QFile::remove(News::DayFilePath()));
+        sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
+        News::TableShown = false;
+        News::StartingUp = true;
+        QVERIFY(!News::RunFetchCycle());
+        News::StartingUp = false;
+        QVERIFY(Requests().isEmpty());
+        QVERIFY(News::TableShown);
+        QVERIFY(QFile::exists(News::DayFilePath()));
+    }
+
+    void emptyStoreIsNeverWritten() {
+        Program::Settings().NewsHost = QStringLiteral("http://127.0.0.1:1");
+        QVERIFY(!News::RunFetchCycle());
+        Program::Settings().NewsHost = sim_.Portal();
+        QVERIFY(!QFile::exists(News::DayFilePath()));
+        QVERIFY(!News::TableShown);
+    }
+
+    void disclosureAlignment_data() {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<double>("chance");
+        QTest::addColumn<int>("expectedWait"); // 0: no alignment pause
+        QTest::addColumn<bool>("sleeps");
+        // 10:00:03: 7 s to the mark plus RandomBetween(1000, 5000).
+        QTest::newRow("10:00:03 drawn") << QTime(10, 0, 3) << 0.5 << 3000 + 7000 << true;
+        QTest::newRow("10:00:03 not drawn") << QTime(10, 0, 3) << 0.85 << 0 << true;
+        QTest::newRow("12:00 lunch") << QTime(12, 0, 3) << 0.0 << 0 << true;
+        QTest::newRow("10:04:55 pumped") << QTime(10, 4, 55) << 0.5 << 3000 + 15000 << false;
+        QTest::newRow("8:57 before") << QTime(8, 57, 55) << 0.0 << 0 << true;
+        QTest::newRow("15:09:55") << QTime(15, 9, 55) << 0.0 << 1000 + 15000 << false;
+    }
+    void disclosureAlignment() {
+        QFETCH(QTime, time);
+        QFETCH(double, chance);
+        QFETCH(int, expectedWait);
+        QFETCH(bool, sleeps);
+        window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+        clock_.now = QDateTime(QDate(2024, 1, 5), time);
+        random_.value = chance;
+        News::RunFetchCycle();
+        // Pauses: 52 portal sources, [alignment], the disclosure source.
+        const int portal = 52;
+        if (expectedWait == 0) {
+            QCOMPARE(g_pauses.size(), portal + 1);
+        } else {
+            QCOMPARE(g_pauses.size(), portal + 2);
+            QCOMPARE(g_pauses.at(portal).ms, expectedWait);
+            QCOMPARE(g_pauses.at(portal).sleep, sleeps);
+            QVERIFY(g_pauses.at(portal).yieldFirst);
+        }
+    }
+
+    void commandsStayLockedWhileAManualCycleRuns() {
+        bool checked = false;
+        g_onPause = [&] {
+            if (checked)
+                return;
+            checked = true;
+            for (const QString& key : LockedKeys)
+                QVERIFY2(!window_->ButtonEnabled(key), qPrintable(key));
+            QVERIFY(!window_->ButtonEnabled(QStringLiteral("タイマー")));
+            // A second cycle asked for meanwhile does nothing.
+            QVERIFY(!News::RunFetchCycle());
+        };
+        News::RunFetchCycle();
+        QVERIFY(checked);
+        for (const QString& key : LockedKeys)
+            QVERIFY2(window_->ButtonEnabled(key), qPrintable(key));
+        QVERIFY(window_->ButtonEnabled(QStringLiteral("タイマー")));
+    }
+
+    void failingSourcesDoNotStopTheCycle() {
+        StartSim({QStringLiteral("--fault"), QStringLiteral("reu=500"), QStringLiteral("--fault"),
+                  QStringLiteral("bloom_cn=reset"), QStringLiteral("--fault"),
+                  QStringLiteral("jijf=truncate"), QStringLiteral("--fault"),
+                  QStringLiteral("mai=wrongenc:random")});
+        QVERIFY(News::RunFetchCycle());
+        QSet<QString> sources;
+        for (int i = 0; i < News::Store().Count(); ++i)
+            sources.insert(News::Store().Item(i).Source);
+        QVERIFY(!sources.contains(QStringLiteral("ロイター")));
+        QVERIFY(!sources.contains(QStringLiteral("ブルームバーグ")));
+        // The sources after the failing ones were still read.
+        QVERIFY(sources.contains(QStringLiteral("東洋経済")));
+        QVERIFY(sources.contains(QStringLiteral("YenSPA")));
+        StartSim();
+    }
+
+    void patrolButtonStates() {
+        News::PatrolController patrol;
+        auto pressed = [&] { return window_->ButtonPressed(QStringLiteral("タイマー")); };
+        // Start: the store-changing commands go grey, a cycle runs, the timer is re-armed.
+        window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+        patrol.TimerButtonPressed();
+        QVERIFY(pressed());
+        QVERIFY(patrol.TimerTour().isActive());
+        QVERIFY(patrol.TimerTour().interval() <= 65535 &&
+                patrol.TimerTour().interval() >= 65535 - 3000);
+        for (const QString& key : LockedKeys.mid(0, 5))
+            QVERIFY2(!window_->ButtonEnabled(key), qPrintable(key));
+        QVERIFY(window_->ButtonEnabled(QStringLiteral("タイマー")));
+        // Stop between cycles: everything back at once.
+        window_->SetButtonPressed(QStringLiteral("タイマー"), false);
+        patrol.TimerButtonReleased();
+        QVERIFY(!patrol.TimerTour().isActive());
+        QVERIFY(News::StopRequested);
+        for (const QString& key : LockedKeys)
+            QVERIFY2(window_->ButtonEnabled(key), qPrintable(key));
+        QVERIFY(window_->ButtonEnabled(QStringLiteral("タイマー")));
+
+        // Stop during a cycle: the button waits, greyed, until the cycle has finished.
+        bool released = false;
+        g_onPause = [&] {
+            if (released)
+                return;
+            released = true;
+            window_->SetButtonPressed(QStringLiteral("タイマー"), false);
+            patrol.TimerButtonReleased();
+            QVERIFY(!window_->ButtonEnabled(QStringLiteral("タイマー")));
+            QVERIFY(!window_->ButtonEnabled(QStringLiteral("検索")));
+        };
+        window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+        patrol.TimerButtonPressed();
+        QVERIFY(released);
+        QVERIFY(!patrol.TimerTour().isActive());
+        QVERIFY(window_->ButtonEnabled(QStringLiteral("タイマー")));
+        QVERIFY(window_->ButtonEnabled(QStringLiteral("検索")));
+    }
+
+    void blinkAndQuickStart() {
+        News::PatrolController patrol;
+        Program::Settings().QuickStart = false;
+        window_->SetPanelTip(News::PanelNew, QStringLiteral("新着あり！"));
+        News::BlinkCounter = 0;
+        QStringList pictures;
+        for (int i = 0; i < 64; ++i) {
+            patrol.TimerOnOff_Timer();
+            pictures << window_->PanelPicture(News::PanelNew);
+        }
+        QCOMPARE(pictures.at(0), QStringLiteral("STATUS_NEW_0"));
+        QCOMPARE(pictures.at(31), QStringLiteral("STATUS_NEW_0"));
+        QCOMPARE(pictures.at(32), QStringLiteral("STATUS_NEW_1"));
+        QCOMPARE(pictures.at(63), QStringLiteral("STATUS_NEW_1"));
+        QVERIFY(patrol.QuickStartDone());
+        QVERIFY(!window_->ButtonPressed(QStringLiteral("タイマー")));
+        // Quiet indicator: no blinking.
+        News::ResetNewIndicator();
+        patrol.TimerOnOff_Timer();
+        QCOMPARE(window_->PanelPicture(News::PanelNew), QStringLiteral("STATUS_NEW_0"));
+        QVERIFY(!window_->PanelEnabled(News::PanelNew));
+    }
+
+    void addressesFollowTheServerSettings() {
+        QCOMPARE(News::PortalAddress(QStringLiteral("reu"), QDate(2024, 1, 5)),
+                 sim_.Portal() + QStringLiteral("/cp/reu?date=20240105"));
+        QCOMPARE(News::TdnetAddress(QDate(2024, 1, 5)),
+                 sim_.Tdnet() + QStringLiteral("/inbs/I_list_001_20240105.html"));
+        QVERIFY(News::IsTdnetAddress(sim_.Tdnet() + QStringLiteral("/inbs/x.html")));
+        QVERIFY(!News::IsTdnetAddress(sim_.Portal() + QStringLiteral("/inbs/x.html")));
+        QVERIFY(!News::IsTdnetAddress(sim_.Tdnet()));
+        QCOMPARE(News::RandomBetween(1000, 3000), 2000);
+        random_.value = 0.999999;
+        QCOMPARE(News::RandomBetween(0, 3000), 3000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFetchCycle)
+#include "tst_fetchcycle.moc"
