@@ -111,28 +111,11 @@ private slots:
         QCOMPARE(tray.IconIndex(), index);
     }
 
-    void blinkLeavesForeignPicture() {
-        CTray tray;
-        tray.SetIconTable({Solid(Qt::blue), Solid(Qt::red), Solid(Qt::yellow)});
-        const QIcon other = Solid(Qt::green);
-        tray.SetIcon(other);
-        tray.BlinkTick();
-        QCOMPARE(tray.Icon().cacheKey(), other.cacheKey());
-    }
-
-    void blinkTimerRunsEverySecond() {
-        CTray tray;
-        QVERIFY(tray.BlinkTimer().isActive());
-        QCOMPARE(tray.BlinkTimer().interval(), 1000);
-    }
-
     void tooltipCut_data() {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("kept");
-        QTest::newRow("short") << 20 << 20;
         QTest::newRow("127") << 127 << 127;
         QTest::newRow("128") << 128 << 127;
-        QTest::newRow("300") << 300 << 127;
     }
     void tooltipCut() {
         QFETCH(int, length);
@@ -178,20 +161,6 @@ private slots:
         EventLog log(tray);
         emit tray.SystemIcon().activated(QSystemTrayIcon::Context);
         QCOMPARE(log.events, (QStringList{"MouseDown2", "MouseUp2"}));
-    }
-
-    void restoreAfterNewShowing() {
-        // A click that restored during one showing does not mute the next showing's double click.
-        CTray tray;
-        EventLog log(tray);
-        tray.OnActivated(QSystemTrayIcon::Trigger);
-        tray.SetIconTable({Solid(Qt::blue)});
-        tray.SetIconIndex(0);
-        if (!tray.AddIcon(nullptr))
-            QSKIP("needs a system tray (run under Xvfb with trayer)");
-        log.events.clear();
-        tray.OnActivated(QSystemTrayIcon::DoubleClick);
-        QCOMPARE(log.events, (QStringList{"DblClick", "MouseUp1"}));
     }
 };
 
