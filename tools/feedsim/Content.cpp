@@ -491,7 +491,7 @@ bool Content::TdnetPage(const QDate& date, int page, int forcedRows, const QByte
         h += "<td class=\"" + cls + "-M kjName\">\n" + d.company + "\n</td>\n";
         h += "<td class=\"" + cls + "-M kjTitle\" " +
              (d.withdrawn ? QStringLiteral("id=\"del\">") : QStringLiteral("align=\"left\">")) +
-             "\n<a href=\"" + doc + ".pdf\" target=\"_blank\">\n" + d.title + "\n</a></td>\n";
+             "\n<a href=\"" + doc + ".pdf\" target=\"_blank\">\n" + d.title + "</a></td>\n";
         h += "<td class=\"" + cls + "-M kjXbrl001\">\n";
         if (!d.xbrlText.isEmpty())
             h += "<a href=\"0812" + doc.mid(4) + ".zip\" target=\"_blank\">" + d.xbrlText + "</a>";
