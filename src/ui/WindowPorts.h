@@ -75,9 +75,9 @@ private:
     std::function<void(bool)> setGridVisible_;
     std::function<bool()> gridVisible_;
     bool waitCursor_ = false;
-#ifdef TW_HAVE_MULTIMEDIA
+    // Used only when built with Qt Multimedia (TW_HAVE_MULTIMEDIA); kept so the layout never
+    // varies.
     QSoundEffect* sound_ = nullptr;
-#endif
 };
 
 // QMessageBox and QInputDialog over the given parent window.
