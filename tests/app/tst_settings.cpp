@@ -63,13 +63,10 @@ private slots:
             << QByteArray("FONT SIZE= 10.5") << QByteArray("FONT SIZE=10.5");
         QTest::newRow("bool any case")
             << QByteArray("FONT BOLD=tRUE") << QByteArray("FONT BOLD=True");
-        QTest::newRow("bool number") << QByteArray("FROM TRAY=-1") << QByteArray("FROM TRAY=True");
         QTest::newRow("bool text keeps default")
             << QByteArray("DISP VIP=yes") << QByteArray("DISP VIP=True");
         QTest::newRow("viewer position")
             << QByteArray("VIEWER POSITION=2.5") << QByteArray("VIEWER POSITION=2");
-        QTest::newRow("proxy trimmed")
-            << QByteArray("PROXY PORT=\" 8080 \"") << QByteArray("PROXY PORT=8080");
         QTest::newRow("search word") << QByteArray("SEARCH WORD 12= T and 決算 ")
                                      << QByteArray("SEARCH WORD 12=T and 決算\r\n");
         QTest::newRow("host slash removed")
@@ -109,8 +106,6 @@ private slots:
                                           << false << QStringList{"cur", "//y", "cur"} << 1;
         QTest::newRow("strip comments") << QByteArray("c\r\n w // n\r\nhttp://h\r\n") << true
                                         << QStringList{"c", "w", "http:"} << -1;
-        QTest::newRow("empty entries kept")
-            << QByteArray("\r\n\r\nz") << false << QStringList{"", "", "z"} << 0;
     }
     void searchHistory() {
         QFETCH(QByteArray, bytes);
@@ -135,14 +130,9 @@ private slots:
                               << QList<int>{100, 200, 9600, 7200, 0};
         QTest::newRow("missing keeps current") << WindowState::Normal << QList<int>{-1, 70, -1, -1}
                                                << 1 << QList<int>{50, 70, 3000, 2000, 0};
-        QTest::newRow("pushed back") << WindowState::Normal << QList<int>{25000, 15000, 9600, 7200}
-                                     << 1 << QList<int>{19200, 9000, 9600, 7200, 0};
         QTest::newRow("clamped and maximised")
             << WindowState::Normal << QList<int>{500, 5, 40000, 20000} << 1
             << QList<int>{0, 0, 28800, 16200, 1};
-        QTest::newRow("on the second monitor")
-            << WindowState::Normal << QList<int>{30000, 100, 9600, 7200} << 2
-            << QList<int>{30000, 100, 9600, 7200, 0};
         QTest::newRow("beyond the second")
             << WindowState::Normal << QList<int>{45000, 100, 9600, 7200} << 2
             << QList<int>{38400, 100, 9600, 7200, 0};

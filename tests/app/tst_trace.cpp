@@ -73,15 +73,6 @@ private slots:
                                 .toUtf8());
     }
 
-    void logFileAppendAndDelete() {
-        Common::DeleteLogFile(""); // missing: ignored
-        Common::AppendLogLine("", "one");
-        Common::AppendLogLine("", QString::fromUtf8("二"));
-        QCOMPARE(ReadLog("ログ.Log"), QString::fromUtf8("one\r\n二\r\n").toUtf8());
-        Common::DeleteLogFile("");
-        QVERIFY(!QFile::exists(dir_.path() + "/ログ.Log"));
-    }
-
     void appDataFolderFollowsXdgDataHome() {
         QTemporaryDir home;
         qputenv("XDG_DATA_HOME", home.path().toUtf8());
@@ -102,8 +93,6 @@ private slots:
                                 << "version_01100.htm";
         QTest::newRow("1.0.0") << QList<int>{1, 0, 0} << "1.00"
                                << "version_0100.htm";
-        QTest::newRow("12.0.3") << QList<int>{12, 0, 3} << "12.03"
-                                << "version_1203.htm";
     }
     void versionTexts() {
         QFETCH(QList<int>, version);

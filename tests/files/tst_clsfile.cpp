@@ -54,7 +54,6 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("rest"); // from line 3
         QTest::newRow("crlf") << QByteArray("1\r\n2\r\n3\r\n4") << QByteArray("3\r\n4");
-        QTest::newRow("lf and cr") << QByteArray("1\n2\r3\n") << QByteArray("3\n");
         QTest::newRow("too short") << QByteArray("1\r\n") << QByteArray();
     }
     void openReadTextModeStartsAtLine() {
@@ -75,14 +74,10 @@ private slots:
         QTest::addColumn<QString>("expected"); // "%1" is the path
         QTest::newRow("write, missing folder") << 1 << "nofolder/x.txt"
                                                << "%1 のパスが見つからないです。「書き込み時」";
-        QTest::newRow("append, missing folder") << 2 << "nofolder/x.txt"
-                                                << "%1 のパスが見つからないです。「書き込み時」";
         QTest::newRow("read, missing file") << 0 << "absent.txt"
                                             << "#System Error for Write %1!(53)";
         QTest::newRow("write, already open") << 1 << "held.txt"
                                              << "%1 は、既に開かれています。";
-        QTest::newRow("read, open for writing") << 0 << "held.txt"
-                                                << "%1 は、既に開かれています。";
     }
     void openErrors() {
         QFETCH(int, kind);
@@ -141,15 +136,6 @@ private slots:
         QVERIFY(!f.OpenReadToken(At("comments.txt"), 1, true, true).has_value());
         QVERIFY(!f.OpenReadToken(At("none.txt"), 1, false, false).has_value());
         QCOMPARE(prompt_.boxes.size(), 1);
-    }
-
-    void writeStringReplacesWholeFile() {
-        WriteBytes(At("out.txt"), "old content that is longer");
-        clsFile f;
-        QVERIFY(f.OpenWriteString(At("out.txt"), QString::fromUtf8("新\r\n")));
-        QFile in(At("out.txt"));
-        QVERIFY(in.open(QIODevice::ReadOnly));
-        QCOMPARE(in.readAll(), QString::fromUtf8("新\r\n").toUtf8());
     }
 
     void makeFolderCreatesParentsAndTells() {
