@@ -5,7 +5,9 @@
 #include "parsers/Yahoo.h"
 #include "text/Common.h"
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 
 namespace Yahoo::detail {
 
@@ -28,5 +30,9 @@ QString Cut(qsizetype& position, const QString& text, const QString& startMarker
 // Scheme and host: the text before the first "/" behind the first "//"; empty without "//";
 // the whole address when nothing follows the host.
 QString SiteAddress(const QString& url);
+
+// The record's date double of a local date and time, straight from the parts: the same value
+// as Dates::ToOle of that date-time, without a round trip through the time zone.
+double OleOf(const QDate& date, const QTime& time);
 
 } // namespace Yahoo::detail

@@ -88,6 +88,8 @@ ParsedHeadlines ParseTdnetListText(const QString& page, const QString& address, 
     const QString cellEnd = QStringLiteral("</td>");
 
     QList<ParsedHeadline> found;
+    // Growing the list one row at a time copies every record it holds.
+    found.reserve(QStringView(page).mid(position).count(QLatin1String("start->\n")));
     while (position > 0) {
         const QString row =
             Common::CutOut(position, page, QStringLiteral("start->\n"), QStringLiteral("<!-I"));
@@ -105,7 +107,7 @@ ParsedHeadlines ParseTdnetListText(const QString& page, const QString& address, 
         if (!posted)
             Fault(13, "Type mismatch");
         ParsedHeadline item;
-        item.Posted = Dates::ToOle(*posted);
+        item.Posted = detail::OleOf(posted->date(), posted->time());
         if (Millis(item.Posted) <= cutOffMs)
             break;
 
@@ -140,7 +142,7 @@ ParsedHeadlines ParseTdnetListText(const QString& page, const QString& address, 
         item.Source = QStringLiteral("適時開示情報");
         item.Category = item.CompanyName + QLatin1Char('(') + item.CodePrefix + QLatin1Char(':') +
                         Common::Trim(item.CodeText) + QLatin1Char(')');
-        found.append(item);
+        found.append(std::move(item));
     }
 
     if (found.isEmpty())

@@ -1,5 +1,6 @@
 #include "app/AppData.h"
 #include "parsers/ParseSupport.h"
+#include "text/Dates.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
@@ -57,6 +58,10 @@ QString SiteAddress(const QString& url) {
         return QString();
     const qsizetype hostEnd = url.indexOf(QLatin1Char('/'), slashes + 2);
     return hostEnd < 0 ? url : url.left(hostEnd);
+}
+
+double OleOf(const QDate& date, const QTime& time) {
+    return Dates::ToOle(date) + time.msecsSinceStartOfDay() / 86400000.0;
 }
 
 } // namespace detail

@@ -15,27 +15,32 @@ namespace {
 
 constexpr const char* kWhere = "ParseYahooNewsList";
 
-// Revision marks, each tested on what the previous one left.
+// Revision marks, each tested on what the previous one left. The marks sit at the ends of a
+// title, so the cheap end test keeps the wildcard match off most titles.
 void TakeRevisionMark(ParsedHeadline& item) {
     QString& title = item.Title;
-    if (Common::IsLike(title, QStringLiteral("再送*"))) {
+    const auto marked = [&title](const QString& pattern, QStringView end, bool atStart) {
+        const bool near = atStart ? title.startsWith(end) : title.endsWith(end);
+        return near && Common::IsLike(title, pattern);
+    };
+    if (marked(QStringLiteral("再送*"), u"再送", true)) {
         title = title.mid(3);
         item.Mark = QStringLiteral("再");
     }
-    if (Common::IsLike(title, QStringLiteral("追加*"))) {
+    if (marked(QStringLiteral("追加*"), u"追加", true)) {
         title = title.mid(3);
         item.Mark = QStringLiteral("追");
     }
-    if (Common::IsLike(title, QStringLiteral("訂正*"))) {
+    if (marked(QStringLiteral("訂正*"), u"訂正", true)) {
         title = title.mid(3);
         item.Mark = QStringLiteral("訂");
     }
-    if (Common::IsLike(title, QStringLiteral("*☆差替"))) {
+    if (marked(QStringLiteral("*☆差替"), u"☆差替", false)) {
         title.chop(3);
         item.Mark = QStringLiteral("替");
     }
     // The provider writes "UPDATE 1-", "UPDATE2:" and the like: eight characters go.
-    if (Common::IsLike(title, QStringLiteral("UPDATE*"))) {
+    if (marked(QStringLiteral("UPDATE*"), u"UPDATE", true)) {
         title = title.mid(8);
         item.Mark = QStringLiteral("更");
     }
@@ -110,34 +115,26 @@ void SplitCategory(ParsedHeadline& item, const detail::WordLists& words) {
     }
 }
 
-QDateTime MustParse(const QString& text, const QDate& today) {
-    const std::optional<QDateTime> when = Dates::ParseLenient(text, today);
-    if (!when)
-        throw ParseFault{13, QString::fromLatin1(kWhere), QStringLiteral("Type mismatch")};
-    return *when;
-}
-
-double PostedFrom(QString timeText, const QDate& pageDay) {
+double PostedFrom(QString timeText, const QDate& pageDay, const QDate& today,
+                  const QDateTime& future) {
     timeText.replace(QStringLiteral("月"), QStringLiteral("/"));
     timeText.replace(QStringLiteral("日"), QStringLiteral(" "));
     timeText.replace(QStringLiteral("時"), QStringLiteral(":"));
     timeText.remove(QStringLiteral("分"));
     timeText = Common::RemoveBetween(timeText, QStringLiteral("（"), QStringLiteral("）"), -1);
 
-    const QDateTime now = Ports::Clock().Now();
-    const QDate today = now.date();
-    const std::optional<QDateTime> alone = Dates::ParseLenient(timeText, today);
-    QDateTime posted;
-    if (!alone)
-        posted = pageDay.startOfDay();
-    else if (timeText.contains(QLatin1Char('/')))
-        posted = *alone;
-    else
-        posted = MustParse(Dates::ShortDate(pageDay) + QLatin1Char(' ') + timeText, today);
-    // A December list read in January.
-    if (posted > now.addMonths(6))
-        posted = posted.addYears(-1);
-    return Dates::ToOle(posted);
+    const std::optional<QDateTime> read = Dates::ParseLenient(timeText, today);
+    QDate day = pageDay;
+    QTime time(0, 0);
+    if (read) {
+        time = read->time();
+        if (timeText.contains(QLatin1Char('/')))
+            day = read->date();
+    }
+    // A December list read in January. Local wall-clock parts compare as the moments do.
+    if (day > future.date() || (day == future.date() && time > future.time()))
+        day = day.addYears(-1);
+    return detail::OleOf(day, time);
 }
 
 // The day of the list, from the date selector; today without one. std::nullopt: not a date.
@@ -173,7 +170,12 @@ ParsedHeadlines ParsePage(const QString& page, const QString& address, const QSt
     if (section.isEmpty())
         return std::nullopt;
 
+    const QDateTime now = Ports::Clock().Now();
+    const QDateTime future = now.addMonths(6);
+    const QDate today = now.date();
     QList<ParsedHeadline> found;
+    // Growing the list one headline at a time copies every record it holds.
+    found.reserve(section.count(QLatin1String("<!-- 01 -->")));
     qsizetype blockPosition = 1;
     while (blockPosition > 0) {
         const QString block = Common::CutOut(blockPosition, section, QStringLiteral("<!-- 01 -->"),
@@ -189,8 +191,10 @@ ParsedHeadlines ParsePage(const QString& page, const QString& address, const QSt
             item.Url.prepend(site);
 
         QString title = Cut(at, block, QString(), QStringLiteral("</a>"), kWhere);
-        title.replace(QStringLiteral("&lt;"), QStringLiteral("("));
-        title.replace(QStringLiteral("&gt;"), QStringLiteral(")"));
+        if (title.contains(QLatin1Char('&'))) {
+            title.replace(QStringLiteral("&lt;"), QStringLiteral("("));
+            title.replace(QStringLiteral("&gt;"), QStringLiteral(")"));
+        }
         title.remove(QLatin1Char('\t'));
         item.Title = Common::DecodeEntities(title);
 
@@ -201,9 +205,9 @@ ParsedHeadlines ParsePage(const QString& page, const QString& address, const QSt
         const QString timeText =
             Common::Trim(Cut(at, block, QStringLiteral("<li class=\"yjSt marB2 ymuiDate padL10\">"),
                              QStringLiteral("&nbsp;"), kWhere));
-        item.Posted = PostedFrom(timeText, *pageDay);
+        item.Posted = PostedFrom(timeText, *pageDay, today, future);
         item.IsVip = item.Url.contains(QLatin1String(".vip"));
-        found.append(item);
+        found.append(std::move(item));
     }
 
     qsizetype pagingPosition = 1;

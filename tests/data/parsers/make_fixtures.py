@@ -148,7 +148,7 @@ def tdnet_row(cls, time, code, name, pdf, title, mark_link, xbrl, prefix, number
     c001 = f"<a href=\"{mark_link[0]}\" target=\"_blank\">{mark_link[1]}</a>" if mark_link else "&nbsp;"
     c009 = f"<a href=\"{xbrl}\" target=\"_blank\">XBRL</a>" if xbrl else ""
     return (
-        "<tr>\n<!-- start->\n"
+        "<tr>\n<!-- row start->\n-->\n"
         f"<td noWrap class=\"{cls}-L kjTime{delete}\">\n{time}</td>\n"
         f"<td noWrap class=\"{cls}-M kjCode\">\n{code}</td>\n"
         f"<td noWrap class=\"{cls}-M kjName\">\n{name}\n</td>\n"

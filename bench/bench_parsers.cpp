@@ -1,0 +1,145 @@
+// Parses the large portal page (300 headlines) and the large disclosure page (1,000 rows) over
+// and over, bytes to records (decoding included), and compares with the same extraction done by
+// BeautifulSoup and lxml on the same bytes.
+
+#include "app/AppData.h"
+#include "parsers/Yahoo.h"
+#include "text/TextCodec.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+
+namespace {
+
+const QString kData = QStringLiteral(TW_TEST_DATA "/parsers/");
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Rate {
+    double itemsPerSecond = 0;
+    double megabytesPerSecond = 0;
+};
+
+// Process CPU time, as the peer script measures it: a busy machine skews neither side.
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+Rate Measure(const QByteArray& bytes, const std::function<qsizetype(const QString&)>& parse,
+             double seconds) {
+    qsizetype items = 0, runs = 0;
+    const double start = CpuSeconds();
+    double elapsed = 0;
+    do {
+        items += parse(Common::DecodeCp932(bytes));
+        ++runs;
+        elapsed = CpuSeconds() - start;
+    } while (elapsed < seconds);
+    return {items / elapsed, bytes.size() * double(runs) / elapsed / 1e6};
+}
+
+void Print(const char* name, double value, const char* unit) {
+    std::printf("%s: %.3f %s\n", name, value, unit);
+}
+
+// Runs the peer script with the first interpreter that has both modules.
+QHash<QString, double> PeerRates(const QString& portal, const QString& tdnet, QString& note) {
+    const QString script = QStringLiteral(TW_BENCH_DIR "/peer_parsers.py");
+    for (const QString& python : {QStringLiteral("python3"), QStringLiteral("/usr/bin/python3")}) {
+        QProcess process;
+        process.start(python, {script, portal, tdnet, QStringLiteral("2")});
+        if (!process.waitForStarted(5000)) {
+            note = QStringLiteral("python3 not found");
+            continue;
+        }
+        process.waitForFinished(300000);
+        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+            note = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+            continue;
+        }
+        QHash<QString, double> rates;
+        for (const QByteArray& line : process.readAllStandardOutput().trimmed().split('\n')) {
+            std::printf("peer_%s\n", line.constData());
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() >= 2 && parts[0].endsWith(':'))
+                rates.insert(QString::fromLatin1(parts[0].chopped(1)), parts[1].toDouble());
+        }
+        return rates;
+    }
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir appData;
+    Common::SetAppDataFolder(appData.path());
+    QDir().mkpath(appData.path() + QStringLiteral("/NewsWord"));
+    const QDir words(kData + QStringLiteral("NewsWord"));
+    for (const QString& name : words.entryList(QDir::Files))
+        QFile::copy(words.filePath(name), appData.path() + QStringLiteral("/NewsWord/") + name);
+
+    const QString portalPath = kData + QStringLiteral("portal_large.sjis.html");
+    const QString tdnetPath = kData + QStringLiteral("tdnet_large.sjis.html");
+    const QByteArray portal = ReadAll(portalPath);
+    const QByteArray tdnet = ReadAll(tdnetPath);
+    if (portal.isEmpty() || tdnet.isEmpty()) {
+        std::fprintf(stderr, "fixture pages missing under %s\n", qPrintable(kData));
+        return 1;
+    }
+
+    const QString portalAddress = QStringLiteral("http://news.test/cp/rtrs?date=20240105");
+    const Rate ours1 = Measure(
+        portal,
+        [&](const QString& page) {
+            QString next;
+            const auto items = Yahoo::ParseYahooNewsListText(page, portalAddress,
+                                                             QStringLiteral("ロイター"), next);
+            return items ? items->size() : 0;
+        },
+        2.0);
+    const QString tdnetAddress = QStringLiteral("https://tdnet.test/inbs/I_list_001_20240105.html");
+    const Rate ours2 = Measure(
+        tdnet,
+        [&](const QString& page) {
+            QString next;
+            const auto items = Yahoo::ParseTdnetListText(page, tdnetAddress, next, 0);
+            return items ? items->size() : 0;
+        },
+        2.0);
+    Print("portal_per_s", ours1.itemsPerSecond, "headlines/s");
+    Print("portal_mb_per_s", ours1.megabytesPerSecond, "MB/s");
+    Print("tdnet_per_s", ours2.itemsPerSecond, "rows/s");
+    Print("tdnet_mb_per_s", ours2.megabytesPerSecond, "MB/s");
+    std::fflush(stdout);
+
+    QString note;
+    const QHash<QString, double> peer = PeerRates(portalPath, tdnetPath, note);
+    if (peer.isEmpty()) {
+        std::printf("note: no peer comparison (%s)\n", qPrintable(note));
+        return 0;
+    }
+    const auto ratio = [&](const char* name, double ours, const char* key) {
+        const double theirs = peer.value(QString::fromLatin1(key));
+        if (theirs > 0)
+            Print(name, ours / theirs, "x");
+    };
+    ratio("portal_vs_bs4", ours1.itemsPerSecond, "bs4_portal_per_s");
+    ratio("portal_vs_lxml", ours1.itemsPerSecond, "lxml_portal_per_s");
+    ratio("tdnet_vs_bs4", ours2.itemsPerSecond, "bs4_tdnet_per_s");
+    ratio("tdnet_vs_lxml", ours2.itemsPerSecond, "lxml_tdnet_per_s");
+    return 0;
+}
