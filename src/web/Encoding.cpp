@@ -16,7 +16,7 @@ namespace {
 
 // The detector only needs a taste of the page; feeding it a whole megabyte costs more than
 // the decoding itself.
-constexpr qsizetype DetectPrefix = 64 * 1024;
+constexpr qsizetype DetectWindow = 16 * 1024;
 
 // ICU names. windows-31j is Shift_JIS with the Windows mapping ("～" is U+FF5E, NEC specials
 // such as "①" included); Debian's EUC-JP and ISO-2022-JP map the same way.
@@ -102,24 +102,35 @@ QString DecodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encoding
     return text;
 }
 
+// The part of the page worth tasting: pages often open with many kilobytes of ASCII (scripts,
+// style sheets), so the window starts at the first byte that is not ASCII.
+QByteArrayView DetectionWindow(const QByteArray& bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    qsizetype first = 0;
+    while (first < bytes.size() && data[first] < 0x80)
+        ++first;
+    if (first == bytes.size())
+        first = 0;
+    return QByteArrayView(bytes).sliced(first, std::min(bytes.size() - first, DetectWindow));
+}
+
 // Which of the two legacy encodings the bytes are, for pages the detector gives up on.
-const char* FewerInvalid(const QByteArray& bytes) {
-    const qsizetype n = std::min(bytes.size(), DetectPrefix);
+const char* FewerInvalid(QByteArrayView window) {
     qsizetype sjisBad = 0, eucBad = 0;
-    const auto sjis = DecodeIcu(Cp932, bytes.constData(), n, &sjisBad);
-    const auto euc = DecodeIcu(EucJp, bytes.constData(), n, &eucBad);
+    const auto sjis = DecodeIcu(Cp932, window.data(), window.size(), &sjisBad);
+    const auto euc = DecodeIcu(EucJp, window.data(), window.size(), &eucBad);
     if (!euc || (sjis && sjisBad <= eucBad))
         return Cp932;
     return EucJp;
 }
 
 const char* DetectLegacy(const QByteArray& bytes) {
+    const QByteArrayView window = DetectionWindow(bytes);
     uchardet_t detector = uchardet_new();
     if (!detector)
-        return FewerInvalid(bytes);
-    const qsizetype n = std::min(bytes.size(), DetectPrefix);
+        return FewerInvalid(window);
     QByteArray charset;
-    if (uchardet_handle_data(detector, bytes.constData(), static_cast<size_t>(n)) == 0) {
+    if (uchardet_handle_data(detector, window.data(), static_cast<size_t>(window.size())) == 0) {
         uchardet_data_end(detector);
         charset = QByteArray(uchardet_get_charset(detector)).toUpper();
     }
@@ -132,7 +143,7 @@ const char* DetectLegacy(const QByteArray& bytes) {
         return "UTF-8";
     if (charset == "ISO-2022-JP")
         return Iso2022Jp;
-    return FewerInvalid(bytes);
+    return FewerInvalid(window);
 }
 
 QString Convert(QByteArray& data) {
