@@ -21,16 +21,16 @@ constexpr int DefaultTimeoutSeconds = 10;
 
 // "host:port" -> an HTTP proxy; a missing or unreadable port means 80.
 QNetworkProxy ProxyFor(const QString& proxy) {
-    const QString spec = proxy.trimmed();
-    if (spec.isEmpty())
+    const QString text = proxy.trimmed();
+    if (text.isEmpty())
         return QNetworkProxy(QNetworkProxy::NoProxy);
-    QString host = spec;
+    QString host = text;
     quint16 port = 80;
-    const qsizetype colon = spec.lastIndexOf(u':');
-    if (colon > 0 && !spec.endsWith(u']')) {
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon > 0 && !text.endsWith(u']')) {
         bool ok = false;
-        const quint16 p = spec.mid(colon + 1).toUShort(&ok);
-        host = spec.left(colon);
+        const quint16 p = text.mid(colon + 1).toUShort(&ok);
+        host = text.left(colon);
         if (ok && p != 0)
             port = p;
     }
