@@ -306,24 +306,9 @@ private slots:
         QCOMPARE(items->at(19).Title, QStringLiteral("［速報］日銀が政策維持"));
     }
 
-    void wordListsInCp932AndUtf8_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF速報\r\n");
-        QTest::newRow("Shift_JIS") << QByteArray("\x91\xAC\x95\xF1\r\n"); // 速報
-    }
-    void wordListsInCp932AndUtf8() {
-        QFETCH(QByteArray, bytes);
-        QVERIFY(WriteWordList(QStringLiteral("［］.txt"), bytes));
-        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
-        QVERIFY(items);
-        QCOMPARE(items->at(19).Category, QStringLiteral("速報"));
-        QCOMPARE(items->at(7).Category, QStringLiteral("決算")); // by the fallback now
-    }
-
     void encodingsAgree_data() {
         QTest::addColumn<QString>("name");
         QTest::newRow("titles") << "portal_titles";
-        QTest::newRow("times") << "portal_times";
         QTest::newRow("large") << "portal_large";
     }
     void encodingsAgree() {

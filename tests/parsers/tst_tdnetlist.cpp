@@ -41,32 +41,27 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("nextPage");
+        QTest::addColumn<bool>("rows");
         QTest::newRow("page 1 mentions page 2")
-            << "tdnet_page1.sjis.html" << kPage1 << kFolder + "I_list_002_20240105.html";
+            << "tdnet_page1.sjis.html" << kPage1 << kFolder + "I_list_002_20240105.html" << true;
         QTest::newRow("another day's name is not mentioned")
             << "tdnet_page1.sjis.html" << kFolder + "I_list_001_20240106.html"
-            << "";
+            << "" << true;
         QTest::newRow("last page clears it")
             << "tdnet_last.sjis.html" << kFolder + "I_list_002_20240105.html"
-            << "";
+            << "" << true;
         QTest::newRow("set even when the list is missing")
-            << "tdnet_no_history.sjis.html" << kPage1 << kFolder + "I_list_002_20240105.html";
+            << "tdnet_no_history.sjis.html" << kPage1 << kFolder + "I_list_002_20240105.html"
+            << false;
     }
     void nextPage() {
         QFETCH(QString, file);
         QFETCH(QString, address);
         QString nextPage = QStringLiteral("stale");
-        Parse(file, 0, nextPage, address);
+        const News::ParsedHeadlines items = Parse(file, 0, nextPage, address);
         QTEST(nextPage, "nextPage");
+        QTEST(items.has_value(), "rows");
     }
-
-    void emptyPageTouchesNothing() {
-        QString nextPage = QStringLiteral("stale");
-        QVERIFY(!Yahoo::ParseTdnetListText(QString(), kPage1, nextPage, 0));
-        QCOMPARE(nextPage, QStringLiteral("stale"));
-    }
-
-    void noHistoryNoRows() { QVERIFY(!Parse(QStringLiteral("tdnet_no_history.sjis.html"))); }
 
     // Row 0 of the result is the page's first row; the withdrawn 15:15 row is skipped.
     void rows_data() {
