@@ -9,7 +9,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TW_BUILD_DIR:-$here/build}
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang clang-format
+    build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
     libgl-dev libuchardet-dev libicu-dev
     xvfb xauth trayer fonts-noto-cjk
