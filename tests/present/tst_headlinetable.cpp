@@ -1,0 +1,390 @@
+#include "PresentFakes.h"
+#include "app/SettingsState.h"
+#include "news/Sources.h"
+#include "present/HeadlineSearch.h"
+#include "present/HeadlineTable.h"
+#include "text/Dates.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Present;
+
+namespace {
+const QDate Today(2024, 3, 15);
+const QString Rakuten = QStringLiteral("楽天市場");
+
+Headline At(int hour, int minute, const QString& title, const QDate& date = Today) {
+    Headline h;
+    h.posted = OleAt(date, hour, minute);
+    h.title = title;
+    h.category = QStringLiteral("[市況]");
+    return h;
+}
+} // namespace
+
+class TestHeadlineTable : public QObject {
+    Q_OBJECT
+    RecordingWindow window;
+    FixedClock clock;
+    FakeGridPort port;
+    RecordingPrompt prompt;
+
+    GridModel& grid() { return HeadlineGrid(); }
+
+private slots:
+    void initTestCase() {
+        Ports::SetClock(&clock);
+        Ports::SetPrompt(&prompt);
+        SetGridPort(&port);
+        News::InitNewsSources();
+    }
+    void init() {
+        window = RecordingWindow();
+        Ports::SetMainWindow(&window);
+        News::Store().Clear();
+        InitHeadlineGrid();
+    }
+    void cleanupTestCase() {
+        Ports::SetMainWindow(nullptr);
+        Ports::SetClock(nullptr);
+        Ports::SetPrompt(nullptr);
+        SetGridPort(nullptr);
+    }
+
+    void initLayout() {
+        QCOMPARE(grid().Rows(), 1);
+        QCOMPARE(grid().Cols(), 10);
+        QCOMPARE(grid().Text(0, 1), QStringLiteral("日"));
+        QCOMPARE(grid().ColAlignment(1), CellAlign::RightCenter);
+        QCOMPARE(grid().ColAlignment(7), CellAlign::LeftCenter);
+        QCOMPARE(grid().ColAlignment(8), CellAlign::CenterCenter);
+        QCOMPARE(grid().FixedAlignment(9), CellAlign::CenterCenter);
+        QVERIFY(!grid().ColResizable(5));
+        QVERIFY(grid().ColResizable(6));
+        QCOMPARE(grid().ColWidth(6), 34);
+        // The padded header is wider than the bare one.
+        QVERIFY(grid().ColWidth(9) > port.TextWidth(QStringLiteral("見出し"), {}) + 8);
+        QVERIFY(!window.GridVisible());
+    }
+
+    void emptyStore() {
+        FillHeadlineGrid();
+        QCOMPARE(grid().Rows(), 2);
+        QCOMPARE(grid().GetClipH(0, 0), QStringLiteral("\t日\t時\t分\t\t\t\t分類\t付\t見出し"));
+        QCOMPARE(grid().GetClipH(1, 0), QString(9, u'\t'));
+        QCOMPARE(grid().RowHeight(1), 13 + 4);
+        QVERIFY(window.GridVisible());
+    }
+
+    void rowsOldestFirst() {
+        Headline newest = At(15, 7, QStringLiteral("最新"));
+        newest.mark = QStringLiteral("追");
+        FillStore({newest, At(9, 5, QStringLiteral("中間")),
+                   At(0, 0, QStringLiteral("最古"), QDate(2024, 3, 5))});
+        FillHeadlineGrid();
+        QCOMPARE(grid().Rows(), 4);
+        QCOMPARE(grid().GetClipH(1, 0), QStringLiteral("0\t5\t0\t0\t\t\t\t[市況]\t\t最古"));
+        QCOMPARE(grid().GetClipH(2, 0), QStringLiteral("1\t15\t9\t5\t\t\t\t[市況]\t\t中間"));
+        QCOMPARE(grid().GetClipH(3, 0), QStringLiteral("2\t15\t15\t7\t\t\t\t[市況]\t追\t最新"));
+    }
+
+    void oleParts_data() {
+        QTest::addColumn<QDateTime>("when");
+        QTest::newRow("midnight") << QDateTime(QDate(2024, 1, 5), QTime(0, 0));
+        QTest::newRow("evening") << QDateTime(QDate(2023, 12, 31), QTime(23, 59));
+        QTest::newRow("dst-free noon") << QDateTime(QDate(2024, 7, 1), QTime(12, 30, 59));
+    }
+    void oleParts() {
+        QFETCH(QDateTime, when);
+        const double ole = Dates::ToOle(when);
+        const OleParts parts = SplitOle(ole);
+        const QDateTime back = Dates::FromOle(ole);
+        QCOMPARE(parts.Day, back.date().day());
+        QCOMPARE(parts.Hour, back.time().hour());
+        QCOMPARE(parts.Minute, back.time().minute());
+    }
+
+    void hourBands_data() {
+        QTest::addColumn<int>("hour");
+        QTest::addColumn<QList<int>>("rgb");
+        const QList<QList<int>> bands = {
+            {175, 175, 255}, {175, 175, 255}, {175, 175, 255}, {175, 175, 255}, {175, 175, 255},
+            {175, 175, 255}, {175, 175, 255}, {191, 191, 255}, {191, 223, 255}, {191, 239, 255},
+            {191, 255, 255}, {223, 255, 255}, {255, 255, 255}, {223, 255, 255}, {191, 255, 255},
+            {191, 239, 255}, {191, 223, 255}, {223, 233, 191}, {255, 233, 191}, {191, 223, 223},
+            {191, 119, 255}, {175, 175, 255}, {175, 175, 255}, {175, 175, 255}};
+        for (int h = 0; h < 24; ++h)
+            QTest::addRow("%d", h) << h << bands[h];
+    }
+    void hourBands() {
+        QFETCH(int, hour);
+        QFETCH(QList<int>, rgb);
+        FillStore({At(hour, 30, QStringLiteral("x"))});
+        FillHeadlineGrid();
+        const Rgb expected = MakeRgb(rgb[0], rgb[1], rgb[2]);
+        QCOMPARE(grid().BackColor(1, 2), expected);
+        QCOMPARE(grid().BackColor(1, 3), expected);
+        QCOMPARE(grid().BackColor(1, 4), NoColor);
+    }
+
+    void cellRules_data() {
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QString>("mark");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<Rgb>("back");
+        QTest::addColumn<Rgb>("fore");
+        const QString cat = QStringLiteral("[市況]"), reuters = QStringLiteral("ロイター");
+        QTest::newRow("no category") << ""
+                                     << "" << reuters << 7 << MakeRgb(1, 2, 3) << NoColor;
+        QTest::newRow("category") << cat << "" << reuters << 7 << NoColor << NoColor;
+        QTest::newRow("再") << cat << "再" << reuters << 8 << MakeRgb(223, 223, 223) << NoColor;
+        QTest::newRow("追") << cat << "追" << reuters << 8 << MakeRgb(223, 223, 255) << NoColor;
+        QTest::newRow("更") << cat << "更" << reuters << 8 << MakeRgb(223, 255, 223) << NoColor;
+        QTest::newRow("訂") << cat << "訂" << reuters << 8 << NoColor << NoColor;
+        QTest::newRow("替") << cat << "替" << reuters << 8 << NoColor << NoColor;
+        QTest::newRow("楽天市場 title red")
+            << cat << "" << Rakuten << 9 << MakeRgb(223, 223, 223) << MakeRgb(255, 0, 0);
+        QTest::newRow("title even index grey")
+            << cat << "" << reuters << 9 << MakeRgb(223, 223, 223) << NoColor;
+    }
+    void cellRules() {
+        QFETCH(QString, category);
+        QFETCH(QString, mark);
+        QFETCH(QString, source);
+        QFETCH(int, col);
+        QFETCH(Rgb, back);
+        QFETCH(Rgb, fore);
+        Headline h = At(12, 0, QStringLiteral("見出し"));
+        h.category = category;
+        h.mark = mark;
+        h.source = source;
+        FillStore({h});
+        FillHeadlineGrid();
+        QCOMPARE(grid().BackColor(1, col), back);
+        QCOMPARE(grid().ForeColor(1, col), fore);
+    }
+
+    void titleShadingAlternates() {
+        FillStore({At(12, 3, "a"), At(12, 2, "b"), At(12, 1, "c")});
+        FillHeadlineGrid();
+        // Row 3 holds index 0, row 1 index 2: both even.
+        QCOMPARE(grid().BackColor(3, 9), MakeRgb(223, 223, 223));
+        QCOMPARE(grid().BackColor(2, 9), NoColor);
+        QCOMPARE(grid().BackColor(1, 9), MakeRgb(223, 223, 223));
+    }
+
+    void pictures_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("vip");
+        QTest::addColumn<bool>("isNew");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<QString>("vipPicture");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("logo");
+        QTest::newRow("new wins") << "ロイター" << true << true << true << "VIP"
+                                  << "LOOK_NEW"
+                                  << "REUTER";
+        QTest::newRow("opened") << "時事通信社" << false << false << true << ""
+                                << "LOOK_OPEN"
+                                << "JIJI";
+        QTest::newRow("closed") << "適時開示情報" << false << false << false << ""
+                                << "LOOK_CLOSE"
+                                << "TDNET";
+        QTest::newRow("unknown source") << Rakuten << false << false << false << ""
+                                        << "LOOK_CLOSE"
+                                        << "";
+    }
+    void pictures() {
+        QFETCH(QString, source);
+        QFETCH(bool, vip);
+        QFETCH(bool, isNew);
+        QFETCH(bool, opened);
+        Headline h = At(12, 0, QStringLiteral("見出し"));
+        h.source = source;
+        h.vip = vip;
+        h.isNew = isNew;
+        h.opened = opened;
+        FillStore({h});
+        FillHeadlineGrid();
+        QTEST(grid().Picture(1, 4), "vipPicture");
+        QTEST(grid().Picture(1, 5), "status");
+        QTEST(grid().Picture(1, 6), "logo");
+        for (int c = 4; c <= 6; ++c)
+            QCOMPARE(grid().ColWidth(c), 18);
+    }
+
+    void dayOfMonth_data() {
+        QTest::addColumn<QDate>("posted");
+        QTest::addColumn<bool>("painted");
+        QTest::newRow("today") << Today << false;
+        QTest::newRow("yesterday") << Today.addDays(-1) << true;
+        QTest::newRow("a month earlier, same day") << Today.addMonths(-1) << false;
+        QTest::newRow("a year earlier, same day") << Today.addYears(-1) << false;
+    }
+    void dayOfMonth() {
+        QFETCH(QDate, posted);
+        QFETCH(bool, painted);
+        FillStore({At(8, 0, QStringLiteral("x"), posted)});
+        FillHeadlineGrid();
+        QCOMPARE(grid().BackColor(1, 1), painted ? MakeRgb(255, 255, 191) : NoColor);
+    }
+
+    void filter_data() {
+        QTest::addColumn<bool>("pressed");
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("no match hidden") << true << "日銀"
+                                         << "ロイター" << true;
+        QTest::newRow("button up") << false << "日銀"
+                                   << "ロイター" << false;
+        QTest::newRow("empty search") << true << ""
+                                      << "ロイター" << false;
+        QTest::newRow("楽天市場 stays") << true << "日銀" << Rakuten << false;
+        QTest::newRow("matching stays") << true << "決算"
+                                        << "ロイター" << false;
+        QTest::newRow("bad expression hides") << true << "(決算"
+                                              << "ロイター" << true;
+    }
+    void filter() {
+        QFETCH(bool, pressed);
+        QFETCH(QString, search);
+        QFETCH(QString, source);
+        QFETCH(bool, hidden);
+        window.SetButtonPressed(QStringLiteral("フィルタ"), pressed);
+        window.SetSearchText(search);
+        Headline h = At(12, 0, QStringLiteral("決算発表"));
+        h.source = source;
+        h.vip = true;
+        FillStore({h});
+        FillHeadlineGrid();
+        QCOMPARE(grid().RowHeight(1), hidden ? 0 : 17);
+        QCOMPARE(grid().Picture(1, 5).isEmpty(), hidden);
+        QCOMPARE(grid().Picture(1, 4).isEmpty(), hidden);
+        // Text and colours stay.
+        QCOMPARE(grid().Text(1, 9), QStringLiteral("決算発表"));
+        QCOMPARE(grid().BackColor(1, 2), MakeRgb(255, 255, 255));
+        QVERIFY(prompt.messages.isEmpty());
+    }
+
+    void cursorRestoredWithinRows() {
+        FillStore({At(12, 3, "a"), At(12, 2, "b"), At(12, 1, "c")});
+        FillHeadlineGrid();
+        grid().SetCursor(3, 7);
+        grid().SetTopRow(3);
+        FillStore({At(12, 3, "a")});
+        FillHeadlineGrid();
+        QCOMPARE(grid().Row(), 1);
+        QCOMPARE(grid().Col(), 7);
+        QCOMPARE(grid().TopRow(), 1);
+    }
+
+    void oneResetPerBuild() {
+        QList<Headline> many;
+        for (int i = 0; i < 50; ++i)
+            many.append(At(12, 59 - i, QString::number(i)));
+        FillStore(many);
+        window.SetSearchText(QStringLiteral("1"));
+        QSignalSpy resets(&grid(), &GridModel::ModelReset);
+        QSignalSpy cells(&grid(), &GridModel::CellsChanged);
+        FillHeadlineGrid();
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(cells.size(), 1); // the search repaint
+    }
+
+    void finalSearchRepaints() {
+        window.SetSearchText(QStringLiteral("日銀"));
+        FillStore({At(12, 3, "日銀a"), At(12, 2, "b"), At(12, 1, "c"), At(12, 0, "日銀d")});
+        FillHeadlineGrid();
+        QCOMPARE(grid().BackColor(4, 9), HitColor);               // index 0
+        QCOMPARE(grid().BackColor(3, 9), MakeRgb(255, 255, 255)); // index 1: odd, white
+        QCOMPARE(grid().BackColor(2, 9), MakeRgb(223, 223, 223)); // index 2
+        QCOMPARE(grid().BackColor(1, 9), HitColor);               // index 3
+    }
+
+    void search_data() {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<bool>("markAll");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QList<int>>("paintedRows");
+        // Store: index 0 "日銀a", 1 "b", 2 "日銀c", 3 "d"; row = 4 - index.
+        QTest::newRow("first hit forward") << 0 << 1 << false << 0 << QList<int>{4};
+        QTest::newRow("first hit from 1") << 1 << 1 << false << 2 << QList<int>{3, 2};
+        QTest::newRow("mark all forward") << 0 << 1 << true << 2 << QList<int>{4, 3, 2, 1};
+        QTest::newRow("mark all backward") << 3 << -1 << true << 0 << QList<int>{1, 2, 3, 4};
+        QTest::newRow("backward stops") << 3 << 0 << false << 2 << QList<int>{1, 2};
+        QTest::newRow("last index forward") << 3 << 1 << true << -1 << QList<int>{1};
+    }
+    void search() {
+        QFETCH(int, start);
+        QFETCH(int, direction);
+        QFETCH(bool, markAll);
+        QFETCH(QList<int>, paintedRows);
+        FillStore({At(12, 3, "日銀a"), At(12, 2, "b"), At(12, 1, "日銀c"), At(12, 0, "d")});
+        FillHeadlineGrid();
+        grid().FillColors(1, 9, 4, 9, KeepColor, NoColor);
+        window.SetSearchText(QStringLiteral("日銀"));
+        window.hides = window.shows = 0;
+        QTEST(SearchHeadlines(start, direction, markAll, true), "result");
+        for (int row = 1; row <= 4; ++row) {
+            const int index = 4 - row;
+            Rgb expected = NoColor;
+            if (paintedRows.contains(row))
+                expected = (index == 0 || index == 2) ? HitColor : MakeRgb(255, 255, 255);
+            QCOMPARE(grid().BackColor(row, 9), expected);
+        }
+        QCOMPARE(window.hides, 1);
+        QCOMPARE(window.shows, 1);
+        const bool noHitMessage = window.PanelText(QStringLiteral("メッセージ")) ==
+                                  QStringLiteral("該当記事がありませんでした。");
+        QCOMPARE(noHitMessage, markAll && paintedRows == QList<int>{1});
+    }
+
+    void searchWithoutColouring() {
+        FillStore({At(12, 3, "日銀a"), At(12, 2, "b")});
+        FillHeadlineGrid();
+        window.SetSearchText(QStringLiteral("b"));
+        QCOMPARE(SearchHeadlines(0, 1, true, false), 1);
+        QCOMPARE(grid().BackColor(2, 9), MakeRgb(223, 223, 223));
+        QCOMPARE(grid().BackColor(1, 9), NoColor);
+    }
+
+    void searchEmptyStore() {
+        FillHeadlineGrid();
+        window.SetSearchText(QStringLiteral("日銀"));
+        window.hides = 0;
+        QCOMPARE(SearchHeadlines(0, 1, true, true), 0);
+        QCOMPARE(window.hides, 0);
+        QVERIFY(window.PanelText(QStringLiteral("メッセージ")).isEmpty());
+        QCOMPARE(grid().BackColor(1, 9), NoColor);
+    }
+
+    void markOpened() {
+        FillStore({At(12, 3, "a"), At(12, 2, "b"), At(12, 1, "c")});
+        FillHeadlineGrid();
+        window.SetGridVisible(false);
+        MarkOpenedPicture(0);
+        QCOMPARE(grid().Picture(3, 5), QStringLiteral("LOOK_OPEN"));
+        QCOMPARE(grid().Picture(1, 5), QStringLiteral("LOOK_CLOSE"));
+        QVERIFY(!window.GridVisible());
+        window.SetGridVisible(true);
+        MarkOpenedPicture(2);
+        QCOMPARE(grid().Picture(1, 5), QStringLiteral("LOOK_OPEN"));
+        QVERIFY(window.GridVisible());
+    }
+
+    void fontFromSettings() {
+        Program::Settings().FontName = QStringLiteral("Noto Sans CJK JP");
+        Program::Settings().FontBold = true;
+        FillHeadlineGrid();
+        QCOMPARE(grid().Font().Name, QStringLiteral("Noto Sans CJK JP"));
+        QVERIFY(port.lastFont.Bold);
+        Program::Settings() = Program::SettingsState();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHeadlineTable)
+#include "tst_headlinetable.moc"

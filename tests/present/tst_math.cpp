@@ -1,0 +1,226 @@
+#include "PresentFakes.h"
+#include "present/HeadlineSearch.h"
+#include "present/Math.h"
+
+#include <QTest>
+
+// Sanitizers slow the exhaustive walk down a lot; keep it short there.
+#if defined(__SANITIZE_ADDRESS__)
+#define TW_TRUTH_MAX_LENGTH 6
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TW_TRUTH_MAX_LENGTH 6
+#endif
+#endif
+#ifndef TW_TRUTH_MAX_LENGTH
+#define TW_TRUTH_MAX_LENGTH 8
+#endif
+
+namespace {
+
+// The reduction written the plain way, to hold the fast one against.
+bool ReduceByReplace(QString s) {
+    static const char* const rules[12][2] = {
+        {"!T", "F"},  {"!F", "T"},  {"T&T", "T"}, {"T&F", "F"}, {"F&T", "F"}, {"F&F", "F"},
+        {"T|T", "T"}, {"T|F", "T"}, {"F|T", "T"}, {"F|F", "F"}, {"(T)", "T"}, {"(F)", "F"},
+    };
+    while (s.size() >= 2) {
+        const QString before = s;
+        for (const auto& rule : rules)
+            s.replace(QLatin1String(rule[0]), QLatin1String(rule[1]));
+        if (s == before)
+            return false;
+    }
+    return s == u"T";
+}
+
+} // namespace
+
+class TestMath : public QObject {
+    Q_OBJECT
+    RecordingPrompt prompt;
+
+private slots:
+    void init() {
+        prompt = RecordingPrompt();
+        Ports::SetPrompt(&prompt);
+    }
+    void cleanupTestCase() { Ports::SetPrompt(nullptr); }
+
+    void check_data() {
+        QTest::addColumn<QString>("truth");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        const QString parens = QStringLiteral("左右の括弧数が合っていないので計算不能です。");
+        const QString adjacent = QStringLiteral("論理演算子が連続しているので計算不能です。");
+        const QString ends = QStringLiteral("式の両端に論理演算子があるので計算不能です。");
+        QTest::newRow("plain") << "T&(F|T)" << QString();
+        QTest::newRow("closing before opening") << ")T(" << QString();
+        QTest::newRow("empty") << "" << QString();
+        QTest::newRow("open left") << "(T&F" << parens;
+        QTest::newRow("extra close") << "T|F)" << parens;
+        QTest::newRow("TT") << "TT" << adjacent;
+        QTest::newRow("FT inside") << "T&(FT)" << adjacent;
+        QTest::newRow("leading and") << "&T" << ends;
+        QTest::newRow("trailing or") << "T|" << ends;
+        QTest::newRow("parens decide first") << "(&T" << parens;
+        QTest::newRow("adjacent before ends") << "&TF" << adjacent;
+    }
+    void check() {
+        QFETCH(QString, truth);
+        QFETCH(QString, message);
+        QCOMPARE(Math::CheckExpression(truth, false), message.isEmpty());
+        QVERIFY(prompt.messages.isEmpty());
+        QCOMPARE(Math::CheckExpression(truth, true), message.isEmpty());
+        if (message.isEmpty()) {
+            QVERIFY(prompt.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.messages[0].text, message + QStringLiteral("\r\n") + truth);
+        QCOMPARE(prompt.messages[0].title, QStringLiteral("Math/Compare()"));
+        QCOMPARE(prompt.messages[0].icon, Ports::MsgIcon::Critical);
+    }
+
+    void evaluateEndsProgramOnBadString() {
+        QCOMPARE(Math::EvaluateExpression(QStringLiteral("T&")), false);
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.endRequests, 1);
+        QCOMPARE(Math::EvaluateExpression(QStringLiteral("F|T")), true);
+        QCOMPARE(prompt.endRequests, 1);
+    }
+
+    void reduce_data() {
+        QTest::addColumn<QString>("truth");
+        QTest::addColumn<bool>("value");
+        QTest::newRow("T") << "T" << true;
+        QTest::newRow("F") << "F" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("and before or") << "T|T&F" << true;
+        QTest::newRow("and binds") << "F&T|T" << true;
+        QTest::newRow("nested") << "((T|F)&(F|T))" << true;
+        QTest::newRow("not") << "!T|F" << false;
+        QTest::newRow("double not") << "!!T" << true;
+        QTest::newRow("word before paren stops") << "T(F)" << false;
+        QTest::newRow("one level per pass") << "T|T&(F)" << false;
+        QTest::newRow("unknown letter") << "T&x" << false;
+    }
+    void reduce() {
+        QFETCH(QString, truth);
+        QFETCH(bool, value);
+        QCOMPARE(Math::ReduceTruthString(truth), value);
+    }
+
+    // Every string over the alphabet ends, and agrees with the plain reduction where that is
+    // affordable.
+    void reduceEndsOnEveryString() {
+        const char alphabet[] = "TF()&|!";
+        const int base = 7;
+        qint64 strings = 0;
+        for (int length = 0; length <= TW_TRUTH_MAX_LENGTH; ++length) {
+            QString s(length, u'T');
+            std::vector<int> digits(size_t(length), 0);
+            while (true) {
+                QChar* out = s.data();
+                for (int i = 0; i < length; ++i)
+                    out[i] = QLatin1Char(alphabet[digits[size_t(i)]]);
+                const bool value = Math::ReduceTruthString(s);
+                if (length <= 6) {
+                    if (value != ReduceByReplace(s))
+                        QFAIL(qPrintable(QStringLiteral("differs on ") + s));
+                } else if (value && !s.contains(u'T') && !s.contains(u'!')) {
+                    QFAIL(qPrintable(QStringLiteral("true without T or ! on ") + s));
+                }
+                ++strings;
+                int i = length - 1;
+                while (i >= 0 && ++digits[size_t(i)] == base)
+                    digits[size_t(i--)] = 0;
+                if (i < 0)
+                    break;
+            }
+        }
+        qint64 expected = 0, power = 1;
+        for (int length = 0; length <= TW_TRUTH_MAX_LENGTH; ++length, power *= base)
+            expected += power;
+        QCOMPARE(strings, expected);
+    }
+
+    void matches_data() {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("match");
+        const QString reuters = QStringLiteral("ロイター");
+        QTest::newRow("and across title and source") << "日銀&ロイター"
+                                                     << "日銀が会合"
+                                                     << "" << reuters << true;
+        QTest::newRow("and fails") << "日銀&時事"
+                                   << "日銀が会合"
+                                   << "" << reuters << false;
+        QTest::newRow("category") << "決算"
+                                  << "見出し"
+                                  << "[決算]" << reuters << true;
+        QTest::newRow("or then and: A") << "円|ドル&株"
+                                        << "円高"
+                                        << "" << reuters << true;
+        QTest::newRow("or then and: B only") << "円|ドル&株"
+                                             << "ドル高"
+                                             << "" << reuters << false;
+        QTest::newRow("or then and: B and C") << "円|ドル&株"
+                                              << "ドル高で株安"
+                                              << "" << reuters << true;
+        QTest::newRow("part of a longer word") << "銀"
+                                               << "日銀総裁"
+                                               << "" << reuters << true;
+        QTest::newRow("case-sensitive") << "abc"
+                                        << "ABC news"
+                                        << "" << reuters << false;
+        QTest::newRow("inner blank kept") << " 日本 株 "
+                                          << "日本 株が上昇"
+                                          << "" << reuters << true;
+        QTest::newRow("inner blank must match") << "日本 株"
+                                                << "日本株が上昇"
+                                                << "" << reuters << false;
+        QTest::newRow("blanks round operators") << "日本 & ( 株 | 円 )"
+                                                << "日本円"
+                                                << "" << reuters << true;
+        QTest::newRow("unbalanced") << "(日本"
+                                    << "日本"
+                                    << "" << reuters << false;
+        QTest::newRow("and at start") << "&日本"
+                                      << "日本"
+                                      << "" << reuters << false;
+        QTest::newRow("or at end") << "日本|"
+                                   << "日本"
+                                   << "" << reuters << false;
+        QTest::newRow("bang is a letter") << "!日本"
+                                          << "日本"
+                                          << "" << reuters << false;
+        QTest::newRow("bang in title") << "!日本"
+                                       << "!日本"
+                                       << "" << reuters << true;
+        QTest::newRow("empty expression") << ""
+                                          << "日本"
+                                          << "" << reuters << false;
+    }
+    void matches() {
+        QFETCH(QString, expression);
+        QFETCH(QString, title);
+        QFETCH(QString, category);
+        QFETCH(QString, source);
+        QFETCH(bool, match);
+        Headline h;
+        h.posted = OleAt(QDate(2024, 3, 15), 9, 0);
+        h.title = title;
+        h.category = category;
+        h.source = source;
+        FillStore({h});
+        QCOMPARE(Present::MatchesExpression(expression, 0), match);
+        QVERIFY(prompt.messages.isEmpty());
+        QCOMPARE(prompt.endRequests, 0);
+        News::Store().Clear();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMath)
+#include "tst_math.moc"
