@@ -1,0 +1,283 @@
+#include "app/Ports.h"
+#include "ui/GridView.h"
+#include "ui/clsGrid.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QTest>
+
+using namespace Present;
+
+namespace {
+
+class AnsweringPrompt : public Ports::PromptPort {
+public:
+    Ports::MsgAnswer MessageBox(const QString&, const QString&, Ports::MsgIcon,
+                                Ports::MsgButtons) override {
+        return Ports::MsgAnswer::Ok;
+    }
+    std::optional<QString> InputBox(const QString& prompt, const QString&,
+                                    const QString&) override {
+        prompts.append(prompt);
+        return answer;
+    }
+    void EndProgram() override {}
+    QStringList prompts;
+    std::optional<QString> answer;
+};
+
+} // namespace
+
+class TestGrid : public QObject {
+    Q_OBJECT
+    GridModel* model = nullptr;
+    GridView* view = nullptr;
+    clsGrid* grid = nullptr;
+    AnsweringPrompt prompt;
+
+    // Rows 0 (header) to 5, columns 0 to 9, cell text "r.c".
+    void Build() {
+        model->SetCols(10);
+        model->SetRows(6);
+        model->SetFixedRows(1);
+        model->SetFixedCols(0);
+        for (int r = 0; r < 6; ++r)
+            for (int c = 0; c < 10; ++c)
+                model->SetText(r, c, QStringLiteral("%1.%2").arg(r).arg(c));
+    }
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(view, Qt::Key(key), mods);
+    }
+
+private slots:
+    void init() {
+        model = new GridModel;
+        view = new GridView;
+        view->SetGridModel(model);
+        view->resize(600, 300);
+        grid = new clsGrid;
+        grid->SetObject(view);
+        Build();
+        prompt = AnsweringPrompt();
+        Ports::SetPrompt(&prompt);
+    }
+    void cleanup() {
+        Ports::SetPrompt(nullptr);
+        delete grid;
+        delete view;
+        delete model;
+    }
+
+    void paste_data() {
+        QTest::addColumn<QString>("clip");
+        QTest::newRow("plain") << "a\tb\tc\rd\te\tf";
+        QTest::newRow("trailing CR LF") << "a\tb\tc\r\nd\te\tf\r\n";
+        QTest::newRow("LF lines") << "a\tb\tc\nd\te\tf\n";
+    }
+    void paste() {
+        QFETCH(QString, clip);
+        model->SetCursor(2, 8);
+        QApplication::clipboard()->setText(clip);
+        Key(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(model->ClipText(2, 7, 3, 9), QStringLiteral("2.7\ta\tb\r3.7\td\te"));
+        QCOMPARE(model->Text(4, 8), QStringLiteral("4.8"));
+        QCOMPARE(model->RowSel(), 3);
+        QCOMPARE(model->ColSel(), 9);
+    }
+
+    void pasteAtBottomDropsRows() {
+        model->SetCursor(5, 0);
+        QApplication::clipboard()->setText(QStringLiteral("x\ry\rz"));
+        Key(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(model->Text(5, 0), QStringLiteral("x"));
+        QCOMPARE(model->Text(4, 0), QStringLiteral("4.0"));
+        QCOMPARE(model->RowSel(), 5);
+    }
+
+    void copy() {
+        model->SetCursor(2, 3);
+        model->SetSelection(1, 1);
+        Key(Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1.1\t1.2\t1.3\r2.1\t2.2\t2.3"));
+    }
+
+    void cut_data() {
+        QTest::addColumn<int>("rowSel");
+        QTest::addColumn<int>("colSel");
+        QTest::addColumn<bool>("emptied");
+        QTest::newRow("downwards") << 4 << 3 << true;
+        QTest::newRow("upwards") << 1 << 3 << false;
+        QTest::newRow("leftwards") << 4 << 1 << false;
+    }
+    void cut() {
+        QFETCH(int, rowSel);
+        QFETCH(int, colSel);
+        QFETCH(bool, emptied);
+        model->SetCursor(3, 2);
+        model->SetSelection(rowSel, colSel);
+        const QString before = model->ClipText(3, 2, rowSel, colSel);
+        Key(Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), before);
+        QCOMPARE(model->Text(3, 2).isEmpty(), emptied);
+        QCOMPARE(model->Text(rowSel, colSel).isEmpty(), emptied);
+        QCOMPARE(model->Row(), 3);
+        QCOMPARE(model->Col(), 2);
+        QCOMPARE(model->RowSel(), rowSel);
+        QCOMPARE(model->ColSel(), colSel);
+    }
+
+    void moves_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("mods");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("newRow");
+        QTest::addColumn<int>("newCol");
+        const int shift = int(Qt::ShiftModifier);
+        QTest::newRow("shift+enter up") << int(Qt::Key_Return) << shift << 3 << 4 << 2 << 4;
+        QTest::newRow("shift+enter first row") << int(Qt::Key_Return) << shift << 1 << 4 << 1 << 4;
+        QTest::newRow("shift+tab left") << int(Qt::Key_Backtab) << shift << 3 << 4 << 3 << 3;
+        QTest::newRow("shift+tab first col") << int(Qt::Key_Backtab) << shift << 3 << 0 << 3 << 0;
+        QTest::newRow("enter alone") << int(Qt::Key_Return) << 0 << 3 << 4 << 3 << 4;
+        QTest::newRow("tab alone") << int(Qt::Key_Tab) << 0 << 3 << 4 << 3 << 4;
+    }
+    void moves() {
+        QFETCH(int, key);
+        QFETCH(int, mods);
+        QFETCH(int, row);
+        QFETCH(int, col);
+        model->SetCursor(row, col);
+        Key(key, Qt::KeyboardModifiers(mods));
+        QTEST(model->Row(), "newRow");
+        QTEST(model->Col(), "newCol");
+    }
+
+    void otherKeysEditNothing() {
+        model->SetCursor(2, 2);
+        const QString before = model->ClipText(0, 0, 5, 9);
+        Key(Qt::Key_A);
+        Key(Qt::Key_F2);
+        Key(Qt::Key_Delete);
+        QCOMPARE(model->ClipText(0, 0, 5, 9), before);
+    }
+
+    void findKeys() {
+        model->SetText(4, 6, QStringLiteral("日銀会合"));
+        model->SetText(2, 1, QStringLiteral("日銀"));
+        model->SetCursor(1, 0);
+        prompt.answer = QStringLiteral("日銀");
+        Key(Qt::Key_F3);
+        QCOMPARE(prompt.prompts, QStringList{QStringLiteral("検索ワード")});
+        QCOMPARE(model->Row(), 2);
+        QCOMPARE(model->Col(), 1);
+        Key(Qt::Key_F3);
+        QCOMPARE(prompt.prompts.size(), 1); // the word is kept
+        QCOMPARE(model->Row(), 4);
+        QCOMPARE(model->Col(), 6);
+        Key(Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(model->Row(), 2);
+        // Ctrl+F always asks and takes the word as the whole pattern.
+        Key(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(prompt.prompts.size(), 2);
+        QCOMPARE(model->Row(), 2);
+        QCOMPARE(model->Col(), 1);
+    }
+
+    void search_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<bool>("fromCursor");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        // Cursor at 3.5.
+        QTest::newRow("next in row") << "3.*" << 1 << true << true << 3 << 6;
+        QTest::newRow("wraps to next row") << "4.[0-2]" << 1 << true << true << 4 << 0;
+        QTest::newRow("backward") << "3.*" << -1 << true << true << 3 << 4;
+        QTest::newRow("backward wraps") << "2.9" << -1 << true << true << 2 << 9;
+        QTest::newRow("from range start") << "#.#" << 1 << false << true << 1 << 0;
+        QTest::newRow("from range end backward") << "#.#" << -1 << false << true << 5 << 9;
+        QTest::newRow("header is not searched") << "0.1" << -1 << true << false << 3 << 5;
+        QTest::newRow("nothing") << "x" << 1 << true << false << 3 << 5;
+    }
+    void search() {
+        QFETCH(QString, pattern);
+        QFETCH(int, step);
+        QFETCH(bool, fromCursor);
+        model->SetCursor(3, 5);
+        QTEST(grid->Search(pattern, -1, -1, -1, -1, step, true, fromCursor, false), "found");
+        QTEST(model->Row(), "row");
+        QTEST(model->Col(), "col");
+    }
+
+    void sortMarksHeader() {
+        grid->Sort(2);
+        QCOMPARE(model->Text(0, 2), QStringLiteral("> 0.2"));
+        QCOMPARE(model->Text(1, 2), QStringLiteral("1.2"));
+        grid->Sort(2);
+        QCOMPARE(model->Text(0, 2), QStringLiteral("< 0.2"));
+        QCOMPARE(model->Text(1, 2), QStringLiteral("5.2"));
+        grid->SortReset();
+        grid->Sort(2);
+        QCOMPARE(model->Text(0, 2), QStringLiteral("> 0.2"));
+        grid->SetObject(view); // binding anew takes the mark away
+        QCOMPARE(model->Text(0, 2), QStringLiteral("0.2"));
+    }
+
+    void clipHelpers() {
+        grid->SetClipV(3, 4, QStringLiteral("a\r\nb\r\nc"));
+        QCOMPARE(grid->GetClipV(3, 3), QStringLiteral("3.3\r\na\r\nb"));
+        QCOMPARE(grid->GetClipV(3, 4, 1), QStringLiteral("a"));
+        grid->SwapRow(1, 2);
+        QCOMPARE(grid->GetClipH(8, 1), QStringLiteral("2.8\t2.9"));
+        QCOMPARE(grid->GetClip(0, 2, 1, 1), QStringLiteral("2.0\t2.1\r1.0\t1.1"));
+        QCOMPARE(model->Row(), 2);
+        QCOMPARE(model->RowSel(), 1);
+    }
+
+    void hiddenRowsAndVisibleCounts() {
+        model->SetAllRowHeights(20);
+        model->SetRowHeight(2, 0);
+        for (int c = 0; c < 10; ++c)
+            model->SetColWidth(c, 40);
+        QVERIFY(view->isRowHidden(view->ViewRow(2)));
+        QVERIFY(!view->isRowHidden(view->ViewRow(3)));
+        view->resize(600, view->horizontalHeader()->height() + 2 * view->frameWidth() + 50);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        QCOMPARE(view->viewport()->height(), 50);
+        QCOMPARE(grid->VisibleCols(), 10);
+        // 50 px from row 1: rows 1 and 3 whole (row 2 is hidden), row 4 in part.
+        QCOMPARE(grid->VisibleRows(), 2);
+        QCOMPARE(grid->BottomRow(), 4);
+        model->SetCursor(0, 0);
+        QCOMPARE(grid->GetCursorY(), view->horizontalHeader()->y());
+        model->SetCursor(3, 0);
+        QCOMPARE(grid->GetCursorY(), view->viewport()->y() + 20);
+    }
+
+    void drawsCellColoursAndPictures() {
+        model->SetAllRowHeights(24);
+        for (int c = 0; c < 10; ++c)
+            model->SetColWidth(c, 40);
+        model->SetText(1, 1, QString());
+        grid->Point(1, 1, KeepColor, MakeRgb(255, 191, 191));
+        QPixmap blue(8, 8);
+        blue.fill(QColor(0, 0, 255));
+        view->SetImages({{QStringLiteral("VIP"), blue}});
+        grid->SetPicture(2, 1, QStringLiteral("VIP"), CellAlign::CenterCenter);
+        model->SetCursor(5, 9);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        const QImage image = view->viewport()->grab().toImage();
+        const QRect colour = view->visualRect(view->IndexOf(1, 1));
+        QCOMPARE(image.pixelColor(colour.center() + QPoint(10, 0)), QColor(255, 191, 191));
+        const QRect picture = view->visualRect(view->IndexOf(1, 2));
+        QCOMPARE(image.pixelColor(picture.center()), QColor(0, 0, 255));
+        QVERIFY(image.pixelColor(picture.left() + 3, picture.center().y()) != QColor(0, 0, 255));
+    }
+};
+
+QTEST_MAIN(TestGrid)
+#include "tst_grid.moc"
