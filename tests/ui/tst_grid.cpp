@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTest>
 
@@ -255,6 +256,24 @@ private slots:
         QCOMPARE(grid->GetCursorY(), view->horizontalHeader()->y());
         model->SetCursor(3, 0);
         QCOMPARE(grid->GetCursorY(), view->viewport()->y() + 20);
+    }
+
+    void largeGridHidesRows() {
+        QElapsedTimer timer;
+        timer.start();
+        model->BeginBatch();
+        model->SetRows(100001);
+        model->SetAllRowHeights(18);
+        for (int r = 1; r <= 100000; r += 2)
+            model->SetRowHeight(r, 0);
+        model->EndBatch();
+        qInfo("100k rows laid out in %lld ms", timer.elapsed());
+        QVERIFY(view->isRowHidden(view->ViewRow(99999)));
+        QVERIFY(!view->isRowHidden(view->ViewRow(100000)));
+        QCOMPARE(view->rowHeight(view->ViewRow(100000)), 18);
+        model->SetTopRow(100000);
+        // The last row cannot reach the top: the view shows as far down as it can.
+        QVERIFY(view->viewport()->rect().contains(view->visualRect(view->IndexOf(100000, 0))));
     }
 
     void drawsCellColoursAndPictures() {
