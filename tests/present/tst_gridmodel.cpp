@@ -61,16 +61,6 @@ private slots:
         QCOMPARE(grid.Text(2, 0), QString());
     }
 
-    void keepColorLeavesOther() {
-        GridModel grid;
-        Fill(grid, 2, 2);
-        grid.FillColors(0, 0, 1, 1, MakeRgb(9, 9, 9), MakeRgb(8, 8, 8));
-        grid.FillColors(1, 1, 1, 1, KeepColor, MakeRgb(7, 7, 7));
-        QCOMPARE(grid.ForeColor(1, 1), MakeRgb(9, 9, 9));
-        QCOMPARE(grid.BackColor(1, 1), MakeRgb(7, 7, 7));
-        QCOMPARE(grid.BackColor(0, 1), MakeRgb(8, 8, 8));
-    }
-
     void sortMovesWholeRows() {
         GridModel grid;
         grid.SetCols(2);
@@ -107,17 +97,6 @@ private slots:
         grid.EndBatch();
         QCOMPARE(resets.size(), 1);
         QCOMPARE(cells.size(), 1);
-    }
-
-    void cursorClamped() {
-        GridModel grid;
-        Fill(grid, 3, 3);
-        grid.SetCursor(2, 2);
-        grid.SetSelection(0, 1);
-        QCOMPARE(grid.RowSel(), 0);
-        grid.SetRows(2);
-        QCOMPARE(grid.Row(), 1);
-        QCOMPARE(grid.ColSel(), 1);
     }
 };
 

@@ -1,5 +1,4 @@
 #include "PresentFakes.h"
-#include "app/SettingsState.h"
 #include "news/Sources.h"
 #include "present/HeadlineSearch.h"
 #include "present/HeadlineTable.h"
@@ -343,15 +342,6 @@ private slots:
         QCOMPARE(noHitMessage, markAll && paintedRows == QList<int>{1});
     }
 
-    void searchWithoutColouring() {
-        FillStore({At(12, 3, "日銀a"), At(12, 2, "b")});
-        FillHeadlineGrid();
-        window.SetSearchText(QStringLiteral("b"));
-        QCOMPARE(SearchHeadlines(0, 1, true, false), 1);
-        QCOMPARE(grid().BackColor(2, 9), MakeRgb(223, 223, 223));
-        QCOMPARE(grid().BackColor(1, 9), NoColor);
-    }
-
     void searchEmptyStore() {
         FillHeadlineGrid();
         window.SetSearchText(QStringLiteral("日銀"));
@@ -374,15 +364,6 @@ private slots:
         MarkOpenedPicture(2);
         QCOMPARE(grid().Picture(1, 5), QStringLiteral("LOOK_OPEN"));
         QVERIFY(window.GridVisible());
-    }
-
-    void fontFromSettings() {
-        Program::Settings().FontName = QStringLiteral("Noto Sans CJK JP");
-        Program::Settings().FontBold = true;
-        FillHeadlineGrid();
-        QCOMPARE(grid().Font().Name, QStringLiteral("Noto Sans CJK JP"));
-        QVERIFY(port.lastFont.Bold);
-        Program::Settings() = Program::SettingsState();
     }
 };
 

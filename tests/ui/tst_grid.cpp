@@ -154,15 +154,6 @@ private slots:
         QTEST(model->Col(), "newCol");
     }
 
-    void otherKeysEditNothing() {
-        model->SetCursor(2, 2);
-        const QString before = model->ClipText(0, 0, 5, 9);
-        Key(Qt::Key_A);
-        Key(Qt::Key_F2);
-        Key(Qt::Key_Delete);
-        QCOMPARE(model->ClipText(0, 0, 5, 9), before);
-    }
-
     void findKeys() {
         model->SetText(4, 6, QStringLiteral("日銀会合"));
         model->SetText(2, 1, QStringLiteral("日銀"));
