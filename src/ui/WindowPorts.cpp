@@ -88,17 +88,17 @@ void MainWindowPorts::SetCaption(const QString& caption) {
 }
 
 void MainWindowPorts::SetTopmost(bool on) {
-    if (!window_ || Topmost() == on)
-        return;
-    // Changing the flag re-creates the native window, which hides it: show it again.
-    const bool wasVisible = window_->isVisible();
-    window_->setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (wasVisible)
-        window_->show();
+    // "Topmost on, then off" only brings the window to the front: toggling the stays-on-top flag
+    // would re-map the window on X11. Off therefore changes nothing on the screen.
+    topmost_ = on;
+    if (on && window_) {
+        window_->raise();
+        window_->activateWindow();
+    }
 }
 
 bool MainWindowPorts::Topmost() const {
-    return window_ && window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    return topmost_;
 }
 
 void MainWindowPorts::BringToFront() {

@@ -75,6 +75,7 @@ private:
     std::function<void(bool)> setGridVisible_;
     std::function<bool()> gridVisible_;
     bool waitCursor_ = false;
+    bool topmost_ = false;
     // Used only when built with Qt Multimedia (TW_HAVE_MULTIMEDIA); kept so the layout never
     // varies.
     QSoundEffect* sound_ = nullptr;
