@@ -1,0 +1,898 @@
+#include "ui/FormMain.h"
+
+#include "app/AppData.h"
+#include "app/Settings.h"
+#include "app/SettingsState.h"
+#include "app/Trace.h"
+#include "news/DayFile.h"
+#include "news/FetchCycle.h"
+#include "news/NewsStore.h"
+#include "news/Sources.h"
+#include "present/HeadlineSearch.h"
+#include "present/HeadlineTable.h"
+#include "text/Common.h"
+#include "text/Dates.h"
+#include "ui/AboutBox.h"
+#include "ui/CTray.h"
+#include "ui/ControlObj.h"
+#include "ui/FormGeometry.h"
+#include "ui/GridView.h"
+#include "ui/LaunchUrl.h"
+#include "ui/StatusPanels.h"
+#include "ui/WindowPorts.h"
+#include "ui/clsGrid.h"
+#include "web/clsWEB.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QSysInfo>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <cmath>
+
+namespace Program {
+bool ReloadRequested = false;
+}
+
+namespace {
+
+const QString KeyShade = QStringLiteral("ウィンドウシェード");
+const QString KeyTray = QStringLiteral("タスクトレイ");
+const QString KeyTimer = QStringLiteral("タイマー");
+const QString KeyReload = QStringLiteral("リロード");
+const QString KeyTopPage = QStringLiteral("トップページ");
+const QString KeyMarket = QStringLiteral("指標");
+const QString KeyEarnings = QStringLiteral("決算発表日時");
+const QString KeyHelp = QStringLiteral("ヘルプ");
+const QString KeyOptions = QStringLiteral("環境設定");
+const QString KeyAllRead = QStringLiteral("全て既読");
+const QString KeyFilter = QStringLiteral("フィルタ");
+const QString KeySearch = QStringLiteral("検索");
+const QString KeyPlaceholder = QStringLiteral("プレイスホルダー");
+const QString KeyFull = QStringLiteral("ウィンドウ：フル");
+const QString KeyMiddle = QStringLiteral("ウィンドウ：中間");
+const QString KeyMini = QStringLiteral("ウィンドウ：ミニ");
+const QString KeyAbout = QStringLiteral("バージョン情報");
+const QString KeyCsv = QStringLiteral("ニュースをCSV出力");
+
+constexpr int TitleCol = 9;
+
+int Px(double twips, double twipsPerPixel) {
+    return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+int Tw(double pixels, double twipsPerPixel) {
+    return static_cast<int>(std::lround(pixels * twipsPerPixel));
+}
+
+QScreen* PrimaryScreen() {
+    return QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
+    OpenAddressStep = [](const QString& url, bool desktopOnly) {
+        return Launch::OpenWebAddress(url,
+                                      desktopOnly ? QString() : Program::Settings().BrowserPath);
+    };
+    SaveFileDialogStep = [this](const QString& filter, QString& folder) {
+        const QString path =
+            QFileDialog::getSaveFileName(this, QStringLiteral("ニュースをCSV出力"), folder, filter);
+        if (!path.isEmpty())
+            folder = QFileInfo(path).absolutePath();
+        return path;
+    };
+    PopupMenuStep = [](QMenu* menu, const QPoint& globalPos) { menu->exec(globalPos); };
+    AboutStep = [this] {
+        AboutBox box(this);
+        box.exec();
+    };
+    csvFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+
+    BuildControls();
+    Form_Load();
+}
+
+FormMain::~FormMain() {
+    if (patrol_) {
+        patrol_->TimerTour().stop();
+        patrol_->TimerOnOff().stop();
+    }
+    if (&Ports::MainWindow() == ports_.get())
+        Ports::SetMainWindow(nullptr);
+    if (&Ports::Prompt() == prompt_.get())
+        Ports::SetPrompt(nullptr);
+    if (&Present::Grid() == gridPort_.get())
+        Present::SetGridPort(nullptr);
+    if (Program::PageWeb().Browser() == &webTemp_)
+        Program::PageWeb().SetBrowser(nullptr);
+}
+
+double FormMain::TwipsPerPixelX() const {
+    const QScreen* s = PrimaryScreen();
+    return Program::TwipsPerPixel(s ? s->logicalDotsPerInchX() : 96.0);
+}
+
+double FormMain::TwipsPerPixelY() const {
+    const QScreen* s = PrimaryScreen();
+    return Program::TwipsPerPixel(s ? s->logicalDotsPerInchY() : 96.0);
+}
+
+// --- controls ---
+
+QAction* FormMain::AddKeyedAction(const QString& key, const QString& caption, const QString& tip,
+                                  bool checkable) {
+    QAction* action = tbar_->addAction(images_.Icon(key), caption);
+    action->setData(key);
+    action->setToolTip(tip);
+    action->setCheckable(checkable);
+    actions_.insert(key, action);
+    connect(action, &QAction::triggered, this, [this, key] { TBar_ButtonClick(key); });
+    return action;
+}
+
+void FormMain::BuildToolBar() {
+    tbar_ = new QToolBar(this);
+    tbar_->setObjectName(QStringLiteral("TBar"));
+    tbar_->setMovable(false);
+    tbar_->setFloatable(false);
+    tbar_->setIconSize(QSize(18, 18));
+    tbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tbar_->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, tbar_);
+
+    AddKeyedAction(KeyShade, KeyShade, QStringLiteral("ツールバーだけを残して畳む／元に戻す"),
+                   false);
+    AddKeyedAction(KeyTray, KeyTray, QStringLiteral("タスクトレイにしまう"), false);
+    tbar_->addSeparator();
+    AddKeyedAction(KeyTimer, KeyTimer, QStringLiteral("約1分ごとの自動巡回をオン／オフ"), true);
+    AddKeyedAction(KeyReload, KeyReload, QStringLiteral("今すぐニュースを取得"), false);
+    tbar_->addSeparator();
+    AddKeyedAction(KeyTopPage, KeyTopPage, QStringLiteral("このバージョンのページを開く"), false);
+    AddKeyedAction(KeyMarket, KeyMarket, QStringLiteral("市況のページを開く"), false);
+    AddKeyedAction(KeyEarnings, KeyEarnings, QStringLiteral("決算発表予定日のページを開く"), false);
+    AddKeyedAction(KeyHelp, KeyHelp, QStringLiteral("ヘルプを開く"), false);
+    AddKeyedAction(KeyOptions, KeyOptions, QStringLiteral("環境設定"), false);
+    tbar_->addSeparator();
+    AddKeyedAction(KeyAllRead, KeyAllRead, QStringLiteral("すべてのニュースを既読にする"), false);
+    AddKeyedAction(KeyFilter, KeyFilter, QStringLiteral("検索語に合うニュースだけを表示"), true);
+    AddKeyedAction(KeySearch, KeySearch, QStringLiteral("検索語でニュースを探す"), false);
+
+    // The drop-down button with the window sizes and the rarer commands.
+    auto* menu = new QMenu(this);
+    const QList<std::pair<QString, QString>> entries{
+        {KeyFull, QStringLiteral("ウィンドウ：フル（画面の左半分）")},
+        {KeyMiddle, QStringLiteral("ウィンドウ：中間")},
+        {KeyMini, QStringLiteral("ウィンドウ：ミニ")},
+        {QString(), QString()},
+        {KeyAbout, QStringLiteral("バージョン情報")},
+        {KeyCsv, QStringLiteral("ニュースをCSV出力…")}};
+    for (const auto& [key, caption] : entries) {
+        if (key.isEmpty()) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* entry = menu->addAction(images_.Icon(key), caption);
+        entry->setData(key);
+        actions_.insert(key, entry);
+        connect(entry, &QAction::triggered, this, [this, key] { TBar_ButtonMenuClick(key); });
+    }
+    dropDown_ = new QToolButton(tbar_);
+    dropDown_->setObjectName(QStringLiteral("ButtonMenu"));
+    dropDown_->setIcon(images_.Icon(KeyMiddle));
+    dropDown_->setToolTip(QStringLiteral("ウィンドウの大きさ・その他"));
+    dropDown_->setPopupMode(QToolButton::InstantPopup);
+    dropDown_->setMenu(menu);
+    tbar_->addWidget(dropDown_);
+
+    // An empty slot that marks where the search box begins.
+    placeholder_ = new QWidget(tbar_);
+    placeholder_->setObjectName(KeyPlaceholder);
+    placeholder_->setFixedWidth(4);
+    tbar_->addWidget(placeholder_);
+
+    // The box starts 6 pixels right of the slot and ends 4 pixels short of the window's edge.
+    auto* searchHost = new QWidget(tbar_);
+    auto* searchLayout = new QHBoxLayout(searchHost);
+    searchLayout->setContentsMargins(6, 0, 4, 0);
+    searchLayout->setSpacing(4);
+    comboSearch_ = new QComboBox(searchHost);
+    comboSearch_->setObjectName(QStringLiteral("ComboSearch"));
+    comboSearch_->setEditable(true);
+    comboSearch_->setInsertPolicy(QComboBox::NoInsert);
+    comboSearch_->setMinimumWidth(1);
+    comboSearch_->setMinimumContentsLength(4);
+    comboSearch_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    comboSearch_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    comboSearch_->setToolTip(
+        QStringLiteral("検索語（例：日銀 & (円|ドル)）。Alt+1…9, 0, Q, W, E で登録語"));
+    comboSearch_->lineEdit()->installEventFilter(this);
+    connect(comboSearch_, &QComboBox::activated, this, [this](int) { ComboSearch_Click(); });
+    searchLayout->addWidget(comboSearch_, 1);
+
+    pictureLogo_ = new QLabel(searchHost);
+    pictureLogo_->setObjectName(QStringLiteral("PictureLogo"));
+    pictureLogo_->setPixmap(images_.Pixmap(QStringLiteral("APP"), QSize(20, 20)));
+    pictureLogo_->setToolTip(QStringLiteral("バージョン情報"));
+    pictureLogo_->setCursor(Qt::PointingHandCursor);
+    pictureLogo_->installEventFilter(this);
+    searchLayout->addWidget(pictureLogo_);
+
+    searchHost->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    tbar_->addWidget(searchHost);
+}
+
+void FormMain::BuildControls() {
+    setObjectName(QStringLiteral("FormMain"));
+    BuildToolBar();
+
+    gridNews_ = new GridView(this);
+    gridNews_->setObjectName(QStringLiteral("GridNews"));
+    gridNews_->SetGridModel(&Present::HeadlineGrid());
+    gridNews_->SetImageProvider([this](const QString& key) { return images_.Pixmap(key); });
+    // The grid may shrink to nothing, so the window can be shaded down to its tool bar.
+    gridNews_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    gridNews_->setMouseTracking(true);
+    gridNews_->viewport()->installEventFilter(this);
+    gridNews_->installEventFilter(this);
+    setCentralWidget(gridNews_);
+
+    gridObj_ = new clsGrid(this);
+    gridObj_->SetObject(gridNews_);
+    // After clsGrid has seen the key.
+    connect(gridNews_, &GridView::KeyDown, this,
+            [this](int key, Qt::KeyboardModifiers shift) { GridNews_KeyDown(key, shift); });
+
+    sbar_ = new StatusPanels(&images_, this);
+    sbar_->setObjectName(QStringLiteral("SBar"));
+    sbar_->AddStandardPanels();
+    setStatusBar(sbar_);
+    connect(sbar_, &StatusPanels::clicked, this, &FormMain::SBar_PanelClick);
+
+    menuHeadline_ = new QMenu(QStringLiteral("ヘッドライン"), this);
+    menuHeadline_->setObjectName(QStringLiteral("Menu_Headline"));
+    menuItems_ << menuHeadline_->addAction(QStringLiteral("記事を読む"))
+               << menuHeadline_->addSeparator()
+               << menuHeadline_->addAction(QStringLiteral("Googleで検索"));
+    menuHeadline_->setDefaultAction(menuItems_[0]);
+    for (int i = 0; i < menuItems_.size(); ++i)
+        connect(menuItems_[i], &QAction::triggered, this, [this, i] { MenuHeadline_Click(i); });
+
+    // Preset words on Alt keys, whichever control has the focus.
+    for (int key : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6, Qt::Key_7,
+                    Qt::Key_8, Qt::Key_9, Qt::Key_0, Qt::Key_Q, Qt::Key_W, Qt::Key_E}) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, key] { Form_KeyDown(key, Qt::AltModifier); });
+    }
+
+    tray_ = new CTray(this);
+    connect(tray_, &CTray::DblClick, this, &FormMain::Tray_DblClick);
+
+    ports_ = std::make_unique<MainWindowPorts>(this, sbar_, tray_, comboSearch_, &images_);
+    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it)
+        ports_->AddAction(it.key(), it.value());
+    ports_->SetGridCallbacks([this](bool visible) { gridNews_->setVisible(visible); },
+                             [this] { return !gridNews_->isHidden(); });
+    prompt_ = std::make_unique<WidgetPrompt>(this);
+    gridPort_ = std::make_unique<ScreenGridPort>();
+    Ports::SetMainWindow(ports_.get());
+    Ports::SetPrompt(prompt_.get());
+    Present::SetGridPort(gridPort_.get());
+
+    patrol_ = new News::PatrolController(this);
+    connect(patrol_, &News::PatrolController::CycleFinished, this, [this](bool) { AfterCycle(); });
+}
+
+// --- start-up ---
+
+void FormMain::Form_Load() {
+#ifndef TW_TRACE_ON
+    Common::TraceEnabled = false;
+#endif
+    News::PatrolInterval = News::PatrolBaseInterval;
+    // This window's start is the program's start.
+    News::TableShown = false;
+    News::StartingUp = false;
+    News::BlinkCounter = 0;
+
+    // The viewer's browser is bound when the viewer window exists; the page pane is ours.
+    Program::PageWeb().SetBrowser(&webTemp_);
+
+    Common::EnsureDataFolder();
+    QFile::remove(Common::AppDataFolder() + QStringLiteral("/Debug.LOG"));
+    Common::TraceLine(QStringLiteral("OS Version : ") + QSysInfo::prettyProductName());
+
+    uiFontName_ = ControlObj::ChooseUiFontName(QFontDatabase::families());
+    ControlObj::ApplyUiFont(this, uiFontName_);
+
+    monitors_.clear();
+    for (const QScreen* screen : QGuiApplication::screens())
+        monitors_ << screen->geometry();
+
+    Program::LoadSettings();
+    ApplyLoadedSettings();
+
+    News::InitNewsSources();
+    Present::InitHeadlineGrid();
+    patrol_->Arm();
+    News::UpdateTitle();
+
+    // The page pane stays out of sight; it has no bars to switch off.
+    webTemp_.SetVisible(false);
+
+    News::ResetNewIndicator();
+    News::SetNetLamp(false);
+
+    // Today's stored headlines, without a download.
+    News::StartingUp = true;
+    News::RunFetchCycle();
+    News::StartingUp = false;
+    viewerShown_ = 1;
+    // The version page would open in the viewer here; there is no viewer window yet, so
+    // start-up opens nothing.
+}
+
+void FormMain::ApplyLoadedSettings() {
+    const Program::SettingsState& s = Program::Settings();
+    const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
+    const QScreen* screen = PrimaryScreen();
+    const QSize screenPx = screen ? screen->geometry().size() : QSize(1024, 768);
+
+    const Program::FormMainValues values =
+        Program::FormMainWithDefaults(s, screenPx.width(), screenPx.height(), tppX, tppY);
+    Program::PlacementInput in;
+    in.state = isMaximized()   ? Program::WindowState::Maximized
+               : isMinimized() ? Program::WindowState::Minimized
+                               : Program::WindowState::Normal;
+    const QRect frame = FrameInTwips();
+    in.left = frame.x();
+    in.top = frame.y();
+    in.width = frame.width();
+    in.height = frame.height();
+    in.newLeft = values.left;
+    in.newTop = values.top;
+    in.newWidth = values.width;
+    in.newHeight = values.height;
+    in.monitors = monitors_;
+    in.screenWidthPx = screenPx.width();
+    in.screenHeightPx = screenPx.height();
+    in.twipsPerPixelX = tppX;
+    in.twipsPerPixelY = tppY;
+    const Program::PlacementResult placed = Program::ApplyWindowPlacement(in);
+    if (placed.move)
+        SetFrameFromTwips(placed.left, placed.top, placed.width, placed.height);
+    if (placed.maximize)
+        setWindowState(windowState() | Qt::WindowMaximized);
+
+    Present::GridFont font;
+    font.Name = s.FontName;
+    font.Size = s.FontSize;
+    font.Bold = s.FontBold;
+    font.Italic = s.FontItalic;
+    Present::HeadlineGrid().SetFont(font);
+
+    clsWEB& viewer = Program::ViewerWeb();
+    viewer.Proxy = s.ProxyUse ? s.ProxyAddress + QStringLiteral(":") + s.ProxyPort : QString();
+    Program::PageWeb().Proxy = viewer.Proxy;
+
+    comboSearch_->clear();
+    if (const auto history = Program::LoadSearchHistory(QString(), false)) {
+        comboSearch_->addItems(history->items);
+        const int selected = Program::SelectedHistoryIndex(*history);
+        if (selected >= 0)
+            comboSearch_->setCurrentIndex(selected);
+        comboSearch_->setEditText(history->current);
+        comboSearch_->lineEdit()->selectAll();
+    }
+}
+
+QRect FormMain::FrameInTwips() const {
+    const QRect f = frameGeometry();
+    const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
+    return QRect(Tw(f.x(), tppX), Tw(f.y(), tppY), Tw(f.width(), tppX), Tw(f.height(), tppY));
+}
+
+void FormMain::SetFrameFromTwips(int leftTw, int topTw, int widthTw, int heightTw) {
+    const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
+    const QSize outer(Px(widthTw, tppX), Px(heightTw, tppY));
+    // The frame's own size is known only once the window is on the screen; until then it is
+    // taken as none and corrected after the first show.
+    const QSize extra = frameGeometry().size() - size();
+    move(Px(leftTw, tppX), Px(topTw, tppY));
+    resize(std::max(1, outer.width() - extra.width()),
+           std::max(1, outer.height() - extra.height()));
+    if (!isVisible()) {
+        pendingOuterPx_ = outer;
+        frameFixPending_ = true;
+    }
+}
+
+void FormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!frameFixPending_)
+        return;
+    frameFixPending_ = false;
+    QTimer::singleShot(0, this, [this] {
+        const QSize extra = frameGeometry().size() - size();
+        if (!isMaximized() && !extra.isEmpty() && pendingOuterPx_.isValid())
+            resize(std::max(1, pendingOuterPx_.width() - extra.width()),
+                   std::max(1, pendingOuterPx_.height() - extra.height()));
+    });
+}
+
+// --- dispatch ---
+
+void FormMain::TBar_ButtonClick(const QString& key) {
+    if (key == KeyShade) {
+        if (!isMaximized())
+            ToggleWindowShade();
+    } else if (key == KeyTray) {
+        CommandTray();
+    } else if (key == KeyTimer) {
+        if (ports_->ButtonPressed(KeyTimer))
+            patrol_->TimerButtonPressed();
+        else
+            patrol_->TimerButtonReleased();
+        AfterCycle();
+    } else if (key == KeyReload) {
+        CommandReload();
+    } else if (key == KeyTopPage) {
+        OpenArticle(Launch::TopPageAddress());
+        viewerShown_ = 1;
+    } else if (key == KeyMarket) {
+        OpenArticle(Launch::MarketAddress(Program::Settings().DispVip));
+        viewerShown_ = 1;
+    } else if (key == KeyEarnings) {
+        OpenAddressStep(Launch::EarningsScheduleAddress(), true);
+    } else if (key == KeyHelp) {
+        // The help page belongs in the viewer beside the window; until then the desktop opens it.
+        OpenArticle(Launch::HelpAddress());
+        viewerShown_ = 1;
+    } else if (key == KeyOptions) {
+        CommandOptions();
+    } else if (key == KeyAllRead) {
+        CommandAllRead();
+    } else if (key == KeyFilter) {
+        Present::FillHeadlineGrid();
+    } else if (key == KeySearch) {
+        CommandSearch();
+    }
+}
+
+void FormMain::TBar_ButtonMenuClick(const QString& key) {
+    if (key == KeyFull || key == KeyMiddle || key == KeyMini) {
+        SetWindowMode(key);
+    } else if (key == KeyAbout) {
+        AboutStep();
+    } else if (key == KeyCsv) {
+        CommandExportCsv();
+    }
+}
+
+void FormMain::ComboSearch_Click() {
+    TBar_ButtonClick(KeySearch);
+}
+
+bool FormMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
+    const int preset = FormGeometry::PresetIndexForKey(key, shift);
+    if (preset < 0)
+        return false;
+    ports_->SetSearchText(Program::Settings().SearchWords.value(preset));
+    return true;
+}
+
+bool FormMain::OpenArticle(const QString& url) {
+    // The viewer window takes over here when it exists; until then the desktop opens the page.
+    return OpenAddressStep(url, false);
+}
+
+// --- commands ---
+
+void FormMain::AddSearchHistory(QComboBox* box, bool moveToTop) {
+    const QString text = box->currentText();
+    if (text.isEmpty())
+        return;
+    if (moveToTop) {
+        const int at = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (at >= 0)
+            box->removeItem(at);
+    }
+    box->insertItem(0, text);
+    while (box->count() >= HistoryLimit)
+        box->removeItem(box->count() - 1);
+    // Removing the current entry may have changed the text.
+    box->setCurrentIndex(0);
+    box->setEditText(text);
+}
+
+void FormMain::CommandSearch() {
+    AddSearchHistory(comboSearch_, true);
+    const News::NewsStore& store = News::Store();
+    if (!store.HasNewsItems()) {
+        Present::FillHeadlineGrid();
+        return;
+    }
+    if (!ports_->GridVisible())
+        return;
+    Present::SearchHeadlines(0, 1, true, true);
+    const int hit = Present::SearchHeadlines(store.UBound(), -1, false, true);
+    if (hit < 0)
+        return;
+    Present::GridModel& grid = Present::HeadlineGrid();
+    grid.SetCursor(FormGeometry::RowOfStoreIndex(store.UBound(), hit), grid.Col());
+    if (ports_->ButtonPressed(KeyFilter))
+        Present::FillHeadlineGrid();
+}
+
+void FormMain::CommandAllRead() {
+    News::NewsStore& store = News::Store();
+    if (!store.HasNewsItems())
+        return;
+    Present::GridModel& grid = Present::HeadlineGrid();
+    for (int i = 0; i < store.Count() && i + 1 <= grid.Rows() - 1; ++i) {
+        News::NewsItem& item = store.MutableItem(i);
+        item.IsOpened = true;
+        item.IsNew = false;
+        grid.SetText(i + 1, 5, QString());
+    }
+    Present::FillHeadlineGrid();
+    News::SaveDayFile();
+}
+
+void FormMain::CommandOptions() {
+    ports_->SetButtonPressed(KeyTimer, false);
+    const QString vipBefore = Program::ReadIni(QStringLiteral("OPTION"), QStringLiteral("DISP VIP"),
+                                               QStringLiteral("TRUE"));
+    Program::ReloadRequested = false;
+
+    // Centred over the window, 80 pixels below its top; the dialog keeps itself on the screen.
+    const QRect frame = FrameInTwips();
+    const int dialogWidthTw = Tw(480, TwipsPerPixelX());
+    const int leftTw = frame.x() + (frame.width() - dialogWidthTw) / 2;
+    const int topTw = frame.y() + Tw(80, TwipsPerPixelY());
+    if (OptionsDialogStep)
+        OptionsDialogStep(leftTw, topTw);
+
+    Present::FillHeadlineGrid();
+    Form_Resize();
+
+    const QString vipAfter = Program::ReadIni(QStringLiteral("OPTION"), QStringLiteral("DISP VIP"),
+                                              QStringLiteral("TRUE"));
+    // Compared as the values they stand for: "TRUE" and "True" are the same setting.
+    const bool vipChanged =
+        Program::ParseBool(vipBefore).value_or(true) != Program::ParseBool(vipAfter).value_or(true);
+    if (vipChanged || Program::ReloadRequested) {
+        setEnabled(false);
+        ports_->SetGridVisible(false);
+        News::Store().Clear();
+        QFile::remove(News::DayFilePath());
+        News::RunFetchCycle();
+        setEnabled(true);
+        AfterCycle();
+    }
+}
+
+void FormMain::CommandReload() {
+    const bool grew = News::RunFetchCycle();
+    News::UpdateTitle();
+    const News::NewsStore& store = News::Store();
+    if (grew) {
+        ports_->SetPanelText(News::PanelMessage, QString());
+    } else if (store.HasNewsItems()) {
+        ports_->SetPanelText(News::PanelMessage,
+                             Common::Trim(Dates::DateTimeText(store.Item(0).Posted)) +
+                                 QStringLiteral(" 以降、更新はありませんでした。"));
+    }
+    AfterCycle();
+}
+
+void FormMain::CommandTray() {
+    if (ports_->PanelTip(News::PanelNew) == News::NoNewsTip) {
+        ports_->SetTrayIcon(0);
+        ports_->SetTrayTip(QStringLiteral("Tickerwisp[巡回中]"));
+    } else {
+        ports_->SetTrayIcon(1);
+        ports_->SetTrayTip(QStringLiteral("Tickerwisp[新着あり]"));
+    }
+    if (CTray::TrayAvailable() && tray_->AddIcon(this)) {
+        hide();
+    } else {
+        // No notification area: minimise, and let the restore do what the tray's click does.
+        minimisedForTray_ = true;
+        showMinimized();
+    }
+}
+
+void FormMain::CommandExportCsv() {
+    const QString path = SaveFileDialogStep(QStringLiteral("CSVファイル (*.csv)"), csvFolder_);
+    if (path.isEmpty())
+        return;
+    if (News::ExportCsv(path)) {
+        Ports::Prompt().MessageBox(path + QStringLiteral(" にニュースデータを出力しました。"),
+                                   QString(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
+    } else if (!News::Store().HasNewsItems()) {
+        Ports::Prompt().MessageBox(QStringLiteral("ニュースが一つもないので出力できません。"),
+                                   QString(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
+    } else {
+        Ports::Prompt().MessageBox(path + QStringLiteral(" に書き込めませんでした。"), QString(),
+                                   Ports::MsgIcon::Exclamation, Ports::MsgButtons::Ok);
+    }
+}
+
+void FormMain::AfterCycle() {
+    // A close asked for during the cycle goes ahead now that the cycle is over.
+    if (closePending_ && !News::CycleRunning())
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+// --- grid ---
+
+void FormMain::GridNews_Click() {
+    if (opening_)
+        return;
+    opening_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{opening_};
+
+    // A short wait before opening, pumped so the window keeps drawing.
+    Common::Pause(500, false, true);
+    Present::GridModel& grid = Present::HeadlineGrid();
+    News::NewsStore& store = News::Store();
+    if (grid.Col() != TitleCol || !store.HasNewsItems())
+        return;
+    ports_->SetClipboardText(grid.Text(grid.Row(), grid.Col()));
+    const int index = FormGeometry::StoreIndexOfRow(store.UBound(), grid.Row());
+    if (index < 0 || index > store.UBound())
+        return;
+    const News::NewsItem item = store.Item(index);
+    if (item.Url.isEmpty()) {
+        Ports::Prompt().MessageBox(
+            QStringLiteral(
+                "Yahoo!ファイナンスVIP倶楽部専用ニュースは、登録しないと閲覧できません。"),
+            QString(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
+        return;
+    }
+    OpenArticle(item.Url);
+    viewerShown_ = 1;
+    Form_Resize();
+    News::MarkOpened(index);
+    Present::MarkOpenedPicture(index);
+    gridNews_->setFocus();
+}
+
+void FormMain::GridNews_KeyDown(int key, Qt::KeyboardModifiers) {
+    // clsGrid has already had the key.
+    if (key == Qt::Key_Space)
+        GridNews_Click();
+}
+
+bool FormMain::GridNews_MouseDown(Qt::MouseButton button, const QPoint& pos) {
+    if (button != Qt::RightButton)
+        return false;
+    const QModelIndex index = gridNews_->indexAt(pos);
+    if (!index.isValid())
+        return false;
+    Present::GridModel& grid = Present::HeadlineGrid();
+    const int row = gridNews_->ModelRow(index.row());
+    grid.SetCursor(row, 1);
+    grid.SetSelection(row, grid.Cols() - 1);
+    const bool web = !grid.Text(row, 7).isEmpty();
+    menuItems_[1]->setVisible(web);
+    menuItems_[2]->setVisible(web);
+    PopupMenuStep(menuHeadline_, gridNews_->viewport()->mapToGlobal(pos));
+    return true;
+}
+
+void FormMain::GridNews_MouseMove(const QPoint& pos) {
+    const Present::GridModel& grid = Present::HeadlineGrid();
+    const int viewRow = gridNews_->rowAt(pos.y());
+    const int row = viewRow < 0 ? -1 : gridNews_->ModelRow(viewRow);
+    const QString tip = row < 1 || row >= grid.Rows() ? QString() : grid.Text(row, TitleCol);
+    if (gridNews_->viewport()->toolTip() != tip)
+        gridNews_->viewport()->setToolTip(tip);
+}
+
+void FormMain::MenuHeadline_Click(int index) {
+    if (index < 0 || index >= menuItems_.size())
+        return;
+    const QString caption = menuItems_[index]->text();
+    Present::GridModel& grid = Present::HeadlineGrid();
+    if (caption == QStringLiteral("記事を読む")) {
+        grid.SetCursor(grid.Row(), TitleCol);
+        GridNews_Click();
+    } else if (caption == QStringLiteral("Googleで検索")) {
+        const News::NewsStore& store = News::Store();
+        const int storeIndex = FormGeometry::StoreIndexOfRow(store.UBound(), grid.Row());
+        if (storeIndex < 0 || storeIndex > store.UBound())
+            return;
+        OpenArticle(Launch::GoogleSearchAddress(store.Item(storeIndex).Category));
+        viewerShown_ = 1;
+    }
+}
+
+void FormMain::PictureLogo_Click() {
+    AboutStep();
+}
+
+// --- status bar, tray, layout ---
+
+void FormMain::SBar_PanelClick(const QString& key) {
+    const News::NewsStore& store = News::Store();
+    if (key != News::PanelNew || !store.HasNewsItems())
+        return;
+    int first = -1;
+    for (int i = 0; i < store.Count(); ++i) {
+        if (store.Item(i).IsNew) {
+            first = i;
+            break;
+        }
+    }
+    if (first < 0)
+        return;
+    Present::GridModel& grid = Present::HeadlineGrid();
+    const int row = std::min(FormGeometry::RowOfStoreIndex(store.UBound(), first), grid.Rows() - 1);
+    grid.SetCursor(row, TitleCol);
+    if (row < grid.TopRow() || row > gridObj_->BottomRow())
+        grid.SetTopRow(row);
+    gridNews_->setFocus();
+    News::ResetNewIndicator();
+}
+
+void FormMain::Tray_DblClick() {
+    tray_->DeleteIcon();
+    minimisedForTray_ = false;
+    ports_->ShowWindow();
+    Form_Resize();
+}
+
+void FormMain::Form_Resize() {
+    // The tool bar, the search box and the grid are placed by the window's layout. Shaded down
+    // to its tool bar, the window shows no status bar.
+    sbar_->setVisible(height() > tbar_->height());
+    Present::GridModel& grid = Present::HeadlineGrid();
+    if (grid.Cols() <= TitleCol)
+        return;
+    int left = 0;
+    for (int c = 0; c < TitleCol; ++c)
+        left += gridNews_->horizontalHeader()->isSectionHidden(c) ? 0 : gridNews_->columnWidth(c);
+    const int width = FormGeometry::TitleColumnWidth(gridNews_->width(), left);
+    if (grid.ColWidth(TitleCol) != width)
+        grid.SetColWidth(TitleCol, width);
+}
+
+void FormMain::ToggleWindowShade() {
+    const double tppY = TwipsPerPixelY();
+    const int frameExtra = frameGeometry().height() - height();
+    const auto target =
+        FormGeometry::ShadeHeight(isMaximized(), tbar_->height(), height(),
+                                  Tw(frameGeometry().height(), tppY), tppY, shadeMemory_);
+    if (!target)
+        return;
+    if (height() != tbar_->height()) {
+        // Without the status bar the window may shrink to its tool bar.
+        sbar_->hide();
+        if (layout())
+            layout()->activate();
+    }
+    resize(width(), std::max(1, Px(*target, tppY) - frameExtra));
+    Form_Resize();
+}
+
+void FormMain::SetWindowMode(const QString& key) {
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    const QScreen* screen = PrimaryScreen();
+    if (!screen)
+        return;
+    const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
+    const auto rect = FormGeometry::WindowModeRect(key, screen->geometry().width() * tppX,
+                                                   screen->geometry().height() * tppY);
+    if (!rect)
+        return;
+    SetFrameFromTwips(rect->left, rect->top, rect->width, rect->height);
+    Form_Resize();
+}
+
+// --- events ---
+
+void FormMain::SaveWindowSettings() {
+    const QRect frame = FrameInTwips();
+    Program::FormGeometry form;
+    form.left = frame.x();
+    form.top = frame.y();
+    form.width = frame.width();
+    form.height = frame.height();
+    form.collapsedToToolBar = height() == tbar_->height();
+    form.fullHeight = shadeMemory_;
+    Program::SearchHistory history;
+    history.current = comboSearch_->currentText();
+    for (int i = 0; i < comboSearch_->count(); ++i)
+        history.items << comboSearch_->itemText(i);
+    Program::SaveSettings(form, &history);
+}
+
+void FormMain::closeEvent(QCloseEvent* event) {
+    if (News::CycleRunning()) {
+        // The cycle ends at its next wait; the close follows from AfterCycle.
+        News::RequestCycleEnd();
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    closePending_ = false;
+    SaveWindowSettings();
+    patrol_->TimerTour().stop();
+    patrol_->TimerOnOff().stop();
+    tray_->DeleteIcon();
+    event->accept();
+}
+
+void FormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void FormMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && minimisedForTray_ && !isMinimized())
+        Tray_DblClick();
+}
+
+bool FormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == gridNews_->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton) {
+                GridNews_MouseDown(mouse->button(), mouse->position().toPoint());
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton &&
+                gridNews_->indexAt(mouse->position().toPoint()).isValid())
+                QTimer::singleShot(0, this, &FormMain::GridNews_Click);
+        } else if (event->type() == QEvent::MouseMove) {
+            GridNews_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+        }
+    } else if (watched == gridNews_) {
+        if (event->type() == QEvent::Resize)
+            QTimer::singleShot(0, this, &FormMain::Form_Resize);
+    } else if (watched == comboSearch_->lineEdit()) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                ComboSearch_Click();
+                return true;
+            }
+        }
+    } else if (watched == pictureLogo_) {
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            PictureLogo_Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,164 @@
+#pragma once
+// The main window: tool bar, search box, headline grid, status bar and tray, the start-up
+// sequence and every command of the window.
+
+#include "app/Ports.h"
+#include "ui/ImageRegistry.h"
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class AboutBox;
+class CTray;
+class clsGrid;
+class GridView;
+class MainWindowPorts;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class ScreenGridPort;
+class StatusPanels;
+class WidgetPrompt;
+
+namespace News {
+class PatrolController;
+}
+
+namespace Program {
+// Set by the options dialog's "ニュース再取得": the options command then fetches everything anew.
+extern bool ReloadRequested;
+} // namespace Program
+
+// The hidden page pane. Until the embedded browser arrives it only remembers where it was sent.
+class WebTempPane : public Ports::BrowserPort {
+public:
+    void Navigate(const QString& url, bool) override { LastAddress = url; }
+    void SetVisible(bool visible) override { Visible = visible; }
+    QString BodyOuterHtml() const override { return QString(); }
+    QString BodyText() const override { return QString(); }
+    QString LastAddress;
+    bool Visible = false;
+};
+
+class FormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit FormMain(QWidget* parent = nullptr);
+    ~FormMain() override;
+
+    // Commands.
+    void TBar_ButtonClick(const QString& key);
+    void TBar_ButtonMenuClick(const QString& key);
+    void ComboSearch_Click();
+    // True when the key chose a preset word.
+    bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
+    void GridNews_Click();
+    void GridNews_KeyDown(int key, Qt::KeyboardModifiers shift);
+    // pos in the grid's viewport; true when the menu was shown.
+    bool GridNews_MouseDown(Qt::MouseButton button, const QPoint& pos);
+    void GridNews_MouseMove(const QPoint& pos);
+    void MenuHeadline_Click(int index);
+    void PictureLogo_Click();
+    void SBar_PanelClick(const QString& key);
+    void Tray_DblClick();
+    void Form_Resize();
+    void ToggleWindowShade();
+    void SetWindowMode(const QString& key);
+
+    static void AddSearchHistory(QComboBox* box, bool moveToTop);
+    static constexpr int HistoryLimit = 100;
+
+    // Steps that show a window of their own; tests replace them.
+    // The save dialog: filter in the dialog's own form; folder in/out. "" when cancelled.
+    std::function<QString(const QString& filter, QString& folder)> SaveFileDialogStep;
+    // The options dialog at the given place (twips); shows nothing until that dialog exists.
+    std::function<void(int leftTw, int topTw)> OptionsDialogStep;
+    // Hands an address on; desktopOnly: the desktop's browser even when BrowserPath is set.
+    std::function<bool(const QString& url, bool desktopOnly)> OpenAddressStep;
+    std::function<void(QMenu* menu, const QPoint& globalPos)> PopupMenuStep;
+    std::function<void()> AboutStep;
+
+    // The pieces, for the commands' callers and for tests.
+    QToolBar* TBar() const { return tbar_; }
+    QComboBox* ComboSearch() const { return comboSearch_; }
+    GridView* GridNews() const { return gridNews_; }
+    StatusPanels* SBar() const { return sbar_; }
+    CTray* Tray() const { return tray_; }
+    QMenu* Menu_Headline() const { return menuHeadline_; }
+    QList<QAction*> MenuHeadline() const { return menuItems_; }
+    QAction* Action(const QString& key) const { return actions_.value(key); }
+    clsGrid* GridObj() const { return gridObj_; }
+    MainWindowPorts* WindowPorts() const { return ports_.get(); }
+    News::PatrolController* Patrol() const { return patrol_; }
+    WebTempPane& WebTemp() { return webTemp_; }
+    quint8 ViewerShown() const { return viewerShown_; }
+    int ShadeMemory() const { return shadeMemory_; }
+    QString UiFontName() const { return uiFontName_; }
+    double TwipsPerPixelX() const;
+    double TwipsPerPixelY() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildToolBar();
+    void Form_Load();
+    void ApplyLoadedSettings();
+    void SaveWindowSettings();
+    bool OpenArticle(const QString& url);
+    void CommandSearch();
+    void CommandAllRead();
+    void CommandOptions();
+    void CommandReload();
+    void CommandTray();
+    void CommandExportCsv();
+    void AfterCycle();
+    QAction* AddKeyedAction(const QString& key, const QString& caption, const QString& tip,
+                            bool checkable);
+    QRect FrameInTwips() const;
+    void SetFrameFromTwips(int leftTw, int topTw, int widthTw, int heightTw);
+
+    ImageRegistry images_;
+    QToolBar* tbar_ = nullptr;
+    QComboBox* comboSearch_ = nullptr;
+    QWidget* placeholder_ = nullptr;
+    QLabel* pictureLogo_ = nullptr;
+    QToolButton* dropDown_ = nullptr;
+    GridView* gridNews_ = nullptr;
+    StatusPanels* sbar_ = nullptr;
+    CTray* tray_ = nullptr;
+    QMenu* menuHeadline_ = nullptr;
+    QList<QAction*> menuItems_;
+    QHash<QString, QAction*> actions_;
+    clsGrid* gridObj_ = nullptr;
+    News::PatrolController* patrol_ = nullptr;
+    std::unique_ptr<MainWindowPorts> ports_;
+    std::unique_ptr<WidgetPrompt> prompt_;
+    std::unique_ptr<ScreenGridPort> gridPort_;
+    WebTempPane webTemp_;
+
+    QList<QRect> monitors_;
+    QString uiFontName_;
+    QString csvFolder_;
+    quint8 viewerShown_ = 0;
+    int shadeMemory_ = 0;
+    bool opening_ = false;
+    bool closePending_ = false;
+    bool minimisedForTray_ = false;
+    bool frameFixPending_ = false;
+    QSize pendingOuterPx_;
+};

@@ -1,0 +1,103 @@
+#include "ui/LaunchUrl.h"
+
+#include "app/SettingsState.h"
+#include "app/Version.h"
+#include "text/Common.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QProcess>
+#include <QUrl>
+
+namespace Launch {
+
+namespace {
+
+void AppendByte(QString& out, unsigned value) {
+    static const char hex[] = "0123456789ABCDEF";
+    out += QLatin1Char('%');
+    out += QLatin1Char(hex[(value >> 4) & 15]);
+    out += QLatin1Char(hex[value & 15]);
+}
+
+bool Unreserved(char16_t u) {
+    return (u >= 64 && u <= 90) || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') ||
+           u == u'*' || u == u'-' || u == u'.' || u == u'_';
+}
+
+} // namespace
+
+QString EncodeUrlUtf8(const QString& text) {
+    QString out;
+    out.reserve(text.size() * 3);
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u' ') {
+            out += QLatin1Char('+');
+        } else if (Unreserved(u)) {
+            out += c;
+        } else if (u <= 127) {
+            AppendByte(out, u);
+        } else if (u <= 2047) {
+            AppendByte(out, 0xC0 | (u >> 6));
+            AppendByte(out, 0x80 | (u & 0x3F));
+        } else {
+            AppendByte(out, 0xE0 | (u >> 12));
+            AppendByte(out, 0x80 | ((u >> 6) & 0x3F));
+            AppendByte(out, 0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+QString GoogleSearchAddress(const QString& category) {
+    const QString words = Common::RemoveBetween(category, QStringLiteral("("), QStringLiteral(")"));
+    return QStringLiteral("https://www.google.com/search?hl=ja&lr=lang_ja&ie=UTF-8&oe=UTF-8&q=") +
+           EncodeUrlUtf8(words) + QStringLiteral("&num=50");
+}
+
+QString SitePageAddress(const QString& page) {
+    const QString site = Program::Settings().Site;
+    if (!site.isEmpty())
+        return site + QStringLiteral("/") + page;
+    return QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/site/") +
+                               page)
+        .toString();
+}
+
+QString TopPageAddress() {
+    return SitePageAddress(Program::VersionPageName());
+}
+
+QString HelpAddress() {
+    return SitePageAddress(QStringLiteral("help.htm"));
+}
+
+QString MarketAddress(bool dispVip) {
+    if (dispVip)
+        return Program::Settings().VipHost + QStringLiteral("/markets/");
+    return QStringLiteral("https://www.jpx.co.jp/markets/index.html");
+}
+
+QString EarningsScheduleAddress() {
+    return QStringLiteral(
+        "https://www.jpx.co.jp/listing/event-schedules/financial-announcement/index.html");
+}
+
+bool IsWebAddress(const QString& url) {
+    const QUrl parsed(url);
+    const QString scheme = parsed.scheme().toLower();
+    return parsed.isValid() && !parsed.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+bool OpenWebAddress(const QString& url, const QString& browserPath) {
+    // A headline's address comes from a downloaded page: never hand anything else to the desktop.
+    if (!IsWebAddress(url))
+        return false;
+    if (!browserPath.isEmpty())
+        return QProcess::startDetached(browserPath, {url});
+    return QDesktopServices::openUrl(QUrl(url));
+}
+
+} // namespace Launch

@@ -1,0 +1,31 @@
+#pragma once
+// Addresses the main window opens, and how it hands them to the desktop until the embedded
+// viewer exists.
+
+#include <QString>
+
+namespace Launch {
+
+// UTF-16 units to a URL query: blank "+", the unreserved set as is, the rest as "%XX" bytes of
+// UTF-8; a lone surrogate unit is written as three bytes like any other unit from 2048 up.
+QString EncodeUrlUtf8(const QString& text);
+
+// Google web search for a headline's category, "(…)" parts removed.
+QString GoogleSearchAddress(const QString& category);
+
+// A page of the program's own site: the "SITE" setting, or the pages installed with the program.
+QString SitePageAddress(const QString& page);
+QString TopPageAddress();
+QString HelpAddress();
+// The market-summary page: JPX, or the portal's market page when VIP headlines are shown.
+QString MarketAddress(bool dispVip);
+// JPX's schedule of earnings announcements.
+QString EarningsScheduleAddress();
+
+bool IsWebAddress(const QString& url);
+
+// Only web addresses are opened: with browserPath set, that program gets the address as its one
+// argument; otherwise the desktop's default browser.
+bool OpenWebAddress(const QString& url, const QString& browserPath);
+
+} // namespace Launch
