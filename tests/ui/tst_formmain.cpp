@@ -1,0 +1,504 @@
+#include "app/AppData.h"
+#include "app/SettingsState.h"
+#include "news/DayFile.h"
+#include "news/FetchCycle.h"
+#include "news/NewsStore.h"
+#include "news/Sources.h"
+#include "present/HeadlineSearch.h"
+#include "present/HeadlineTable.h"
+#include "text/Common.h"
+#include "text/Dates.h"
+#include "ui/FormGeometry.h"
+#include "ui/FormMain.h"
+#include "ui/GridView.h"
+#include "ui/LaunchUrl.h"
+#include "ui/StatusPanels.h"
+#include "ui/WindowPorts.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <cmath>
+
+using namespace Ports;
+using FormGeometry::TwipsRect;
+Q_DECLARE_METATYPE(FormGeometry::TwipsRect)
+
+namespace {
+
+struct Message {
+    QString text;
+    MsgIcon icon;
+};
+
+class RecordingPrompt : public PromptPort {
+public:
+    MsgAnswer MessageBox(const QString& text, const QString&, MsgIcon icon, MsgButtons) override {
+        messages << Message{text, icon};
+        return MsgAnswer::Ok;
+    }
+    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    void EndProgram() override {}
+    QList<Message> messages;
+};
+
+QList<int> g_pauses;
+FormMain* g_reenter = nullptr;
+void RecordPause(int ms, bool, bool) {
+    g_pauses << ms;
+    // A second click arriving while the first one waits.
+    if (g_reenter)
+        g_reenter->GridNews_Click();
+}
+
+// A window on its own empty data folder, with the outside world recorded.
+struct Fixture {
+    QTemporaryDir dir;
+    RecordingPrompt prompt;
+    QStringList opened;
+    std::unique_ptr<FormMain> form;
+
+    Fixture() {
+        Common::SetAppDataFolder(dir.path());
+        Common::SetPauseHook(&RecordPause);
+        g_pauses.clear();
+        Program::Settings() = Program::SettingsState();
+        form = std::make_unique<FormMain>();
+        Ports::SetPrompt(&prompt);
+        form->OpenAddressStep = [this](const QString& url, bool) {
+            opened << url;
+            return true;
+        };
+        form->PopupMenuStep = [](QMenu*, const QPoint&) {};
+    }
+    ~Fixture() {
+        form.reset();
+        Ports::SetPrompt(nullptr);
+        Common::SetPauseHook(nullptr);
+        g_reenter = nullptr;
+    }
+
+    // Oldest first in titles; minutes after 9:00 today.
+    void AddHeadlines(const QList<std::tuple<QString, QString, QString, bool>>& rows) {
+        News::NewsStore& store = News::Store();
+        int minute = 0;
+        for (const auto& [title, category, url, isNew] : rows) {
+            const double posted = Dates::ToOle(QDateTime(QDate::currentDate(), QTime(9, minute++)));
+            int position = store.FindInsertPosition(posted);
+            store.InsertNewsItem(position, posted, News::SourceNames().at(0), category, title, url,
+                                 false, QString());
+        }
+        for (int i = 0; i < store.Count(); ++i) {
+            for (const auto& [title, category, url, isNew] : rows) {
+                if (store.Item(i).Title == title)
+                    store.MutableItem(i).IsNew = isNew;
+            }
+        }
+        Present::FillHeadlineGrid();
+    }
+
+    void ShowWindow() {
+        form->resize(640, 480);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+};
+
+const QList<std::tuple<QString, QString, QString, bool>> kFive{
+    {"日銀 金利据え置き", "金融", "http://127.0.0.1:9/a1", false},
+    {"円相場 反落", "", "http://127.0.0.1:9/a2", true},
+    {"日銀 総裁会見", "金融", "", false},
+    {"トヨタ 決算", "決算(東証:7203)", "http://127.0.0.1:9/a4", true},
+    {"ドル 続伸", "為替", "http://127.0.0.1:9/a5", false}};
+
+} // namespace
+
+class TestFormMain : public QObject {
+    Q_OBJECT
+private slots:
+    void searchSelectsHighestMatch_data() {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("title"); // "" = nothing found
+        QTest::newRow("two hits, the upper wins") << "日銀"
+                                                  << "日銀 金利据え置き";
+        QTest::newRow("one hit near the bottom") << "決算"
+                                                 << "トヨタ 決算";
+        QTest::newRow("expression") << "ドル|円"
+                                    << "円相場 反落";
+        QTest::newRow("no hit") << "半導体"
+                                << "";
+    }
+    void searchSelectsHighestMatch() {
+        QFETCH(QString, word);
+        QFETCH(QString, title);
+        Fixture f;
+        f.AddHeadlines(kFive);
+        Present::GridModel& grid = Present::HeadlineGrid();
+        grid.SetCursor(5, 9);
+        f.form->ComboSearch()->setEditText(word);
+        f.form->TBar_ButtonClick(QStringLiteral("検索"));
+        if (title.isEmpty()) {
+            QCOMPARE(grid.Row(), 5);
+            QCOMPARE(f.form->SBar()->text(QStringLiteral("メッセージ")),
+                     QStringLiteral("該当記事がありませんでした。"));
+            return;
+        }
+        QCOMPARE(grid.Text(grid.Row(), 9), title);
+        // The view's cursor is on the same row.
+        QCOMPARE(f.form->GridNews()->currentIndex().row(), f.form->GridNews()->ViewRow(grid.Row()));
+        QCOMPARE(grid.BackColor(grid.Row(), 9), Present::HitColor);
+    }
+
+    void searchHistory_data() {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("firstEntries");
+        QTest::newRow("repeated word kept once, on top")
+            << QStringList{"a", "b", "a"} << 2 << QStringList{"a", "b"};
+        QStringList hundred;
+        for (int i = 0; i < 100; ++i)
+            hundred << QStringLiteral("w%1").arg(i);
+        QTest::newRow("100th pushes the oldest out") << hundred << 99 << QStringList{"w99", "w98"};
+        QTest::newRow("empty text is not recorded")
+            << QStringList{"x", ""} << 1 << QStringList{"x"};
+    }
+    void searchHistory() {
+        QFETCH(QStringList, typed);
+        QFETCH(int, count);
+        QFETCH(QStringList, firstEntries);
+        Fixture f;
+        QComboBox* box = f.form->ComboSearch();
+        for (const QString& word : typed) {
+            box->setEditText(word);
+            f.form->ComboSearch_Click();
+        }
+        QCOMPARE(box->count(), count);
+        for (int i = 0; i < firstEntries.size(); ++i)
+            QCOMPARE(box->itemText(i), firstEntries[i]);
+        QCOMPARE(box->currentText(), typed.last());
+        if (count == 99)
+            QCOMPARE(box->findText(QStringLiteral("w0")), -1);
+    }
+
+    void presetKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        const int alt = Qt::AltModifier;
+        QTest::newRow("Alt+1") << int(Qt::Key_1) << alt << "p0";
+        QTest::newRow("Alt+9") << int(Qt::Key_9) << alt << "p8";
+        QTest::newRow("Alt+0 is preset 9") << int(Qt::Key_0) << alt << "p9";
+        QTest::newRow("Alt+Q") << int(Qt::Key_Q) << alt << "p10";
+        QTest::newRow("Alt+W") << int(Qt::Key_W) << alt << "p11";
+        QTest::newRow("Alt+E") << int(Qt::Key_E) << alt << "p12";
+        QTest::newRow("Alt+R") << int(Qt::Key_R) << alt << "typed";
+        QTest::newRow("1 alone") << int(Qt::Key_1) << 0 << "typed";
+        QTest::newRow("Ctrl+1") << int(Qt::Key_1) << int(Qt::ControlModifier) << "typed";
+        QTest::newRow("Alt+Shift+1")
+            << int(Qt::Key_1) << int(Qt::AltModifier | Qt::ShiftModifier) << "typed";
+    }
+    void presetKeys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        Fixture f;
+        for (int i = 0; i < 13; ++i)
+            Program::Settings().SearchWords[i] = QStringLiteral("p%1").arg(i);
+        f.form->ComboSearch()->setEditText(QStringLiteral("typed"));
+        f.form->Form_KeyDown(key, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(f.form->ComboSearch()->currentText(), text);
+    }
+
+    void presetKeyWhileGridHasFocus() {
+        Fixture f;
+        Program::Settings().SearchWords[9] = QStringLiteral("日銀");
+        f.ShowWindow();
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        f.form->GridNews()->setFocus();
+        QTest::keyClick(f.form->GridNews(), Qt::Key_0, Qt::AltModifier);
+        QCOMPARE(f.form->ComboSearch()->currentText(), QStringLiteral("日銀"));
+    }
+
+    void allReadMarksAndSaves() {
+        Fixture f;
+        f.AddHeadlines(kFive);
+        f.form->TBar_ButtonClick(QStringLiteral("全て既読"));
+        const QList<News::NewsItem> items = News::Store().Items();
+        for (const News::NewsItem& item : items)
+            QVERIFY(item.IsOpened && !item.IsNew);
+        for (int row = 1; row <= 5; ++row)
+            QCOMPARE(Present::HeadlineGrid().Picture(row, 5), QStringLiteral("LOOK_OPEN"));
+        QFile file(News::DayFilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const auto saved = News::DecodeDayFile(file.readAll());
+        QVERIFY(saved);
+        QCOMPARE(saved->size(), 5);
+        for (const News::NewsItem& item : *saved)
+            QVERIFY(item.IsOpened && !item.IsNew);
+    }
+
+    void csvExport_data() {
+        QTest::addColumn<bool>("withNews");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("message"); // %1 = the path
+        QTest::addColumn<bool>("written");
+        QTest::newRow("written") << true << false << "%1 にニュースデータを出力しました。" << true;
+        QTest::newRow("empty store")
+            << false << false << "ニュースが一つもないので出力できません。" << false;
+        QTest::newRow("cancelled") << true << true << "" << false;
+    }
+    void csvExport() {
+        QFETCH(bool, withNews);
+        QFETCH(bool, cancel);
+        QFETCH(QString, message);
+        QFETCH(bool, written);
+        Fixture f;
+        if (withNews)
+            f.AddHeadlines(kFive);
+        const QString path = f.dir.filePath(QStringLiteral("out.csv"));
+        QString folderSeen;
+        f.form->SaveFileDialogStep = [&](const QString&, QString& folder) {
+            folderSeen = folder;
+            return cancel ? QString() : path;
+        };
+        f.form->TBar_ButtonMenuClick(QStringLiteral("ニュースをCSV出力"));
+        QCOMPARE(folderSeen, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        QCOMPARE(QFile::exists(path), written);
+        if (message.isEmpty()) {
+            QVERIFY(f.prompt.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(f.prompt.messages.size(), 1);
+        QCOMPARE(f.prompt.messages[0].text, message.arg(path));
+        QCOMPARE(f.prompt.messages[0].icon, MsgIcon::Information);
+    }
+
+    void shadeHeight_data() {
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<int>("inner");
+        QTest::addColumn<int>("memoryIn");
+        QTest::addColumn<int>("expected"); // -1 = no change
+        QTest::addColumn<int>("memoryOut");
+        // Tool bar 30 px, window 480 px inside and 7500 twips outside, 15 twips per pixel.
+        QTest::newRow("shade") << false << 480 << 0 << 7500 - 450 * 15 << 7500;
+        QTest::newRow("unshade") << false << 30 << 7200 << 7200 << 7200;
+        QTest::newRow("maximized") << true << 480 << 123 << -1 << 123;
+    }
+    void shadeHeight() {
+        QFETCH(bool, maximized);
+        QFETCH(int, inner);
+        QFETCH(int, memoryIn);
+        QFETCH(int, expected);
+        QFETCH(int, memoryOut);
+        int memory = memoryIn;
+        const auto height = FormGeometry::ShadeHeight(maximized, 30.0, inner, 7500, 15.0, memory);
+        QCOMPARE(height.value_or(-1), expected);
+        QCOMPARE(memory, memoryOut);
+    }
+
+    void shadeTwiceRestoresHeight() {
+        Fixture f;
+        f.ShowWindow();
+        const int before = f.form->height();
+        f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
+        QTRY_COMPARE(f.form->height(), f.form->TBar()->height());
+        f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
+        QTRY_COMPARE(f.form->height(), before);
+        QVERIFY(f.form->SBar()->isVisible());
+
+        f.form->showMaximized();
+        QTRY_VERIFY(f.form->isMaximized() && f.form->height() > before);
+        const int maximized = f.form->height();
+        f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
+        QTest::qWait(20);
+        QCOMPARE(f.form->height(), maximized);
+    }
+
+    void windowModes_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("screenW");
+        QTest::addColumn<int>("screenH");
+        QTest::addColumn<TwipsRect>("rect");
+        QTest::newRow("full 1920x1080")
+            << "ウィンドウ：フル" << 1920 << 1080 << TwipsRect{0, 0, 14400, 16200};
+        QTest::newRow("middle 1920x1080")
+            << "ウィンドウ：中間" << 1920 << 1080 << TwipsRect{2880, 2025, 11520, 12150};
+        QTest::newRow("mini 1920x1080")
+            << "ウィンドウ：ミニ" << 1920 << 1080 << TwipsRect{0, 0, 9600, 4050};
+        // Divisions that do not come out even are cut toward zero.
+        QTest::newRow("full 1366x767")
+            << "ウィンドウ：フル" << 1366 << 767 << TwipsRect{0, 0, 10245, 11505};
+        QTest::newRow("middle 1366x767")
+            << "ウィンドウ：中間" << 1366 << 767 << TwipsRect{2049, 1438, 8196, 8628};
+        QTest::newRow("mini 1366x767")
+            << "ウィンドウ：ミニ" << 1366 << 767 << TwipsRect{0, 0, 6830, 2876};
+    }
+    void windowModes() {
+        QFETCH(QString, key);
+        QFETCH(int, screenW);
+        QFETCH(int, screenH);
+        QFETCH(TwipsRect, rect);
+        const auto got = FormGeometry::WindowModeRect(key, screenW * 15.0, screenH * 15.0);
+        QVERIFY(got);
+        QCOMPARE(*got, rect);
+    }
+
+    void windowModeMovesTheWindow() {
+        Fixture f;
+        f.ShowWindow();
+        f.form->TBar_ButtonMenuClick(QStringLiteral("ウィンドウ：ミニ"));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const double tpp = f.form->TwipsPerPixelX();
+        const auto rect = FormGeometry::WindowModeRect(QStringLiteral("ウィンドウ：ミニ"),
+                                                       screen.width() * tpp, screen.height() * tpp);
+        QTRY_COMPARE(f.form->frameGeometry().width(), int(std::lround(rect->width / tpp)));
+        QCOMPARE(f.form->frameGeometry().topLeft(), QPoint(0, 0));
+    }
+
+    void newPanelClick_data() {
+        QTest::addColumn<bool>("anyNew");
+        QTest::newRow("new headlines") << true;
+        QTest::newRow("none new") << false;
+    }
+    void newPanelClick() {
+        QFETCH(bool, anyNew);
+        Fixture f;
+        auto rows = kFive;
+        if (!anyNew) {
+            for (auto& row : rows)
+                std::get<3>(row) = false;
+        }
+        f.AddHeadlines(rows);
+        Present::GridModel& grid = Present::HeadlineGrid();
+        grid.SetCursor(5, 3);
+        f.form->WindowPorts()->SetPanelTip(News::PanelNew, QStringLiteral("新着あり！"));
+        f.form->SBar_PanelClick(News::PanelNew);
+        if (!anyNew) {
+            QCOMPARE(grid.Row(), 5);
+            QCOMPARE(grid.Col(), 3);
+            QCOMPARE(f.form->SBar()->tip(News::PanelNew), QStringLiteral("新着あり！"));
+            return;
+        }
+        // The lowest new store index is the newest new headline: "トヨタ 決算".
+        QCOMPARE(grid.Text(grid.Row(), 9), QStringLiteral("トヨタ 決算"));
+        QCOMPARE(grid.Col(), 9);
+        QCOMPARE(f.form->SBar()->tip(News::PanelNew), News::NoNewsTip);
+        QVERIFY(!f.form->SBar()->panelEnabled(News::PanelNew));
+    }
+
+    void rightClick_data() {
+        QTest::addColumn<int>("row"); // -1: below the last row
+        QTest::addColumn<bool>("menu");
+        QTest::addColumn<bool>("webEntries");
+        QTest::newRow("outside the cells") << -1 << false << false;
+        QTest::newRow("row with a category") << 1 << true << true;
+        QTest::newRow("row without a category") << 2 << true << false;
+    }
+    void rightClick() {
+        QFETCH(int, row);
+        QFETCH(bool, menu);
+        QFETCH(bool, webEntries);
+        Fixture f;
+        f.AddHeadlines(kFive);
+        f.ShowWindow();
+        int popups = 0;
+        f.form->PopupMenuStep = [&](QMenu*, const QPoint&) { ++popups; };
+        GridView* view = f.form->GridNews();
+        const QPoint pos = row < 0 ? QPoint(5, view->viewport()->height() - 3)
+                                   : view->visualRect(view->IndexOf(row, 9)).center();
+        QTest::mouseClick(view->viewport(), Qt::RightButton, {}, pos);
+        QCOMPARE(popups, menu ? 1 : 0);
+        if (!menu)
+            return;
+        const Present::GridModel& grid = Present::HeadlineGrid();
+        QCOMPARE(grid.Row(), row);
+        QCOMPARE(grid.Col(), 1);
+        QCOMPARE(grid.ColSel(), grid.Cols() - 1);
+        QCOMPARE(f.form->MenuHeadline()[2]->isVisible(), webEntries);
+        QVERIFY(f.form->MenuHeadline()[0]->isVisible());
+    }
+
+    void openHeadline() {
+        Fixture f;
+        f.AddHeadlines(kFive);
+        Present::GridModel& grid = Present::HeadlineGrid();
+        g_reenter = f.form.get();
+        grid.SetCursor(1, 9);
+        f.form->GridNews_Click();
+        g_reenter = nullptr;
+        // One wait, one address: the click that arrived during the wait was ignored.
+        QCOMPARE(g_pauses, QList<int>{500});
+        QCOMPARE(f.opened, QStringList{"http://127.0.0.1:9/a1"});
+        QVERIFY(News::Store().Item(4).IsOpened);
+        QCOMPARE(grid.Picture(1, 5), QStringLiteral("LOOK_OPEN"));
+
+        // A headline without an address says why it does not open.
+        grid.SetCursor(3, 9);
+        f.form->GridNews_Click();
+        QCOMPARE(f.opened.size(), 1);
+        QCOMPARE(f.prompt.messages.size(), 1);
+        QCOMPARE(f.prompt.messages[0].text,
+                 QStringLiteral(
+                     "Yahoo!ファイナンスVIP倶楽部専用ニュースは、登録しないと閲覧できません。"));
+
+        // Not the title column: nothing.
+        grid.SetCursor(4, 7);
+        f.form->GridNews_Click();
+        QCOMPARE(f.opened.size(), 1);
+
+        // "Googleで検索" on the row of "トヨタ 決算".
+        grid.SetCursor(4, 1);
+        f.form->MenuHeadline_Click(2);
+        QCOMPARE(f.opened.last(), Launch::GoogleSearchAddress(QStringLiteral("決算(東証:7203)")));
+        QVERIFY(f.opened.last().contains(QStringLiteral("&q=%E6%B1%BA%E7%AE%97&num=50")));
+    }
+
+    void encodeUrl_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("encoded");
+        QTest::newRow("example") << "A+B 株"
+                                 << "A%2BB+%E6%A0%AA";
+        QTest::newRow("kept as is") << "@AZaz09*-._"
+                                    << "@AZaz09*-._";
+        QTest::newRow("ASCII around the kept ranges") << "?[`{~\t"
+                                                      << "%3F%5B%60%7B%7E%09";
+        QTest::newRow("two bytes, both ends")
+            << QString(QChar(0x80)) + QChar(0x7FF) << "%C2%80%DF%BF";
+        QTest::newRow("three bytes")
+            << QString(QChar(0x800)) + QChar(0xFFFF) << "%E0%A0%80%EF%BF%BF";
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << "%ED%A0%80";
+        QTest::newRow("pair, unit by unit")
+            << QString::fromUtf16(u"\U0001F600") << "%ED%A0%BD%ED%B8%80";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void encodeUrl() {
+        QFETCH(QString, text);
+        QFETCH(QString, encoded);
+        QCOMPARE(Launch::EncodeUrlUtf8(text), encoded);
+    }
+
+    void reloadWithNothingNew() {
+        Fixture f;
+        // A closed port: every list fails at once.
+        Program::Settings().NewsHost = QStringLiteral("http://127.0.0.1:9");
+        f.AddHeadlines(kFive);
+        QVERIFY(News::SaveDayFile());
+        f.form->TBar_ButtonClick(QStringLiteral("リロード"));
+        QCOMPARE(f.form->SBar()->text(News::PanelMessage),
+                 Common::Trim(Dates::DateTimeText(News::Store().Item(0).Posted)) +
+                     QStringLiteral(" 以降、更新はありませんでした。"));
+        QVERIFY(f.form->WindowPorts()->ButtonEnabled(QStringLiteral("リロード")));
+    }
+};
+
+QTEST_MAIN(TestFormMain)
+#include "tst_formmain.moc"
