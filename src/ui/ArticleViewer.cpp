@@ -1,0 +1,120 @@
+#include "ui/ArticleViewer.h"
+
+#include "app/SettingsState.h"
+#include "ui/FormView.h"
+#include "ui/ShellLaunch.h"
+#include "ui/WebEngineBrowser.h"
+#include "web/clsWEB.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QUrl>
+#include <QWidget>
+
+ArticleViewer::ArticleViewer(QWidget* mainWindow, QObject* parent)
+    : QObject(parent), main_(mainWindow) {}
+
+ArticleViewer::~ArticleViewer() {
+    CloseViewer();
+}
+
+bool ArticleViewer::IsViewerAddress(const QString& url) {
+    return !url.isEmpty() && SilentPage::IsAllowedScheme(QUrl(url));
+}
+
+bool ArticleViewer::OpenArticle(const QString& url, QString* message) {
+    if (message)
+        message->clear();
+    // Addresses come from downloaded pages: nothing but pages and files is handed on.
+    if (!IsViewerAddress(url)) {
+        if (message)
+            *message = RefusedAddressMessage(url);
+        return false;
+    }
+    const QString browserPath = Program::Settings().BrowserPath;
+    if (!browserPath.isEmpty()) {
+        return ShellLaunch::LaunchApplication_by_File(
+            main_, browserPath, QStringLiteral("\"") + url + QStringLiteral("\""), QString(), true);
+    }
+
+    FormView* view = EnsureView();
+    Program::ViewerWeb().PageNavigate(url);
+
+    QRect mainFrame;
+    QScreen* screen = nullptr;
+    QSize margins;
+    if (main_) {
+        mainFrame = main_->frameGeometry();
+        screen = main_->screen();
+        margins = main_->frameGeometry().size() - main_->size();
+    }
+    if (view->isVisible())
+        margins = view->frameGeometry().size() - view->size();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect place = ViewerGeometry(mainFrame, Program::Settings().ViewerPosition,
+                                       screen ? screen->availableGeometry() : QRect());
+    view->resize(place.size() - margins);
+    view->move(place.topLeft());
+    if (!view->isVisible())
+        view->show();
+    return true;
+}
+
+FormView* ArticleViewer::EnsureView() {
+    if (view_)
+        return view_;
+    view_ = new FormView(uiFontName_);
+    WebEngineBrowser* browser = view_->WebMain();
+    Ports::BrowserPort* port = browser;
+    Program::ViewerWeb().SetBrowser(port);
+    connect(view_, &FormView::documentComplete, this,
+            [] { Program::ViewerWeb().Web_DocumentComplete(); });
+    // The browser goes with its window; ViewerWeb must not keep pointing at it.
+    connect(browser, &QObject::destroyed, this, [port] {
+        if (Program::ViewerWeb().Browser() == port)
+            Program::ViewerWeb().SetBrowser(nullptr);
+    });
+    emit viewerCreated(view_);
+    return view_;
+}
+
+void ArticleViewer::SetCaption(const QString& caption) {
+    if (view_)
+        view_->setWindowTitle(caption);
+}
+
+void ArticleViewer::CloseViewer() {
+    if (view_)
+        view_->close();
+}
+
+QRect ViewerGeometry(QRect mainFrame, int viewerPosition, QRect screen) {
+    QSize size =
+        mainFrame.size().expandedTo(QSize(FormView::MinimumWidth, FormView::MinimumHeight));
+    if (screen.isValid())
+        size = size.boundedTo(screen.size());
+    QPoint at = viewerPosition == 0 ? QPoint(mainFrame.left(), mainFrame.top() + mainFrame.height())
+                                    : QPoint(mainFrame.left() + mainFrame.width(), mainFrame.top());
+    if (screen.isValid()) {
+        at.setX(qBound(screen.left(), at.x(), screen.left() + screen.width() - size.width()));
+        at.setY(qBound(screen.top(), at.y(), screen.top() + screen.height() - size.height()));
+    }
+    return QRect(at, size);
+}
+
+QString BundledSiteFolder() {
+    QStringList candidates{QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../share/tickerwisp/site")};
+#ifdef TW_SOURCE_DIR
+    candidates << QStringLiteral(TW_SOURCE_DIR) + QStringLiteral("/resources/site");
+#endif
+    for (const QString& folder : candidates) {
+        if (QFileInfo(folder).isDir())
+            return QDir::cleanPath(folder);
+    }
+    return QString();
+}

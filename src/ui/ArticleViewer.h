@@ -1,0 +1,55 @@
+#pragma once
+// Opening an article: in the user's external browser when one is set, otherwise in the viewer
+// window placed beside or below the main window. The viewer is made when first needed, kept
+// between articles and made again after the user closed it.
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+
+class FormView;
+class QWidget;
+
+class ArticleViewer : public QObject {
+    Q_OBJECT
+public:
+    // mainWindow: the window the viewer is placed against and the owner of launch errors.
+    explicit ArticleViewer(QWidget* mainWindow, QObject* parent = nullptr);
+    ~ArticleViewer() override;
+
+    // False when the address was not opened; message then holds the status text for the main
+    // window's "メッセージ" panel (empty when the launch routine has already told the user).
+    bool OpenArticle(const QString& url, QString* message = nullptr);
+
+    // The viewer window, or nullptr while there is none.
+    FormView* View() const { return view_; }
+    void SetCaption(const QString& caption);
+    // The interface font for viewers made from now on; empty keeps the designed fonts.
+    void SetUiFontName(const QString& name) { uiFontName_ = name; }
+    // Unloads the viewer (the main window does this when it closes).
+    void CloseViewer();
+
+    static bool IsViewerAddress(const QString& url);
+
+signals:
+    // A viewer window was made (its browser is bound to ViewerWeb).
+    void viewerCreated(FormView* view);
+
+private:
+    FormView* EnsureView();
+
+    QWidget* main_;
+    QPointer<FormView> view_;
+    QString uiFontName_;
+};
+
+// Where the viewer goes: the main window's frame size, to its right (position 1 and any value
+// but 0) or below it (0), moved and cut so that it lies within screen. Sizes are kept within the
+// viewer's limits (512 x 240 up to the screen).
+QRect ViewerGeometry(QRect mainFrame, int viewerPosition, QRect screen);
+
+// The folder of the bundled site pages: installed beside the program
+// (<bin>/../share/tickerwisp/site), else the source tree's resources/site when built with
+// TW_SOURCE_DIR; "" when neither exists.
+QString BundledSiteFolder();
