@@ -238,6 +238,11 @@ void FillHeadlineGrid() {
     grid.SetCursor(std::min(savedRow, lastRow), savedCol);
     for (int c = 4; c <= 6; ++c)
         grid.SetColWidth(c, 18);
+    // Row numbers grow with the store: keep the widest one readable.
+    const int numberWidth =
+        port.TextWidth(QString::number(std::max(0, grid.Rows() - 2)), grid.Font()) + 8;
+    if (grid.ColWidth(0) < numberWidth)
+        grid.SetColWidth(0, numberWidth);
     grid.EndBatch();
     window.SetGridVisible(true);
 
