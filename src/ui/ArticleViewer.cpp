@@ -21,6 +21,10 @@ ArticleViewer::~ArticleViewer() {
     CloseViewer();
 }
 
+FormView* ArticleViewer::View() const {
+    return view_;
+}
+
 bool ArticleViewer::IsViewerAddress(const QString& url) {
     return !url.isEmpty() && SilentPage::IsAllowedScheme(QUrl(url));
 }

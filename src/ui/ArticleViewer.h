@@ -23,7 +23,7 @@ public:
     bool OpenArticle(const QString& url, QString* message = nullptr);
 
     // The viewer window, or nullptr while there is none.
-    FormView* View() const { return view_; }
+    FormView* View() const;
     void SetCaption(const QString& caption);
     // The interface font for viewers made from now on; empty keeps the designed fonts.
     void SetUiFontName(const QString& name) { uiFontName_ = name; }
