@@ -208,8 +208,9 @@ void WebEngineBrowser::QueryEditableFocus(std::function<void(bool)> answer) {
 }
 
 void WebEngineBrowser::FocusPage() {
+    // The engine passes the widget's focus on to the document; a script's window.focus() would
+    // come back later and take the focus from wherever the user has put it since.
     view_->setFocus(Qt::OtherFocusReason);
-    page_->runJavaScript(QStringLiteral("window.focus()"), OwnWorld);
 }
 
 void ConfigureBrowserControl(QWebEngineView* view, bool silent) {
