@@ -1,0 +1,556 @@
+#include "ui/FormOption.h"
+
+#include "app/Settings.h"
+#include "app/SettingsState.h"
+#include "app/SystemInfo.h"
+#include "app/Trace.h"
+#include "app/Version.h"
+#include "parsers/Board.h"
+#include "ui/ControlObj.h"
+#include "ui/ShellLaunch.h"
+#include "web/clsWEB.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSoundEffect>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QtWebEngineCore/qtwebenginecoreglobal.h>
+
+namespace {
+
+const QString kWordKeys = QStringLiteral("１２３４５６７８９０ＱＷＥ");
+const QStringList kWordLabels{"Alt+1", "Alt+2", "Alt+3", "Alt+4", "Alt+5", "Alt+6", "Alt+7",
+                              "Alt+8", "Alt+9", "Alt+0", "Alt+Q", "Alt+W", "Alt+E"};
+constexpr int kWords = 13;
+
+QString Mark(bool value) {
+    return value ? QStringLiteral("○") : QStringLiteral("×");
+}
+
+QGroupBox* NewFrame(const QString& name, const QString& caption) {
+    auto* frame = new QGroupBox(caption);
+    frame->setObjectName(name);
+    return frame;
+}
+
+QLabel* NewLabel(const QString& name, const QString& caption) {
+    auto* label = new QLabel(caption);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+FormOption::FormOption(QWidget* parent, const QString& uiFontName)
+    : QDialog(parent), uiFontName_(uiFontName) {
+    setWindowTitle(QStringLiteral("環境設定"));
+    setModal(true);
+
+    ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, current, this);
+        return ok ? std::optional<QFont>(font) : std::nullopt;
+    };
+    ChooseFile = [this](const QString& title, const QString& folder, const QString& filter) {
+        return QFileDialog::getOpenFileName(this, title, folder, filter);
+    };
+    SaveAll = [] {
+        const Program::SettingsState& s = Program::Settings();
+        Program::SaveSettings({s.FormLeft, s.FormTop, s.FormWidth, s.FormHeight, false, 0});
+    };
+    PlaySound = [this](const QString& file) {
+        if (file.isEmpty())
+            return;
+        if (!sound_)
+            sound_ = new QSoundEffect(this);
+        sound_->stop();
+        sound_->setSource(QUrl::fromLocalFile(file));
+        sound_->play();
+    };
+    Launch = [this](const QString& target) {
+        ShellLaunch::LaunchApplication_by_File(this, target, QString(), QString(), true);
+    };
+
+    BuildControls();
+    Form_Load();
+}
+
+FormOption::~FormOption() = default;
+
+QLineEdit* FormOption::NewText(const QString& name) {
+    auto* box = new QLineEdit;
+    box->setObjectName(name);
+    box->installEventFilter(this);
+    connect(box, &QLineEdit::textChanged, this, &FormOption::Check_OptionChange);
+    return box;
+}
+
+QCheckBox* FormOption::NewCheck(const QString& name, const QString& caption) {
+    auto* check = new QCheckBox(caption);
+    check->setObjectName(name);
+    connect(check, &QCheckBox::toggled, this, &FormOption::Check_OptionChange);
+    return check;
+}
+
+QPushButton* FormOption::NewCommand(const QString& name, const QString& caption) {
+    auto* command = new QPushButton(caption);
+    command->setObjectName(name);
+    command->setAutoDefault(false);
+    return command;
+}
+
+void FormOption::BuildControls() {
+    tabs_ = new QTabWidget;
+    tabs_->setObjectName(QStringLiteral("TabS"));
+
+    // Proxy and maintenance.
+    auto* proxyFrame = NewFrame(QStringLiteral("FrameProxy"), QStringLiteral("プロキシ"));
+    checkProxyUse_ =
+        NewCheck(QStringLiteral("CheckProxyUse"), QStringLiteral("プロキシを利用する。"));
+    connect(checkProxyUse_, &QCheckBox::toggled, this, &FormOption::ShowProxyBoxes);
+    textProxyAdrs_ = NewText(QStringLiteral("TextProxyAdrs"));
+    textProxyPort_ = NewText(QStringLiteral("TextProxyPort"));
+    auto* getProxy =
+        NewCommand(QStringLiteral("CommandGetProxyIE"), QStringLiteral("システムの設定を取得"));
+    connect(getProxy, &QPushButton::clicked, this, &FormOption::CommandGetProxyIE_Click);
+    auto* proxyGrid = new QGridLayout(proxyFrame);
+    proxyGrid->addWidget(checkProxyUse_, 0, 0, 1, 2);
+    proxyGrid->addWidget(NewLabel(QStringLiteral("LabelProxyAdrs"), QStringLiteral("アドレス")), 1,
+                         0);
+    proxyGrid->addWidget(textProxyAdrs_, 1, 1);
+    proxyGrid->addWidget(NewLabel(QStringLiteral("LabelProxyPort"), QStringLiteral("ポート")), 2,
+                         0);
+    proxyGrid->addWidget(textProxyPort_, 2, 1);
+    proxyGrid->addWidget(getProxy, 3, 1, Qt::AlignRight);
+
+    auto* maintenance =
+        NewFrame(QStringLiteral("FrameMaintenance"), QStringLiteral("メンテナンス"));
+    auto* reload =
+        NewCommand(QStringLiteral("CommandNewsReload"), QStringLiteral("ニュース再取得"));
+    connect(reload, &QPushButton::clicked, this, &FormOption::CommandNewsReload_Click);
+    auto* bbs = NewCommand(QStringLiteral("CommandBBS"), QStringLiteral("掲示板の総括"));
+    connect(bbs, &QPushButton::clicked, this, &FormOption::CommandBBS_Click);
+    auto* maintenanceRow = new QHBoxLayout(maintenance);
+    maintenanceRow->addWidget(reload);
+    maintenanceRow->addWidget(bbs);
+
+    auto* netPage = new QWidget;
+    auto* netLayout = new QVBoxLayout(netPage);
+    netLayout->addWidget(proxyFrame);
+    netLayout->addWidget(maintenance);
+    netLayout->addStretch();
+
+    // Font, sound and browser.
+    auto* fontFrame = NewFrame(QStringLiteral("FrameFont"), QStringLiteral("フォント"));
+    labelFont_ = NewLabel(QStringLiteral("LabelFont"), QStringLiteral("フォントの見本です。"));
+    auto* fontCommand = NewCommand(QStringLiteral("CommandFont"), QStringLiteral("フォント変更"));
+    connect(fontCommand, &QPushButton::clicked, this, &FormOption::CommandFont_Click);
+    auto* fontRow = new QHBoxLayout(fontFrame);
+    fontRow->addWidget(labelFont_, 1);
+    fontRow->addWidget(fontCommand);
+
+    auto* soundFrame = NewFrame(QStringLiteral("FrameSound"), QStringLiteral("アラートサウンド"));
+    textSound_ = NewText(QStringLiteral("TextSound"));
+    auto* soundCommand = NewCommand(QStringLiteral("CommandSound"), QStringLiteral("参照..."));
+    connect(soundCommand, &QPushButton::clicked, this, &FormOption::CommandSound_Click);
+    auto* playCommand = NewCommand(QStringLiteral("CommandSoundPlay"), QStringLiteral("試聴"));
+    connect(playCommand, &QPushButton::clicked, this, &FormOption::CommandSoundPlay_Click);
+    auto* soundRow = new QHBoxLayout(soundFrame);
+    soundRow->addWidget(textSound_, 1);
+    soundRow->addWidget(soundCommand);
+    soundRow->addWidget(playCommand);
+
+    auto* browserFrame = NewFrame(QStringLiteral("FrameBrowser"), QStringLiteral("外部ブラウザ"));
+    textBrowser_ = NewText(QStringLiteral("TextBrowser"));
+    auto* browserCommand =
+        NewCommand(QStringLiteral("CommandExternalBrowser"), QStringLiteral("参照..."));
+    connect(browserCommand, &QPushButton::clicked, this, &FormOption::CommandExternalBrowser_Click);
+    auto* browserGrid = new QGridLayout(browserFrame);
+    browserGrid->addWidget(
+        NewLabel(QStringLiteral("LabelBrowser1"),
+                 QStringLiteral("　指定すると、内部ビューワでなく、指定のツールで閲覧します。")),
+        0, 0, 1, 2);
+    browserGrid->addWidget(
+        NewLabel(QStringLiteral("LabelBrowser2"),
+                 QStringLiteral("内部ビューワを使用する場合は、空白にしておいてください。")),
+        1, 0, 1, 2);
+    browserGrid->addWidget(textBrowser_, 2, 0);
+    browserGrid->addWidget(browserCommand, 2, 1);
+
+    auto* viewPage = new QWidget;
+    auto* viewLayout = new QVBoxLayout(viewPage);
+    viewLayout->addWidget(fontFrame);
+    viewLayout->addWidget(soundFrame);
+    viewLayout->addWidget(browserFrame);
+    viewLayout->addStretch();
+
+    // Behaviour.
+    auto* viewerFrame = NewFrame(QStringLiteral("FrameViewer"), QStringLiteral("ビューワの位置"));
+    viewerPosition_ = new QButtonGroup(this);
+    auto* viewerColumn = new QVBoxLayout(viewerFrame);
+    for (int index : {1, 0}) {
+        auto* option = new QRadioButton(
+            index == 1 ? QStringLiteral("メインウィンドウの右にビューワを表示します。")
+                       : QStringLiteral("メインウィンドウの下にビューワを表示します。"));
+        option->setObjectName(QStringLiteral("OptionViewerPosition"));
+        viewerPosition_->addButton(option, index);
+        viewerColumn->addWidget(option);
+    }
+    connect(viewerPosition_, &QButtonGroup::idToggled, this, &FormOption::Check_OptionChange);
+
+    auto* vipFrame =
+        NewFrame(QStringLiteral("FrameVIP"), QStringLiteral("Yahoo!ファイナンス VIP倶楽部"));
+    checkVip_ =
+        NewCheck(QStringLiteral("CheckVIP"), QStringLiteral("Yahoo!ファイナンス VIP倶楽部を表示"));
+    auto* vipCommand =
+        NewCommand(QStringLiteral("CommandYahooVIP"), QStringLiteral("VIP倶楽部解説ページへ"));
+    connect(vipCommand, &QPushButton::clicked, this, &FormOption::CommandYahooVIP_Click);
+    auto* vipColumn = new QVBoxLayout(vipFrame);
+    vipColumn->addWidget(checkVip_);
+    vipColumn->addWidget(vipCommand, 0, Qt::AlignRight);
+
+    auto* otherFrame = NewFrame(QStringLiteral("FrameOther"), QStringLiteral("その他の設定"));
+    checkFromTray_ = NewCheck(QStringLiteral("CheckFromTray"),
+                              QStringLiteral("新着時に、タスクトレイから出す。"));
+    checkQuickStart_ = NewCheck(QStringLiteral("CheckQuickStart"),
+                                QStringLiteral("起動時に、タイマーをONにする。"));
+    checkDontForward_ = NewCheck(QStringLiteral("CheckDontForward"),
+                                 QStringLiteral("新着時に、ウィンドウを前面に出さない。"));
+    auto* otherColumn = new QVBoxLayout(otherFrame);
+    otherColumn->addWidget(checkFromTray_);
+    otherColumn->addWidget(checkQuickStart_);
+    otherColumn->addWidget(checkDontForward_);
+
+    auto* generalPage = new QWidget;
+    auto* generalLayout = new QVBoxLayout(generalPage);
+    generalLayout->addWidget(otherFrame);
+    generalLayout->addWidget(viewerFrame);
+    generalLayout->addWidget(vipFrame);
+    generalLayout->addStretch();
+
+    // Preset words.
+    auto* wordFrame = NewFrame(QStringLiteral("FrameWord"), QStringLiteral("定型ワード"));
+    auto* wordGrid = new QGridLayout(wordFrame);
+    wordGrid->addWidget(NewLabel(QStringLiteral("LabelWordHelp"),
+                                 QStringLiteral("　Alt+0～9で、呼び出せる定型ワードの設定コーナー"
+                                                "です。書式を間違えると正しく作動しません。")),
+                        0, 0, 1, 2);
+    for (int n = 0; n < kWords; ++n) {
+        textWord_.append(NewText(QStringLiteral("TextWord")));
+        wordGrid->addWidget(NewLabel(QStringLiteral("LabelWord"), kWordLabels.at(n)), n + 1, 0);
+        wordGrid->addWidget(textWord_.last(), n + 1, 1);
+    }
+    auto* wordPage = new QWidget;
+    auto* wordLayout = new QVBoxLayout(wordPage);
+    wordLayout->addWidget(wordFrame);
+    wordLayout->addStretch();
+
+    // Diagnostics.
+    auto* debugFrame = NewFrame(QStringLiteral("FrameDebug"), QStringLiteral("デバッグ情報"));
+    textDebug_ = new QPlainTextEdit;
+    textDebug_->setObjectName(QStringLiteral("TextDebug"));
+    textDebug_->setReadOnly(true);
+    textDebug_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* copy =
+        NewCommand(QStringLiteral("CommandToClipBoard"), QStringLiteral("クリップボードへコピー"));
+    connect(copy, &QPushButton::clicked, this, &FormOption::CommandToClipBoard_Click);
+    auto* debugColumn = new QVBoxLayout(debugFrame);
+    debugColumn->addWidget(textDebug_);
+    debugColumn->addWidget(copy, 0, Qt::AlignRight);
+    auto* debugPage = new QWidget;
+    auto* debugLayout = new QVBoxLayout(debugPage);
+    debugLayout->addWidget(debugFrame);
+
+    tabs_->addTab(generalPage, QStringLiteral("全般"));
+    tabs_->addTab(viewPage, QStringLiteral("表示"));
+    tabs_->addTab(wordPage, QStringLiteral("定型ワード"));
+    tabs_->addTab(netPage, QStringLiteral("通信"));
+    tabs_->addTab(debugPage, QStringLiteral("情報"));
+
+    auto* ok = NewCommand(QStringLiteral("CommandOK"), QStringLiteral("OK"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &FormOption::CommandOK_Click);
+    auto* cancel = NewCommand(QStringLiteral("CommandCancel"), QStringLiteral("キャンセル"));
+    connect(cancel, &QPushButton::clicked, this, &FormOption::CommandCancel_Click);
+    commandApply_ = NewCommand(QStringLiteral("CommandApply"), QStringLiteral("適用"));
+    connect(commandApply_, &QPushButton::clicked, this, &FormOption::CommandApply_Click);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(commandApply_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addLayout(buttons);
+}
+
+QRadioButton* FormOption::OptionViewerPosition(int index) const {
+    return qobject_cast<QRadioButton*>(viewerPosition_->button(index));
+}
+
+QString FormOption::BuildDiagnosticSheet() {
+    const Program::SettingsState& s = Program::Settings();
+    QStringList lines{QStringLiteral("Windows ：") + SystemInfo::CurrentOsText(),
+                      QStringLiteral("IE      ：") +
+                          QString::fromLatin1(qWebEngineChromiumVersion()),
+                      QStringLiteral("Version.：") + Program::VersionText(),
+                      QStringLiteral("ブラウザ：") + s.BrowserPath,
+                      QStringLiteral("アラート：") + s.SoundFile,
+                      QStringLiteral("YahooVIP：") + Mark(s.DispVip),
+                      QStringLiteral("新着前面：") + Mark(s.DontForward),
+                      QStringLiteral("起動ＯＮ：") + Mark(s.QuickStart),
+                      QStringLiteral("新着出す：") + Mark(s.FromTray),
+                      QStringLiteral("フォント：") + s.FontName,
+                      QStringLiteral("  Size　：") + QString::number(s.FontSize),
+                      QStringLiteral("  Bold　：") + Mark(s.FontBold),
+                      QStringLiteral("  Italic：") + Mark(s.FontItalic),
+                      QStringLiteral("プロキシ：") + Mark(s.ProxyUse),
+                      QStringLiteral("　Adrs　：") + s.ProxyAddress,
+                      QStringLiteral("　Port　：") + s.ProxyPort};
+    for (int n = 0; n < kWords; ++n)
+        lines << QStringLiteral("定型文") + kWordKeys.at(n) + QStringLiteral("：") +
+                     s.SearchWords.value(n);
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+void FormOption::Form_Load() {
+    loading_ = true;
+    ControlObj::ApplyUiFont(this, uiFontName_);
+
+    sheet_ = BuildDiagnosticSheet();
+    textDebug_->setPlainText(sheet_);
+
+    const Program::SettingsState& s = Program::Settings();
+    textBrowser_->setText(s.BrowserPath);
+    textSound_->setText(s.SoundFile);
+    checkVip_->setChecked(s.DispVip);
+    checkDontForward_->setChecked(s.DontForward);
+    checkQuickStart_->setChecked(s.QuickStart);
+    checkFromTray_->setChecked(s.FromTray);
+    if (QAbstractButton* option = viewerPosition_->button(s.ViewerPosition))
+        option->setChecked(true);
+    QFont font(s.FontName);
+    if (s.FontSize > 0)
+        font.setPointSizeF(s.FontSize);
+    font.setBold(s.FontBold);
+    font.setItalic(s.FontItalic);
+    SetSampleFont(font);
+    for (int n = 0; n < kWords; ++n)
+        textWord_.at(n)->setText(s.SearchWords.value(n));
+    checkProxyUse_->setChecked(s.ProxyUse);
+    textProxyAdrs_->setText(s.ProxyAddress);
+    textProxyPort_->setText(s.ProxyPort);
+    ShowProxyBoxes();
+
+    // 4290 twips at 96 dpi, widened when the captions need more.
+    resize(qMax(286 * logicalDpiX() / 96, sizeHint().width()), sizeHint().height());
+    tabs_->setCurrentIndex(0);
+    loading_ = false;
+    Check_OptionChange();
+}
+
+void FormOption::SetSampleFont(const QFont& font) {
+    sampleFont_ = font;
+    labelFont_->setText(font.family());
+    labelFont_->setFont(font);
+}
+
+void FormOption::ShowProxyBoxes() {
+    textProxyAdrs_->setEnabled(checkProxyUse_->isChecked());
+    textProxyPort_->setEnabled(checkProxyUse_->isChecked());
+}
+
+bool FormOption::Changed() const {
+    const Program::SettingsState& s = Program::Settings();
+    if (textBrowser_->text() != s.BrowserPath || textSound_->text() != s.SoundFile)
+        return true;
+    if (checkVip_->isChecked() != s.DispVip || checkDontForward_->isChecked() != s.DontForward ||
+        checkQuickStart_->isChecked() != s.QuickStart || checkFromTray_->isChecked() != s.FromTray)
+        return true;
+    const QAbstractButton* stored = viewerPosition_->button(s.ViewerPosition);
+    if (!stored || !stored->isChecked())
+        return true;
+    if (sampleFont_.family() != s.FontName || float(sampleFont_.pointSizeF()) != s.FontSize ||
+        sampleFont_.bold() != s.FontBold || sampleFont_.italic() != s.FontItalic)
+        return true;
+    for (int n = 0; n < kWords; ++n) {
+        if (textWord_.at(n)->text() != s.SearchWords.value(n))
+            return true;
+    }
+    return checkProxyUse_->isChecked() != s.ProxyUse || textProxyAdrs_->text() != s.ProxyAddress ||
+           textProxyPort_->text() != s.ProxyPort;
+}
+
+void FormOption::Check_OptionChange() {
+    if (loading_)
+        return;
+    commandApply_->setEnabled(Changed());
+}
+
+void FormOption::CommandApply_Click() {
+    Common::TraceLine(QStringLiteral("Optn : Apply"));
+    commandApply_->setEnabled(false);
+
+    Program::SettingsState& s = Program::Settings();
+    s.BrowserPath = textBrowser_->text();
+    s.SoundFile = textSound_->text();
+    s.DispVip = checkVip_->isChecked();
+    s.DontForward = checkDontForward_->isChecked();
+    s.QuickStart = checkQuickStart_->isChecked();
+    s.FromTray = checkFromTray_->isChecked();
+    if (viewerPosition_->checkedId() >= 0)
+        s.ViewerPosition = qint16(viewerPosition_->checkedId());
+    s.FontName = sampleFont_.family();
+    s.FontSize = float(sampleFont_.pointSizeF());
+    s.FontBold = sampleFont_.bold();
+    s.FontItalic = sampleFont_.italic();
+    if (ApplyGridFont)
+        ApplyGridFont(sampleFont_);
+    for (int n = 0; n < kWords; ++n)
+        s.SearchWords[n] = textWord_.at(n)->text();
+
+    const bool proxyUse = checkProxyUse_->isChecked();
+    const QString address = textProxyAdrs_->text().trimmed();
+    const QString port = textProxyPort_->text().trimmed();
+    if (proxyUse != s.ProxyUse || address != s.ProxyAddress || port != s.ProxyPort)
+        Ports::Prompt().MessageBox(
+            QStringLiteral("プロキシの設定が変更されました。上手く通信が出来ない場合は一度"
+                           "Tickerwispを再起動して下さい。"),
+            windowTitle(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
+    s.ProxyUse = proxyUse;
+    s.ProxyAddress = address;
+    s.ProxyPort = port;
+    const QString proxy = proxyUse ? address + QLatin1Char(':') + port : QString();
+    Program::ViewerWeb().Proxy = proxy;
+    Program::PageWeb().Proxy = proxy;
+
+    if (SaveAll)
+        SaveAll();
+}
+
+void FormOption::CommandOK_Click() {
+    Common::TraceLine(QStringLiteral("Optn : OK"));
+    CommandApply_Click();
+    accept();
+}
+
+void FormOption::CommandCancel_Click() {
+    Common::TraceLine(QStringLiteral("Optn : Cancel"));
+    reject();
+}
+
+void FormOption::CommandNewsReload_Click() {
+    Program::ReloadRequested = true;
+    Common::TraceLine(QStringLiteral("Optn : Reload all news"));
+    CommandOK_Click();
+}
+
+void FormOption::CommandBBS_Click() {
+    Yahoo::RunBoardCommand(
+        Ports::Prompt(),
+        [this](bool busy) {
+            setEnabled(!busy);
+            if (busy)
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QApplication::restoreOverrideCursor();
+        },
+        [this](const QString& path) {
+            if (Launch)
+                Launch(path);
+        });
+}
+
+void FormOption::CommandGetProxyIE_Click() {
+    const SystemInfo::DesktopProxy proxy = SystemInfo::ProxyFromDesktop();
+    QString address, port;
+    SystemInfo::SplitProxyServer(proxy.server, address, port);
+    checkProxyUse_->setChecked(proxy.enabled);
+    textProxyAdrs_->setText(address);
+    textProxyPort_->setText(port);
+}
+
+void FormOption::CommandFont_Click() {
+    if (!ChooseFont)
+        return;
+    // A cancelled dialog keeps the font shown.
+    if (const std::optional<QFont> font = ChooseFont(sampleFont_))
+        SetSampleFont(*font);
+    Check_OptionChange();
+}
+
+void FormOption::CommandSound_Click() {
+    if (!ChooseFile)
+        return;
+    const QString file =
+        ChooseFile(QStringLiteral("アラートサウンド"), ShellLaunch::GetSpecialFolder(36),
+                   QStringLiteral("サウンド (*.wav)"));
+    if (!file.isEmpty())
+        textSound_->setText(file);
+}
+
+void FormOption::CommandSoundPlay_Click() {
+    if (PlaySound)
+        PlaySound(textSound_->text());
+}
+
+void FormOption::CommandExternalBrowser_Click() {
+    if (!ChooseFile)
+        return;
+    const QString file =
+        ChooseFile(QStringLiteral("外部ブラウザ"), QCoreApplication::applicationDirPath(),
+                   QStringLiteral("すべてのファイル (*)"));
+    if (file.isEmpty())
+        return;
+    const QFileInfo info(file);
+    if (!info.isFile() || !info.isExecutable()) {
+        Ports::Prompt().MessageBox(
+            QStringLiteral(
+                "実行できるファイルではありません。ブラウザのプログラムを選んでください。"),
+            windowTitle(), Ports::MsgIcon::Exclamation, Ports::MsgButtons::Ok);
+        return;
+    }
+    textBrowser_->setText(file);
+}
+
+void FormOption::CommandYahooVIP_Click() {
+    if (Launch)
+        Launch(Program::Settings().VipHost + QStringLiteral("/vip/pr/"));
+}
+
+void FormOption::CommandToClipBoard_Click() {
+    QGuiApplication::clipboard()->setText(sheet_);
+    Ports::Prompt().MessageBox(
+        QStringLiteral("クリップボードへコピーしました。 バグ報告用にご利用下さい。"),
+        windowTitle(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
+}
+
+bool FormOption::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* box = qobject_cast<QLineEdit*>(watched)) {
+            ControlObj::SelectAllText(box);
+            // A mouse click places the cursor after focus arrives; select again once it has.
+            QTimer::singleShot(0, box, [box] { ControlObj::SelectAllText(box); });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
