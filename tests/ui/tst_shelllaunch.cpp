@@ -52,7 +52,6 @@ private slots:
     void launchErrors();
     void addressesOpenWithDesktop_data();
     void addressesOpenWithDesktop();
-    void otherSchemesAreRefused();
 
 private:
     QString WriteRecorder();
@@ -186,19 +185,6 @@ void TestShellLaunch::addressesOpenWithDesktop() {
     QCOMPARE(urls_.opened.size(), 1);
     QCOMPARE(urls_.opened[0], QUrl(opened));
     QVERIFY(prompt_.boxes.isEmpty());
-}
-
-void TestShellLaunch::otherSchemesAreRefused() {
-    const QString browser = WriteRecorder();
-    Program::Settings().BrowserPath = browser;
-    ArticleViewer viewer(nullptr);
-    QString message;
-    QVERIFY(!viewer.OpenArticle(QStringLiteral("javascript:alert(1)"), &message));
-    QVERIFY(message.startsWith(QStringLiteral("このアドレスは開けません")));
-    QVERIFY(!viewer.OpenArticle(QStringLiteral("ftp://127.0.0.1/x"), &message));
-    QTest::qWait(200);
-    QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("args.txt"))));
-    QVERIFY(viewer.View() == nullptr);
 }
 
 QTEST_MAIN(TestShellLaunch)
