@@ -44,9 +44,8 @@ private slots:
                               "VIEWER POSITION=1\r\nFONT NAME=MS UI Gothic\r\nFONT SIZE=9\r\n"
                               "FONT BOLD=False\r\nFONT ITALIC=False\r\nPROXY USE=False\r\n"
                               "PROXY ADDRESS=\r\nPROXY PORT=\r\n";
-        for (int n = 0; n < 13; ++n) {
+        for (int n = 0; n < 13; ++n)
             expected += "SEARCH WORD " + QByteArray::number(n) + "=\r\n";
-        }
         expected += "[SERVER]\r\nNEWS HOST=http://headlines.yahoo.co.jp\r\n"
                     "TDNET HOST=https://www.release.tdnet.info\r\n"
                     "BOARD HOST=http://messages.finance.yahoo.co.jp\r\n"
@@ -58,23 +57,20 @@ private slots:
     void conversions_data() {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QByteArray>("saved");
-        QTest::newRow("font size raised") << QByteArray("FONT SIZE=4") << QByteArray("FONT SIZE=6");
-        QTest::newRow("font size kept")
-            << QByteArray("FONT SIZE= 10.5") << QByteArray("FONT SIZE=10.5");
-        QTest::newRow("bool any case")
-            << QByteArray("FONT BOLD=tRUE") << QByteArray("FONT BOLD=True");
-        QTest::newRow("bool text keeps default")
-            << QByteArray("DISP VIP=yes") << QByteArray("DISP VIP=True");
-        QTest::newRow("viewer position")
-            << QByteArray("VIEWER POSITION=2.5") << QByteArray("VIEWER POSITION=2");
-        QTest::newRow("search word") << QByteArray("SEARCH WORD 12= T and 決算 ")
-                                     << QByteArray("SEARCH WORD 12=T and 決算\r\n");
-        QTest::newRow("host slash removed")
-            << QByteArray("[SERVER]\r\nNEWS HOST=http://127.0.0.1:8001/")
-            << QByteArray("NEWS HOST=http://127.0.0.1:8001\r\n");
-        QTest::newRow("empty host is the default")
-            << QByteArray("[SERVER]\r\nVIP HOST=")
-            << QByteArray("VIP HOST=https://finance.yahoo.co.jp");
+        const std::tuple<const char*, const char*, const char*> rows[] = {
+            {"font size raised", "FONT SIZE=4", "FONT SIZE=6"},
+            {"font size kept", "FONT SIZE= 10.5", "FONT SIZE=10.5"},
+            {"bool any case", "FONT BOLD=tRUE", "FONT BOLD=True"},
+            {"bool text keeps default", "DISP VIP=yes", "DISP VIP=True"},
+            {"viewer position", "VIEWER POSITION=2.5", "VIEWER POSITION=2"},
+            {"search word", "SEARCH WORD 12= T and 決算 ", "SEARCH WORD 12=T and 決算\r\n"},
+            {"host slash removed", "[SERVER]\r\nNEWS HOST=http://127.0.0.1:8001/",
+             "NEWS HOST=http://127.0.0.1:8001\r\n"},
+            {"empty host is the default",
+             "[SERVER]\r\nVIP HOST=", "VIP HOST=https://finance.yahoo.co.jp"},
+        };
+        for (const auto& [name, line, saved] : rows)
+            QTest::newRow(name) << QByteArray(line) << QByteArray(saved);
     }
     void conversions() {
         QFETCH(QByteArray, line);
@@ -126,49 +122,37 @@ private slots:
         QTest::addColumn<int>("monitors");
         QTest::addColumn<QList<int>>("result"); // empty = no move; a fifth 1 = maximised
         // One monitor: 28800 x 16200 twips. Two: right edge 3200 px, bottom edge 1080 px.
-        QTest::newRow("fits") << WindowState::Normal << QList<int>{100, 200, 9600, 7200} << 1
-                              << QList<int>{100, 200, 9600, 7200, 0};
-        QTest::newRow("missing keeps current") << WindowState::Normal << QList<int>{-1, 70, -1, -1}
-                                               << 1 << QList<int>{50, 70, 3000, 2000, 0};
+        const auto normal = WindowState::Normal;
+        QTest::newRow("fits") << normal << QList{100, 200, 9600, 7200} << 1
+                              << QList{100, 200, 9600, 7200, 0};
+        QTest::newRow("missing keeps current")
+            << normal << QList{-1, 70, -1, -1} << 1 << QList{50, 70, 3000, 2000, 0};
         QTest::newRow("clamped and maximised")
-            << WindowState::Normal << QList<int>{500, 5, 40000, 20000} << 1
-            << QList<int>{0, 0, 28800, 16200, 1};
+            << normal << QList{500, 5, 40000, 20000} << 1 << QList{0, 0, 28800, 16200, 1};
         QTest::newRow("beyond the second")
-            << WindowState::Normal << QList<int>{45000, 100, 9600, 7200} << 2
-            << QList<int>{38400, 100, 9600, 7200, 0};
+            << normal << QList{45000, 100, 9600, 7200} << 2 << QList{38400, 100, 9600, 7200, 0};
         QTest::newRow("both monitors maximised")
-            << WindowState::Normal << QList<int>{0, 0, 60000, 16200} << 2
-            << QList<int>{0, 0, 48000, 16200, 1};
+            << normal << QList{0, 0, 60000, 16200} << 2 << QList{0, 0, 48000, 16200, 1};
         QTest::newRow("minimised")
-            << WindowState::Minimized << QList<int>{1, 1, 1, 1} << 1 << QList<int>{};
+            << WindowState::Minimized << QList{1, 1, 1, 1} << 1 << QList<int>{};
     }
     void placement() {
         QFETCH(WindowState, state);
         QFETCH(QList<int>, wanted);
         QFETCH(int, monitors);
         QFETCH(QList<int>, result);
-        Program::PlacementInput in;
-        in.state = state;
-        in.left = 50;
-        in.top = 60;
-        in.width = 3000;
-        in.height = 2000;
         auto opt = [](int v) { return v == -1 ? std::optional<int>() : std::optional<int>(v); };
-        in.newLeft = opt(wanted[0]);
-        in.newTop = opt(wanted[1]);
-        in.newWidth = opt(wanted[2]);
-        in.newHeight = opt(wanted[3]);
+        Program::PlacementInput in{state, 50, 60, 3000, 2000};
+        std::tie(in.newLeft, in.newTop, in.newWidth, in.newHeight) =
+            std::tuple(opt(wanted[0]), opt(wanted[1]), opt(wanted[2]), opt(wanted[3]));
         in.monitors = {QRect(0, 0, 1920, 1080)};
-        if (monitors == 2) {
+        if (monitors == 2)
             in.monitors.append(QRect(1920, -200, 1280, 1024));
-        }
-        in.screenWidthPx = 1920;
-        in.screenHeightPx = 1080;
+        std::tie(in.screenWidthPx, in.screenHeightPx) = std::tuple(1920, 1080);
         const auto out = Program::ApplyWindowPlacement(in);
         QCOMPARE(out.move, !result.isEmpty());
-        if (out.move) {
+        if (out.move)
             QCOMPARE((QList<int>{out.left, out.top, out.width, out.height, out.maximize}), result);
-        }
     }
 
     void firstStartIsCentred640x480() {
