@@ -65,48 +65,33 @@ private slots:
 
     // Row 0 of the result is the page's first row; the withdrawn 15:15 row is skipped.
     void rows_data() {
+        for (const char* c : {"codeText", "company", "title", "mark", "link1", "link9"})
+            QTest::addColumn<QString>(c);
         QTest::addColumn<int>("index");
         QTest::addColumn<double>("posted");
-        QTest::addColumn<QString>("codeText");
-        QTest::addColumn<QString>("company");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("mark");
-        QTest::addColumn<QString>("cellLink1");
-        QTest::addColumn<QString>("cellLink9");
-        QTest::addColumn<QString>("category");
-
-        QTest::newRow("five-digit code, 業・配")
-            << 0 << At(15, 30) << "13010"
-            << "極洋"
-            << "2024年3月期 第3四半期決算短信"
-            << "業" << kFolder + "140120240105000101.pdf" << kFolder + "081220240105000001.zip"
-            << "極洋(東:13010)";
-        QTest::newRow("leading zero goes, other mark kept")
-            << 1 << At(15, 0) << "1234"
-            << "テスト工業"
-            << "業績予想の修正に関するお知らせ"
-            << "修正" << kFolder + "140120240105000103.pdf" << kFolder + "081220240105000003.zip"
-            << "テスト工業(東:1234)";
-        QTest::newRow("blanks around the code, no links") << 2 << At(14, 45) << "6758"
-                                                          << "ソニーグループ"
-                                                          << "自己株式の取得状況に関するお知らせ"
-                                                          << ""
-                                                          << ""
-                                                          << ""
-                                                          << "ソニーグループ(東:6758)";
-        QTest::newRow("title entities in their order") << 3 << At(14, 30) << "99840"
-                                                       << "ソフトバンクグループ"
-                                                       << "\"Ｒ＆Ｄ\" &lt;説明会> <開催> のお知らせ"
-                                                       << ""
-                                                       << "" << kFolder + "081220240105000005.zip"
-                                                       << "ソフトバンクグループ(東:99840)";
-        QTest::newRow("single-digit hour") << 4 << At(9, 5) << "86970"
-                                           << "日本取引所グループ"
-                                           << "月次概況"
-                                           << ""
-                                           << ""
-                                           << ""
-                                           << "日本取引所グループ(東:86970)";
+        // code, company, title, mark, cell link 1 and 9 (file names in the folder)
+        const std::tuple<const char*, const char*, const char*, const char*, const char*,
+                         const char*, int, double>
+            rows[] = {
+                {"13010", "極洋", "2024年3月期 第3四半期決算短信", "業", "140120240105000101.pdf",
+                 "081220240105000001.zip", 0, At(15, 30)},
+                {"1234", "テスト工業", "業績予想の修正に関するお知らせ", "修正",
+                 "140120240105000103.pdf", "081220240105000003.zip", 1, At(15, 0)},
+                {"6758", "ソニーグループ", "自己株式の取得状況に関するお知らせ", "", "", "", 2,
+                 At(14, 45)},
+                {"99840", "ソフトバンクグループ", "\"Ｒ＆Ｄ\" &lt;説明会> <開催> のお知らせ", "",
+                 "", "081220240105000005.zip", 3, At(14, 30)},
+                {"86970", "日本取引所グループ", "月次概況", "", "", "", 4, At(9, 5)},
+            };
+        const char* names[] = {"five-digit code, 業・配", "leading zero goes, other mark kept",
+                               "blanks around the code, no links", "title entities in their order",
+                               "single-digit hour"};
+        for (const auto& [code, company, title, mark, link1, link9, index, posted] : rows) {
+            auto link = [](const char* f) { return *f ? kFolder + f : QString(); };
+            QTest::newRow(names[index])
+                << QString(code) << QString(company) << QString(title) << QString(mark)
+                << link(link1) << link(link9) << index << posted;
+        }
     }
     void rows() {
         QFETCH(int, index);
@@ -119,9 +104,9 @@ private slots:
         QTEST(item.CompanyName, "company");
         QTEST(item.Title, "title");
         QTEST(item.Mark, "mark");
-        QTEST(item.CellLink1, "cellLink1");
-        QTEST(item.CellLink9, "cellLink9");
-        QTEST(item.Category, "category");
+        QTEST(item.CellLink1, "link1");
+        QTEST(item.CellLink9, "link9");
+        QCOMPARE(item.Category, item.CompanyName + "(東:" + item.CodeText + ")");
         QCOMPARE(item.CodePrefix, QStringLiteral("東"));
         QCOMPARE(item.Source, QStringLiteral("適時開示情報"));
         QVERIFY(item.Url.startsWith(kFolder + "140120240105"));
@@ -206,10 +191,9 @@ private slots:
         QVERIFY(sjis && euc);
         QCOMPARE(sjis->size(), euc->size());
         for (qsizetype i = 0; i < sjis->size(); ++i) {
-            QCOMPARE(sjis->at(i).Category, euc->at(i).Category);
-            QCOMPARE(sjis->at(i).Title, euc->at(i).Title);
-            QCOMPARE(sjis->at(i).Mark, euc->at(i).Mark);
-            QCOMPARE(sjis->at(i).Posted, euc->at(i).Posted);
+            const News::ParsedHeadline &a = sjis->at(i), &b = euc->at(i);
+            QCOMPARE(std::tie(a.Category, a.Title, a.Mark, a.Posted),
+                     std::tie(b.Category, b.Title, b.Mark, b.Posted));
         }
     }
 };
