@@ -44,6 +44,18 @@ bool ArticleViewer::OpenArticle(const QString& url, QString* message) {
             main_, browserPath, QStringLiteral("\"") + url + QStringLiteral("\""), QString(), true);
     }
 
+    ShowInViewer(url, Program::Settings().ViewerPosition);
+    return true;
+}
+
+bool ArticleViewer::ShowInViewer(const QString& url, int viewerPosition, QString* message) {
+    if (message)
+        message->clear();
+    if (!IsViewerAddress(url)) {
+        if (message)
+            *message = RefusedAddressMessage(url);
+        return false;
+    }
     FormView* view = EnsureView();
     Program::ViewerWeb().PageNavigate(url);
 
@@ -59,8 +71,8 @@ bool ArticleViewer::OpenArticle(const QString& url, QString* message) {
         margins = view->frameGeometry().size() - view->size();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    const QRect place = ViewerGeometry(mainFrame, Program::Settings().ViewerPosition,
-                                       screen ? screen->availableGeometry() : QRect());
+    const QRect place =
+        ViewerGeometry(mainFrame, viewerPosition, screen ? screen->availableGeometry() : QRect());
     view->resize(place.size() - margins);
     view->move(place.topLeft());
     if (!view->isVisible())

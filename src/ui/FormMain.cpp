@@ -13,11 +13,13 @@
 #include "text/Common.h"
 #include "text/Dates.h"
 #include "ui/AboutBox.h"
+#include "ui/ArticleViewer.h"
 #include "ui/CTray.h"
 #include "ui/ControlObj.h"
 #include "ui/FormGeometry.h"
 #include "ui/GridView.h"
 #include "ui/LaunchUrl.h"
+#include "ui/ShellLaunch.h"
 #include "ui/StatusPanels.h"
 #include "ui/WindowPorts.h"
 #include "ui/clsGrid.h"
@@ -90,9 +92,24 @@ QScreen* PrimaryScreen() {
 } // namespace
 
 FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
-    OpenAddressStep = [](const QString& url, bool desktopOnly) {
-        return Launch::OpenWebAddress(url,
-                                      desktopOnly ? QString() : Program::Settings().BrowserPath);
+    articleViewer_ = new ArticleViewer(this, this);
+    OpenAddressStep = [this](const QString& url, bool desktopOnly) {
+        if (desktopOnly)
+            return ShellLaunch::LaunchApplication_by_File(
+                this, QStringLiteral("Explorer"), QStringLiteral("\"") + url + QStringLiteral("\""),
+                QString(), true);
+        QString message;
+        const bool opened = articleViewer_->OpenArticle(url, &message);
+        if (!opened && !message.isEmpty())
+            ports_->SetPanelText(News::PanelMessage, message);
+        return opened;
+    };
+    ShowHelpStep = [this](const QString& url) {
+        QString message;
+        const bool shown = articleViewer_->ShowInViewer(url, 1, &message);
+        if (!shown && !message.isEmpty())
+            ports_->SetPanelText(News::PanelMessage, message);
+        return shown;
     };
     SaveFileDialogStep = [this](const QString& filter, QString& folder) {
         const QString path =
@@ -349,8 +366,12 @@ void FormMain::Form_Load() {
     News::RunFetchCycle();
     News::StartingUp = false;
     viewerShown_ = 1;
-    // The version page would open in the viewer here; there is no viewer window yet, so
-    // start-up opens nothing.
+    articleViewer_->SetUiFontName(uiFontName_);
+    if (OpenVersionPageAtStart) {
+        const QString versionPage = Launch::TopPageAddress();
+        if (!versionPage.isEmpty())
+            OpenArticle(versionPage);
+    }
 }
 
 void FormMain::ApplyLoadedSettings() {
@@ -466,8 +487,7 @@ void FormMain::TBar_ButtonClick(const QString& key) {
     } else if (key == KeyEarnings) {
         OpenAddressStep(Launch::EarningsScheduleAddress(), true);
     } else if (key == KeyHelp) {
-        // The help page belongs in the viewer beside the window; until then the desktop opens it.
-        OpenArticle(Launch::HelpAddress());
+        ShowHelpStep(Launch::HelpAddress());
         viewerShown_ = 1;
     } else if (key == KeyOptions) {
         CommandOptions();
@@ -503,7 +523,6 @@ bool FormMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
 }
 
 bool FormMain::OpenArticle(const QString& url) {
-    // The viewer window takes over here when it exists; until then the desktop opens the page.
     return OpenAddressStep(url, false);
 }
 
@@ -676,6 +695,8 @@ void FormMain::GridNews_Click() {
         return;
     }
     OpenArticle(item.Url);
+    articleViewer_->SetCaption(Common::ReplaceList(item.Title, QStringLiteral("\r,\n"),
+                                                   QStringLiteral(","), QStringLiteral(",")));
     viewerShown_ = 1;
     Form_Resize();
     News::MarkOpened(index);
@@ -772,6 +793,9 @@ void FormMain::Form_Resize() {
     // The tool bar, the search box and the grid are placed by the window's layout. Shaded down
     // to its tool bar, the window shows no status bar.
     sbar_->setVisible(height() > tbar_->height());
+    // Until start-up has finished, a layout pass closes the viewer.
+    if (viewerShown_ == 0)
+        articleViewer_->CloseViewer();
     Present::GridModel& grid = Present::HeadlineGrid();
     if (grid.Cols() <= TitleCol)
         return;
@@ -846,6 +870,7 @@ void FormMain::closeEvent(QCloseEvent* event) {
     patrol_->TimerTour().stop();
     patrol_->TimerOnOff().stop();
     tray_->DeleteIcon();
+    articleViewer_->CloseViewer();
     event->accept();
 }
 

@@ -25,6 +25,7 @@ class QLabel;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class ArticleViewer;
 class ScreenGridPort;
 class StatusPanels;
 class WidgetPrompt;
@@ -83,7 +84,13 @@ public:
     // The options dialog at the given place (twips); shows nothing until that dialog exists.
     std::function<void(int leftTw, int topTw)> OptionsDialogStep;
     // Hands an address on; desktopOnly: the desktop's browser even when BrowserPath is set.
+    // Opens an address: in the article viewer (or the external browser), or with desktopOnly
+    // through the desktop's handler. Tests replace it.
     std::function<bool(const QString& url, bool desktopOnly)> OpenAddressStep;
+    // "ヘルプ": always the viewer, to the right of the window. Tests replace it.
+    std::function<bool(const QString& url)> ShowHelpStep;
+    // The version page opens at start-up; tests of the window switch it off before they make one.
+    static inline bool OpenVersionPageAtStart = true;
     std::function<void(QMenu* menu, const QPoint& globalPos)> PopupMenuStep;
     std::function<void()> AboutStep;
 
@@ -147,6 +154,7 @@ private:
     clsGrid* gridObj_ = nullptr;
     News::PatrolController* patrol_ = nullptr;
     std::unique_ptr<MainWindowPorts> ports_;
+    ArticleViewer* articleViewer_ = nullptr;
     std::unique_ptr<WidgetPrompt> prompt_;
     std::unique_ptr<ScreenGridPort> gridPort_;
     WebTempPane webTemp_;

@@ -1,12 +1,12 @@
 #include "ui/LaunchUrl.h"
 
+#include "ui/ArticleViewer.h"
+
 #include "app/SettingsState.h"
 #include "app/Version.h"
 #include "text/Common.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QProcess>
 #include <QUrl>
 
 namespace Launch {
@@ -60,9 +60,10 @@ QString SitePageAddress(const QString& page) {
     const QString site = Program::Settings().Site;
     if (!site.isEmpty())
         return site + QStringLiteral("/") + page;
-    return QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/site/") +
-                               page)
-        .toString();
+    const QString folder = BundledSiteFolder();
+    if (folder.isEmpty())
+        return QString();
+    return QUrl::fromLocalFile(folder + QStringLiteral("/") + page).toString();
 }
 
 QString TopPageAddress() {
@@ -82,22 +83,6 @@ QString MarketAddress(bool dispVip) {
 QString EarningsScheduleAddress() {
     return QStringLiteral(
         "https://www.jpx.co.jp/listing/event-schedules/financial-announcement/index.html");
-}
-
-bool IsWebAddress(const QString& url) {
-    const QUrl parsed(url);
-    const QString scheme = parsed.scheme().toLower();
-    return parsed.isValid() && !parsed.host().isEmpty() &&
-           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
-
-bool OpenWebAddress(const QString& url, const QString& browserPath) {
-    // A headline's address comes from a downloaded page: never hand anything else to the desktop.
-    if (!IsWebAddress(url))
-        return false;
-    if (!browserPath.isEmpty())
-        return QProcess::startDetached(browserPath, {url});
-    return QDesktopServices::openUrl(QUrl(url));
 }
 
 } // namespace Launch

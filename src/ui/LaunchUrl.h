@@ -1,6 +1,5 @@
 #pragma once
-// Addresses the main window opens, and how it hands them to the desktop until the embedded
-// viewer exists.
+// Addresses the main window opens.
 
 #include <QString>
 
@@ -21,11 +20,5 @@ QString HelpAddress();
 QString MarketAddress(bool dispVip);
 // JPX's schedule of earnings announcements.
 QString EarningsScheduleAddress();
-
-bool IsWebAddress(const QString& url);
-
-// Only web addresses are opened: with browserPath set, that program gets the address as its one
-// argument; otherwise the desktop's default browser.
-bool OpenWebAddress(const QString& url, const QString& browserPath);
 
 } // namespace Launch

@@ -41,6 +41,9 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 class TestEndToEnd : public QObject {
     Q_OBJECT
 private slots:
+    // These tests drive the window without the embedded browser.
+    void initTestCase() { FormMain::OpenVersionPageAtStart = false; }
+
     void firstPatrolThenRestart() {
         QTemporaryDir dir;
         Common::SetAppDataFolder(dir.path());

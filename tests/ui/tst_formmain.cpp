@@ -76,6 +76,10 @@ struct Fixture {
             opened << url;
             return true;
         };
+        form->ShowHelpStep = [this](const QString& url) {
+            opened << url;
+            return true;
+        };
         form->PopupMenuStep = [](QMenu*, const QPoint&) {};
     }
     ~Fixture() {
@@ -123,6 +127,9 @@ const QList<std::tuple<QString, QString, QString, bool>> kFive{
 class TestFormMain : public QObject {
     Q_OBJECT
 private slots:
+    // These tests drive the window without the embedded browser.
+    void initTestCase() { FormMain::OpenVersionPageAtStart = false; }
+
     void searchSelectsHighestMatch_data() {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("title"); // "" = nothing found
