@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTest>
 
@@ -122,10 +121,8 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), before);
         QCOMPARE(model->Text(3, 2).isEmpty(), emptied);
         QCOMPARE(model->Text(rowSel, colSel).isEmpty(), emptied);
-        QCOMPARE(model->Row(), 3);
-        QCOMPARE(model->Col(), 2);
-        QCOMPARE(model->RowSel(), rowSel);
-        QCOMPARE(model->ColSel(), colSel);
+        QCOMPARE(std::tuple(model->Row(), model->Col(), model->RowSel(), model->ColSel()),
+                 std::tuple(3, 2, rowSel, colSel));
     }
 
     void moves_data() {
@@ -141,7 +138,6 @@ private slots:
         QTest::newRow("shift+tab left") << int(Qt::Key_Backtab) << shift << 3 << 4 << 3 << 3;
         QTest::newRow("shift+tab first col") << int(Qt::Key_Backtab) << shift << 3 << 0 << 3 << 0;
         QTest::newRow("enter alone") << int(Qt::Key_Return) << 0 << 3 << 4 << 3 << 4;
-        QTest::newRow("tab alone") << int(Qt::Key_Tab) << 0 << 3 << 4 << 3 << 4;
     }
     void moves() {
         QFETCH(int, key);
@@ -250,15 +246,12 @@ private slots:
     }
 
     void largeGridHidesRows() {
-        QElapsedTimer timer;
-        timer.start();
         model->BeginBatch();
         model->SetRows(100001);
         model->SetAllRowHeights(18);
         for (int r = 1; r <= 100000; r += 2)
             model->SetRowHeight(r, 0);
         model->EndBatch();
-        qInfo("100k rows laid out in %lld ms", timer.elapsed());
         QVERIFY(view->isRowHidden(view->ViewRow(99999)));
         QVERIFY(!view->isRowHidden(view->ViewRow(100000)));
         QCOMPARE(view->rowHeight(view->ViewRow(100000)), 18);
