@@ -87,12 +87,9 @@ private slots:
         QTest::addColumn<QList<int>>("version");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("page");
-        QTest::newRow("2.1.5") << QList<int>{2, 1, 5} << "2.15"
-                               << "version_0215.htm";
-        QTest::newRow("1.10.0") << QList<int>{1, 10, 0} << "1.100"
-                                << "version_01100.htm";
-        QTest::newRow("1.0.0") << QList<int>{1, 0, 0} << "1.00"
-                               << "version_0100.htm";
+        QTest::newRow("2.1.5") << QList{2, 1, 5} << "2.15" << QString("version_0215.htm");
+        QTest::newRow("1.10.0") << QList{1, 10, 0} << "1.100" << QString("version_01100.htm");
+        QTest::newRow("1.0.0") << QList{1, 0, 0} << "1.00" << QString("version_0100.htm");
     }
     void versionTexts() {
         QFETCH(QList<int>, version);
