@@ -21,10 +21,7 @@ QString TestHttpServer::Url(const QString& path) const {
 
 void TestHttpServer::Serve(const QString& path, const QByteArray& body,
                            const QList<QPair<QByteArray, QByteArray>>& headers) {
-    CannedResponse response;
-    response.body = body;
-    response.headers = headers;
-    routes_[path] = response;
+    routes_[path] = CannedResponse{.headers = headers, .body = body};
 }
 
 void TestHttpServer::OnNewConnection() {
@@ -46,8 +43,7 @@ void TestHttpServer::OnReadyRead(QTcpSocket* socket) {
         return;
     const QByteArray head = buffer.left(end);
     buffer.remove(0, end + 4);
-    const QByteArray requestLine =
-        head.left(head.indexOf("\r\n") < 0 ? head.size() : head.indexOf("\r\n"));
+    const QByteArray requestLine = head.split('\r').first();
     requestLines_.append(QString::fromLatin1(requestLine));
 
     QString target = QString::fromLatin1(requestLine.split(' ').value(1));
@@ -56,16 +52,9 @@ void TestHttpServer::OnReadyRead(QTcpSocket* socket) {
         const qsizetype slash = target.indexOf(u'/', 7);
         target = slash < 0 ? QStringLiteral("/") : target.mid(slash);
     }
-    CannedResponse response;
-    if (routes_.contains(target)) {
-        response = routes_.value(target);
-    } else if (routes_.contains(QStringLiteral("*"))) {
-        response = routes_.value(QStringLiteral("*"));
-    } else {
-        response.status = 404;
-        response.reason = "Not Found";
-        response.body = "missing";
-    }
+    const CannedResponse response = routes_.value(
+        target, routes_.value(QStringLiteral("*"),
+                              {.status = 404, .reason = "Not Found", .body = "missing"}));
 
     if (response.neverAnswer)
         return;
