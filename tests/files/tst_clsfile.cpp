@@ -72,12 +72,12 @@ private slots:
         QTest::addColumn<int>("kind"); // 0 read, 1 write, 2 append
         QTest::addColumn<QString>("relative");
         QTest::addColumn<QString>("expected"); // "%1" is the path
-        QTest::newRow("write, missing folder") << 1 << "nofolder/x.txt"
-                                               << "%1 のパスが見つからないです。「書き込み時」";
-        QTest::newRow("read, missing file") << 0 << "absent.txt"
-                                            << "#System Error for Write %1!(53)";
-        QTest::newRow("write, already open") << 1 << "held.txt"
-                                             << "%1 は、既に開かれています。";
+        QTest::newRow("write, missing folder")
+            << 1 << "nofolder/x.txt" << QString("%1 のパスが見つからないです。「書き込み時」");
+        QTest::newRow("read, missing file")
+            << 0 << "absent.txt" << QString("#System Error for Write %1!(53)");
+        QTest::newRow("write, already open")
+            << 1 << "held.txt" << QString("%1 は、既に開かれています。");
     }
     void openErrors() {
         QFETCH(int, kind);
@@ -92,8 +92,8 @@ private slots:
         QCOMPARE(n, 0);
         QCOMPARE(prompt_.boxes.size(), 1);
         QCOMPARE(prompt_.boxes[0].text, expected.arg(p));
-        QCOMPARE(prompt_.boxes[0].icon, Ports::MsgIcon::Critical);
-        QCOMPARE(prompt_.boxes[0].buttons, Ports::MsgButtons::OkCancel);
+        QCOMPARE(std::pair(prompt_.boxes[0].icon, prompt_.boxes[0].buttons),
+                 std::pair(Ports::MsgIcon::Critical, Ports::MsgButtons::OkCancel));
         QCOMPARE(prompt_.endCalls, 0);
     }
 

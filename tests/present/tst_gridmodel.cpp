@@ -21,12 +21,9 @@ private slots:
         QTest::addColumn<int>("col");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("row");
-        QTest::newRow("from 0") << 0 << "a\tb"
-                                << "a\tb\t0.2";
-        QTest::newRow("beyond last dropped") << 1 << "a\tb\tc"
-                                             << "0.0\ta\tb";
-        QTest::newRow("empty parts clear") << 0 << "\t\t"
-                                           << "\t\t";
+        QTest::newRow("from 0") << 0 << "a\tb" << QString("a\tb\t0.2");
+        QTest::newRow("beyond last dropped") << 1 << "a\tb\tc" << QString("0.0\ta\tb");
+        QTest::newRow("empty parts clear") << 0 << "\t\t" << QString("\t\t");
     }
     void clipH() {
         QFETCH(int, col);
