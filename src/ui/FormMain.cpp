@@ -17,6 +17,7 @@
 #include "ui/CTray.h"
 #include "ui/ControlObj.h"
 #include "ui/FormGeometry.h"
+#include "ui/FormOption.h"
 #include "ui/GridView.h"
 #include "ui/LaunchUrl.h"
 #include "ui/ShellLaunch.h"
@@ -103,6 +104,38 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
         if (!opened && !message.isEmpty())
             ports_->SetPanelText(News::PanelMessage, message);
         return opened;
+    };
+    OptionsDialogStep = [this](int leftTw, int topTw) {
+        FormOption dialog(this, uiFontName_);
+        dialog.SaveAll = [this] { SaveWindowSettings(); };
+        dialog.ApplyGridFont = [](const QFont& f) {
+            Present::GridFont font;
+            font.Name = f.family();
+            font.Size = static_cast<float>(f.pointSizeF());
+            font.Bold = f.bold();
+            font.Italic = f.italic();
+            Present::HeadlineGrid().SetFont(font);
+        };
+        dialog.PlaySound = [this](const QString& file) { ports_->PlaySound(file); };
+        // The dialog is placed like the main window: kept on the screens.
+        const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
+        dialog.adjustSize();
+        const QScreen* screen = PrimaryScreen();
+        const QSize screenPx = screen ? screen->geometry().size() : QSize(1024, 768);
+        Program::PlacementInput in;
+        in.width = Tw(dialog.frameGeometry().width(), tppX);
+        in.height = Tw(dialog.frameGeometry().height(), tppY);
+        in.newLeft = leftTw;
+        in.newTop = topTw;
+        in.monitors = monitors_;
+        in.screenWidthPx = screenPx.width();
+        in.screenHeightPx = screenPx.height();
+        in.twipsPerPixelX = tppX;
+        in.twipsPerPixelY = tppY;
+        const Program::PlacementResult placed = Program::ApplyWindowPlacement(in);
+        if (placed.move)
+            dialog.move(qRound(placed.left / tppX), qRound(placed.top / tppY));
+        dialog.exec();
     };
     ShowHelpStep = [this](const QString& url) {
         QString message;
