@@ -118,23 +118,16 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
         };
         dialog.PlaySound = [this](const QString& file) { ports_->PlaySound(file); };
         // The dialog is placed like the main window: kept on the screens.
-        const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
         dialog.adjustSize();
-        const QScreen* screen = PrimaryScreen();
-        const QSize screenPx = screen ? screen->geometry().size() : QSize(1024, 768);
-        Program::PlacementInput in;
-        in.width = Tw(dialog.frameGeometry().width(), tppX);
-        in.height = Tw(dialog.frameGeometry().height(), tppY);
+        Program::PlacementInput in = PlacementOnScreens();
+        in.width = Tw(dialog.frameGeometry().width(), in.twipsPerPixelX);
+        in.height = Tw(dialog.frameGeometry().height(), in.twipsPerPixelY);
         in.newLeft = leftTw;
         in.newTop = topTw;
-        in.monitors = monitors_;
-        in.screenWidthPx = screenPx.width();
-        in.screenHeightPx = screenPx.height();
-        in.twipsPerPixelX = tppX;
-        in.twipsPerPixelY = tppY;
         const Program::PlacementResult placed = Program::ApplyWindowPlacement(in);
         if (placed.move)
-            dialog.move(qRound(placed.left / tppX), qRound(placed.top / tppY));
+            dialog.move(qRound(placed.left / in.twipsPerPixelX),
+                        qRound(placed.top / in.twipsPerPixelY));
         dialog.exec();
     };
     ShowHelpStep = [this](const QString& url) {
@@ -407,15 +400,23 @@ void FormMain::Form_Load() {
     }
 }
 
-void FormMain::ApplyLoadedSettings() {
-    const Program::SettingsState& s = Program::Settings();
-    const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
+Program::PlacementInput FormMain::PlacementOnScreens() const {
     const QScreen* screen = PrimaryScreen();
     const QSize screenPx = screen ? screen->geometry().size() : QSize(1024, 768);
-
-    const Program::FormMainValues values =
-        Program::FormMainWithDefaults(s, screenPx.width(), screenPx.height(), tppX, tppY);
     Program::PlacementInput in;
+    in.monitors = monitors_;
+    in.screenWidthPx = screenPx.width();
+    in.screenHeightPx = screenPx.height();
+    in.twipsPerPixelX = TwipsPerPixelX();
+    in.twipsPerPixelY = TwipsPerPixelY();
+    return in;
+}
+
+void FormMain::ApplyLoadedSettings() {
+    const Program::SettingsState& s = Program::Settings();
+    Program::PlacementInput in = PlacementOnScreens();
+    const Program::FormMainValues values = Program::FormMainWithDefaults(
+        s, in.screenWidthPx, in.screenHeightPx, in.twipsPerPixelX, in.twipsPerPixelY);
     in.state = isMaximized()   ? Program::WindowState::Maximized
                : isMinimized() ? Program::WindowState::Minimized
                                : Program::WindowState::Normal;
@@ -428,11 +429,6 @@ void FormMain::ApplyLoadedSettings() {
     in.newTop = values.top;
     in.newWidth = values.width;
     in.newHeight = values.height;
-    in.monitors = monitors_;
-    in.screenWidthPx = screenPx.width();
-    in.screenHeightPx = screenPx.height();
-    in.twipsPerPixelX = tppX;
-    in.twipsPerPixelY = tppY;
     const Program::PlacementResult placed = Program::ApplyWindowPlacement(in);
     if (placed.move)
         SetFrameFromTwips(placed.left, placed.top, placed.width, placed.height);

@@ -3,6 +3,7 @@
 // sequence and every command of the window.
 
 #include "app/Ports.h"
+#include "app/Settings.h"
 #include "ui/ImageRegistry.h"
 
 #include <QHash>
@@ -125,6 +126,8 @@ private:
     void BuildToolBar();
     void Form_Load();
     void ApplyLoadedSettings();
+    // The screens and their scale, for placing a window with ApplyWindowPlacement.
+    Program::PlacementInput PlacementOnScreens() const;
     void SaveWindowSettings();
     bool OpenArticle(const QString& url);
     void CommandSearch();
