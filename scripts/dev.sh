@@ -47,8 +47,7 @@ case "${1:-}" in
         install_deps
         configure_build
         if [ ! -x "$build/src/tickerwisp" ]; then
-            echo "The window of Tickerwisp is not built yet: this checkout holds the core library,"
-            echo "its tests and tools/feedsim only. 'scripts/dev.sh test' builds and tests them."
+            echo "build/src/tickerwisp was not built: see the build output above." >&2
             exit 1
         fi
         if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
