@@ -394,9 +394,13 @@ void FormMain::Form_Load() {
     viewerShown_ = 1;
     articleViewer_->SetUiFontName(uiFontName_);
     if (OpenVersionPageAtStart) {
-        const QString versionPage = Launch::TopPageAddress();
-        if (!versionPage.isEmpty())
-            OpenArticle(versionPage);
+        // From the event loop, once the window is up: the browser engine takes a moment to
+        // start, and the headlines should not wait for it.
+        QTimer::singleShot(0, this, [this] {
+            const QString versionPage = Launch::TopPageAddress();
+            if (!versionPage.isEmpty())
+                OpenArticle(versionPage);
+        });
     }
 }
 
