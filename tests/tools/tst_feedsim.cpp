@@ -208,25 +208,6 @@ private slots:
         QVERIFY(urls.size() > 2 * 20);
     }
 
-    void portalTitlesCoverTheSplittingRules() {
-        QStringList titles, urls;
-        for (const QString code : {"reu", "bloom_cn", "jijf", "fisf", "tdnet"})
-            for (const QString& page : AllPages(sim_->portal + "/cp/" + code + "?date=20240104")) {
-                titles << Between(page, kLink, "</a>");
-                urls << Between(page, kLink, "\">");
-            }
-        const QString all = titles.join('\n');
-        for (const QString part : {"\">再送", "\">追加-", "\">訂正-", "\">UPDATE ", "☆差替\n",
-                                   "【決算】", "［速報］", "[市況]", "〔相場〕", "---", "＝", "：",
-                                   "＜", "&amp;", "&lt;", "&gt;", "&quot;", "\t", "〔適時開示〕"})
-            QVERIFY2(all.contains(part), qPrintable(part));
-        const QString links = urls.join('\n');
-        for (const QString& kind : {QString(".vip"), QString("\n/p/"), "\n" + sim_->portal + "/"})
-            QVERIFY2(links.contains(kind), qPrintable(kind));
-        QVERIFY(Get(sim_->portal + urls.first().section("\">", 0, 0).remove(sim_->portal))
-                    .body.contains("<title>"));
-    }
-
     void tdnetPagesChainToTheLast() {
         QStringList times;
         int page = 1;
@@ -266,30 +247,6 @@ private slots:
         QCOMPARE(Get(sim_->tdnet + "/inbs/I_list_001_20240104.html?fault=rows:10000")
                      .body.count("start->\n"),
                  10000);
-    }
-
-    void boardPages() {
-        const Fetched f = Get(sim_->portal + "/?action=q&board=7203");
-        QCOMPARE(f.status, 200);
-        const QString list = Text(f);
-        const QString pattern = "/bbs?.mm=FN&action=m&board=7203&";
-        QStringList links = Between(list, "<a href=\"", "\">");
-        links.removeIf([&](const QString& l) { return !l.contains(pattern); });
-        QVERIFY(links.size() > Distinct(links)); // some messages are linked twice
-        QCOMPARE(Distinct(links), 40);
-        QVERIFY(list.count(">強く買いたい<") + list.count(">様子見<") > 0);
-        const QString next = Between(list, "<a href=\"", "\">次の40件").value(0);
-        QVERIFY(!next.isEmpty());
-        QVERIFY(Text(Get(sim_->portal + next)).contains("\">前の40件"));
-
-        const QString message = Text(Get(sim_->portal + links.last().remove(sim_->portal)));
-        QCOMPARE(
-            MissingInOrder(message, {"<!--// MAIN TOPIC -->", "<b>", "</b>", "<font", "</font>",
-                                     "<small>", "</small>", "<!--// USER -->", "<small>",
-                                     "</small>", "<!--// MESSAGE -->", "<table", "<td>", "</td>"}),
-            QString());
-        const QString date = Between(message, "<font", "</font>").value(0).section('>', 1).left(16);
-        QVERIFY2(QDateTime::fromString(date, "yyyy/MM/dd HH:mm").isValid(), qPrintable(date));
     }
 
     void sameSeedSameBytes() {
