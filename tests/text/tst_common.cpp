@@ -338,7 +338,8 @@ private slots:
         clock.start();
         Common::Pause(200, false, sleep);
         QVERIFY(clock.elapsed() >= 195);
-        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks))); // a blocked thread gives 0
+        // A blocked thread gives 0; a loaded machine may skip ticks, so any tick will do.
+        QVERIFY(ticks > 0);
 
         bool ran = false;
         QMetaObject::invokeMethod(
