@@ -33,31 +33,17 @@ private slots:
     }
     void cleanupTestCase() { Ports::SetClock(nullptr); }
 
-    void padLeft_data() {
-        QTest::addColumn<qint64>("value");
-        QTest::addColumn<QString>("pad");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("blanks") << qint64(12) << " " << 8 << "      12";
-        QTest::newRow("zero padded") << qint64(1) << "0" << 2 << "01";
-        QTest::newRow("too wide keeps right") << qint64(12345) << "0" << 3 << "345";
-    }
     void padLeft() {
-        QFETCH(qint64, value);
-        QFETCH(QString, pad);
-        QFETCH(int, width);
-        QFETCH(QString, expected);
-        QCOMPARE(Common::PadLeft(value, pad, width), expected);
+        QCOMPARE(Common::PadLeft(12, " ", 8), QStringLiteral("      12"));
+        QCOMPARE(Common::PadLeft(1, "0", 2), QStringLiteral("01"));
+        QCOMPARE(Common::PadLeft(12345, "0", 3), QStringLiteral("345")); // too wide keeps right
     }
 
-    void traceOffWritesNothing() {
+    void traceLinesAreNumberedStampedAndCapped() {
         Common::TraceEnabled = false;
         Common::TraceLine("Timr : Call");
         QVERIFY(!QFile::exists(dir_.path() + "/Debug.LOG"));
         QCOMPARE(Common::TraceCounter, 0);
-    }
-
-    void traceLinesAreNumberedStampedAndCapped() {
         Common::TraceEnabled = true;
         Common::TraceLine("OS Version : Linux");
         clock_.now = QDateTime(QDate(2024, 11, 30), QTime(23, 59, 0));
@@ -83,20 +69,11 @@ private slots:
         Common::SetAppDataFolder(dir_.path());
     }
 
-    void versionTexts_data() {
-        QTest::addColumn<QList<int>>("version");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("page");
-        QTest::newRow("2.1.5") << QList{2, 1, 5} << "2.15" << QString("version_0215.htm");
-        QTest::newRow("1.10.0") << QList{1, 10, 0} << "1.100" << QString("version_01100.htm");
-        QTest::newRow("1.0.0") << QList{1, 0, 0} << "1.00" << QString("version_0100.htm");
-    }
     void versionTexts() {
-        QFETCH(QList<int>, version);
-        QFETCH(QString, text);
-        QFETCH(QString, page);
-        QCOMPARE(Program::FormatVersionText(version[0], version[1], version[2]), text);
-        QCOMPARE(Program::FormatVersionPageName(version[0], version[1], version[2]), page);
+        QCOMPARE(Program::FormatVersionText(2, 1, 5), QStringLiteral("2.15"));
+        QCOMPARE(Program::FormatVersionPageName(2, 1, 5), QStringLiteral("version_0215.htm"));
+        QCOMPARE(Program::FormatVersionText(1, 10, 0), QStringLiteral("1.100"));
+        QCOMPARE(Program::FormatVersionPageName(1, 10, 0), QStringLiteral("version_01100.htm"));
     }
 };
 
