@@ -11,14 +11,15 @@ public:
         QString text;
         Ports::MsgIcon icon;
         Ports::MsgButtons buttons;
+        QString title;
     };
     QList<Box> boxes;
     Ports::MsgAnswer answer = Ports::MsgAnswer::Ok;
     int endCalls = 0;
 
-    Ports::MsgAnswer MessageBox(const QString& text, const QString&, Ports::MsgIcon icon,
+    Ports::MsgAnswer MessageBox(const QString& text, const QString& title, Ports::MsgIcon icon,
                                 Ports::MsgButtons buttons) override {
-        boxes.append({text, icon, buttons});
+        boxes.append({text, icon, buttons, title});
         return answer;
     }
     std::optional<QString> InputBox(const QString&, const QString&, const QString&) override {

@@ -50,58 +50,50 @@ private slots:
                                   : parts[3]);
     }
 
-    void openReadTextModeStartsAtLine_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QByteArray>("rest"); // from line 3
-        QTest::newRow("crlf") << QByteArray("1\r\n2\r\n3\r\n4") << QByteArray("3\r\n4");
-        QTest::newRow("too short") << QByteArray("1\r\n") << QByteArray();
-    }
     void openReadTextModeStartsAtLine() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QByteArray, rest);
-        WriteBytes(At("lines.txt"), bytes);
-        clsFile f;
-        const int n = f.OpenRead(At("lines.txt"), 1, 3);
-        QCOMPARE(n, 1);
-        QCOMPARE(f.File(n)->readAll(), rest);
-        f.Close(n);
-        QVERIFY(f.File(n) == nullptr);
+        for (const auto& [bytes, rest] :
+             {std::pair<QByteArray, QByteArray>{"1\r\n2\r\n3\r\n4", "3\r\n4"}, {"1\r\n", ""}}) {
+            WriteBytes(At("lines.txt"), bytes);
+            clsFile f;
+            const int n = f.OpenRead(At("lines.txt"), 1, 3);
+            QCOMPARE(n, 1);
+            QCOMPARE(f.File(n)->readAll(), rest);
+            f.Close(n);
+            QVERIFY(f.File(n) == nullptr);
+        }
     }
 
     void openErrors_data() {
-        QTest::addColumn<int>("kind"); // 0 read, 1 write, 2 append
+        QTest::addColumn<int>("kind"); // 0 read, 1 write
         QTest::addColumn<QString>("relative");
         QTest::addColumn<QString>("expected"); // "%1" is the path
+        QTest::addColumn<bool>("cancel");      // the answer: Cancel ends the program
         QTest::newRow("write, missing folder")
-            << 1 << "nofolder/x.txt" << QString("%1 のパスが見つからないです。「書き込み時」");
+            << 1 << "nofolder/x.txt" << QString("%1 のパスが見つからないです。「書き込み時」")
+            << false;
         QTest::newRow("read, missing file")
-            << 0 << "absent.txt" << QString("#System Error for Write %1!(53)");
+            << 0 << "absent.txt" << QString("#System Error for Write %1!(53)") << false;
         QTest::newRow("write, already open")
-            << 1 << "held.txt" << QString("%1 は、既に開かれています。");
+            << 1 << "held.txt" << QString("%1 は、既に開かれています。") << false;
+        QTest::newRow("cancelled")
+            << 1 << "no/dir/x.txt" << QString("%1 のパスが見つからないです。「書き込み時」")
+            << true;
     }
     void openErrors() {
         QFETCH(int, kind);
         QFETCH(QString, relative);
         QFETCH(QString, expected);
+        QFETCH(bool, cancel);
+        prompt_.answer = cancel ? Ports::MsgAnswer::Cancel : Ports::MsgAnswer::Ok;
         clsFile f;
         QCOMPARE(f.OpenWrite(At("held.txt"), 1), 1);
         const QString p = At(relative);
-        const int n = kind == 0   ? f.OpenRead(p, 1)
-                      : kind == 1 ? f.OpenWrite(p, 1)
-                                  : f.OpenAppend(p);
-        QCOMPARE(n, 0);
+        QCOMPARE(kind == 0 ? f.OpenRead(p, 1) : f.OpenWrite(p, 1), 0);
         QCOMPARE(prompt_.boxes.size(), 1);
         QCOMPARE(prompt_.boxes[0].text, expected.arg(p));
         QCOMPARE(std::pair(prompt_.boxes[0].icon, prompt_.boxes[0].buttons),
                  std::pair(Ports::MsgIcon::Critical, Ports::MsgButtons::OkCancel));
-        QCOMPARE(prompt_.endCalls, 0);
-    }
-
-    void cancelOnOpenErrorEndsProgram() {
-        prompt_.answer = Ports::MsgAnswer::Cancel;
-        clsFile f;
-        QCOMPARE(f.OpenWrite(At("missing/dir/x.txt"), 1), 0);
-        QCOMPARE(prompt_.endCalls, 1);
+        QCOMPARE(prompt_.endCalls, cancel ? 1 : 0);
     }
 
     void readToken_data() {
