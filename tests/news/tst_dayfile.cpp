@@ -95,42 +95,29 @@ private slots:
         window_.SetPanelText("メッセージ", QString());
     }
 
-    void pathIsTodaysDate() { QCOMPARE(News::DayFilePath(), Path()); }
-
     void savedBytesAreTheLayout() {
+        QVERIFY(!News::SaveDayFile()); // an empty store writes nothing
+        QVERIFY(!QFile::exists(Path()));
         InsertTwo();
         QVERIFY(News::SaveDayFile());
+        QCOMPARE(News::DayFilePath(), Path());
         QCOMPARE(ReadAll(Path()), TwoRecords());
     }
 
-    void emptyStoreIsNotSaved() {
-        QVERIFY(!News::SaveDayFile());
-        QVERIFY(!QFile::exists(Path()));
-    }
-
     void loadReplacesStore() {
-        WriteAll(Path(), TwoRecords());
         int position = -1;
         News::Store().InsertNewsItem(position, 1, "old", "", "", "", false, "");
+        QCOMPARE(News::LoadDayFile(), DayFileResult::Missing);
+        QCOMPARE(News::Store().Count(), 1);
+        WriteAll(Path(), TwoRecords());
         QCOMPARE(News::LoadDayFile(), DayFileResult::Loaded);
         const auto& store = News::Store();
         QCOMPARE(store.Count(), 2);
-        QCOMPARE(
-            std::tuple(store.Item(0).Category, store.Item(0).StockCode, store.Item(0).Mark),
-            std::tuple(QStringLiteral("トヨタ自動車(東証:72030)"), 7203, QStringLiteral("業")));
-        QVERIFY(store.Item(0).IsNew && !store.Item(0).IsOpened && !store.Item(0).IsVip);
-        QCOMPARE(store.Item(1).Posted, 45296.0);
+        QCOMPARE(store.Item(0).StockCode, 7203);
         QVERIFY(store.Item(1).IsVip && store.Item(1).IsOpened && !store.Item(1).IsNew);
         // The loaded store is searchable.
         QCOMPARE(store.FindNewsItem(45296.0, "ロイター", "", "Title", "http://r.test/1"), 1);
         QCOMPARE(store.FindInsertPosition(45296.1), 1);
-    }
-
-    void missingFileKeepsStore() {
-        int position = -1;
-        News::Store().InsertNewsItem(position, 1, "kept", "", "", "", false, "");
-        QCOMPARE(News::LoadDayFile(), DayFileResult::Missing);
-        QCOMPARE(News::Store().Count(), 1);
     }
 
     void shiftJisFieldIsRead() {
@@ -158,7 +145,6 @@ private slots:
                              QByteArray("トヨタ自動車(東証:72030)").size();
         qToLittleEndian<quint16>(0xFFFF, longTitle.data() + at);
         QTest::newRow("empty file") << QByteArray();
-        QTest::newRow("count cut short") << good.left(3);
         QTest::newRow("last flag cut short") << good.left(good.size() - 1);
         QTest::newRow("cut inside a text") << good.left(30);
         QTest::newRow("negative count") << negative;
@@ -240,10 +226,9 @@ private slots:
     void markOpenedSaves() {
         InsertTwo();
         News::MarkOpened(0);
-        QVERIFY(News::Store().Item(0).IsOpened);
         const auto items = News::DecodeDayFile(ReadAll(Path()));
         QVERIFY(items && items->size() == 2);
-        QVERIFY(items->at(0).IsOpened);
+        QVERIFY(items->at(0).IsOpened && News::Store().Item(0).IsOpened);
     }
 
     void csvLines() {
