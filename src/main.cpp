@@ -1,7 +1,14 @@
+#include "app/AppData.h"
+#include "app/Defaults.h"
+#include "app/SingleInstance.h"
+#include "ui/ArticleViewer.h"
 #include "ui/FormMain.h"
+#include "ui/WindowPorts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
+#include <QMessageBox>
 #include <unistd.h>
 
 int main(int argc, char* argv[]) {
@@ -13,7 +20,43 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tickerwisp"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tickerwisp.svg")));
+
+    // One program per data folder, settled before anything reads or writes there: a second
+    // start only asks the running one to come to the front.
+    const QString folder = Common::AppDataFolder();
+    Program::SingleInstance instance(folder);
+    switch (instance.Start()) {
+    case Program::SingleInstance::Outcome::Primary:
+        break;
+    case Program::SingleInstance::Outcome::Forwarded:
+        return 0;
+    case Program::SingleInstance::Outcome::NoAnswer:
+        QMessageBox::warning(
+            nullptr, QStringLiteral("Tickerwisp"),
+            QStringLiteral("Tickerwisp は既に起動しています。\n\n"
+                           "起動中のウィンドウを前面に出せませんでした。タスクバーか通知領域から"
+                           "開いてください。\n応答がないときは、起動中の Tickerwisp "
+                           "を終了してから起動し直してください。"));
+        return 1;
+    case Program::SingleInstance::Outcome::NoLock:
+        QMessageBox::critical(nullptr, QStringLiteral("Tickerwisp"),
+                              QStringLiteral("データフォルダ %1 にロックファイルを作れないため、"
+                                             "Tickerwisp を起動できません。\n\n"
+                                             "フォルダに書き込めるかどうかを確かめてください。")
+                                  .arg(QDir::toNativeSeparators(folder)));
+        return 1;
+    }
+
+    // A fresh data folder gets the word lists that shape the headline titles.
+    Program::InstallDefaultWordLists(BundledFolder(QStringLiteral("NewsWord")),
+                                     folder + QStringLiteral("/NewsWord"));
+
     FormMain form;
+    QObject::connect(&instance, &Program::SingleInstance::ActivationRequested, &form, [&form] {
+        // The same way back as from the tray, then to the front.
+        form.Tray_DblClick();
+        form.WindowPorts()->BringToFront();
+    });
     form.show();
     return app.exec();
 }

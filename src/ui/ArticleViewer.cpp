@@ -122,11 +122,13 @@ QRect ViewerGeometry(QRect mainFrame, int viewerPosition, QRect screen) {
     return QRect(at, size);
 }
 
-QString BundledSiteFolder() {
+QString BundledFolder(const QString& name) {
+    if (name.isEmpty())
+        return QString();
     QStringList candidates{QCoreApplication::applicationDirPath() +
-                           QStringLiteral("/../share/tickerwisp/site")};
+                           QStringLiteral("/../share/tickerwisp/") + name};
 #ifdef TW_SOURCE_DIR
-    candidates << QStringLiteral(TW_SOURCE_DIR) + QStringLiteral("/resources/site");
+    candidates << QStringLiteral(TW_SOURCE_DIR) + QStringLiteral("/resources/") + name;
 #endif
     for (const QString& folder : candidates) {
         if (QFileInfo(folder).isDir())

@@ -52,7 +52,11 @@ private:
 // viewer's limits (512 x 240 up to the screen).
 QRect ViewerGeometry(QRect mainFrame, int viewerPosition, QRect screen);
 
-// The folder of the bundled site pages: installed beside the program
-// (<bin>/../share/tickerwisp/site), else the source tree's resources/site when built with
+// A folder of files that ship with the program: installed beside it
+// (<bin>/../share/tickerwisp/<name>), else the source tree's resources/<name> when built with
 // TW_SOURCE_DIR; "" when neither exists.
-QString BundledSiteFolder();
+QString BundledFolder(const QString& name);
+// The bundled site pages.
+inline QString BundledSiteFolder() {
+    return BundledFolder(QStringLiteral("site"));
+}
