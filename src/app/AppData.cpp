@@ -2,7 +2,12 @@
 
 #include "files/clsFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <utility>
 
 namespace Common {
 
@@ -33,6 +38,28 @@ void SetAppDataFolder(const QString& folder) {
 void EnsureDataFolder() {
     clsFile file;
     file.MakeFolder(AppDataFolder() + QStringLiteral("/Data"));
+    // A copy younger than a minute may belong to another instance that is saving right now.
+    RemoveStaleSaveCopies(QDateTime::currentDateTime().addSecs(-60));
+}
+
+int RemoveStaleSaveCopies(const QDateTime& modifiedBefore) {
+    static const QRegularExpression rootCopy(
+        QStringLiteral("^(SYSTEM\\.INI|掲示板\\.TXT)\\.[A-Za-z]{6}$"));
+    static const QRegularExpression dataCopy(
+        QStringLiteral("^(検索\\.INI|[0-9]{8}\\.DAT)\\.[A-Za-z]{6}$"));
+    const std::pair<QString, const QRegularExpression*> folders[] = {
+        {AppDataFolder(), &rootCopy}, {AppDataFolder() + QStringLiteral("/Data"), &dataCopy}};
+    int removed = 0;
+    for (const auto& [folder, pattern] : folders) {
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+        for (const QFileInfo& info : files) {
+            if (pattern->match(info.fileName()).hasMatch() &&
+                info.lastModified() < modifiedBefore && QFile::remove(info.filePath())) {
+                ++removed;
+            }
+        }
+    }
+    return removed;
 }
 
 } // namespace Common

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
 
 namespace Common {
@@ -7,7 +8,14 @@ namespace Common {
 // "/Tickerwisp". Tests and the demo may point it elsewhere with SetAppDataFolder.
 QString AppDataFolder();
 void SetAppDataFolder(const QString& folder);
-// Creates AppDataFolder() + "/Data" (and the folder itself) when missing.
+// Creates AppDataFolder() + "/Data" (and the folder itself) when missing, and removes the
+// temporary copies that a save cut short left behind.
 void EnsureDataFolder();
+
+// A file replaced as a whole is first written under its name + "." + six letters, then renamed
+// over it; a process killed in between leaves that copy. Removes those of the settings, the
+// search history, the board report and the day files last modified before the given time, and
+// returns how many it removed.
+int RemoveStaleSaveCopies(const QDateTime& modifiedBefore);
 
 } // namespace Common
