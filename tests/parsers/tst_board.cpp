@@ -124,19 +124,12 @@ private slots:
         QVERIFY(fetched < 39);
     }
 
-    void tableLine_data() {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("messages");
-        QTest::addColumn<QString>("numbers");
-        QTest::newRow("thousand") << 1000 << 1000 << "000 Pts. 100.00% ";
-        QTest::newRow("two thirds") << 2 << 3 << "  2 Pts.  66.67% ";
-    }
     void tableLine() {
-        QFETCH(int, count);
-        QFETCH(int, messages);
-        QFETCH(QString, numbers);
-        QCOMPARE(Yahoo::BoardTableLine("様子見　　　　… ", qint16(count), messages),
-                 "様子見　　　　… " + numbers + QString(count, QChar(0x25A0)) + "\r\n");
+        const QString label = QStringLiteral("様子見　　　　… ");
+        QCOMPARE(Yahoo::BoardTableLine(label, 2, 3), label + "  2 Pts.  66.67% ■■\r\n");
+        // A count too wide for its field keeps its last three digits.
+        QCOMPARE(Yahoo::BoardTableLine(label, 1000, 1000),
+                 label + "000 Pts. 100.00% " + QString(1000, QChar(0x25A0)) + "\r\n");
     }
 
     void command_data() {
