@@ -17,30 +17,18 @@ class TestGridModel : public QObject {
     }
 
 private slots:
-    void clipH_data() {
-        QTest::addColumn<int>("col");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("row");
-        QTest::newRow("from 0") << 0 << "a\tb" << QString("a\tb\t0.2");
-        QTest::newRow("beyond last dropped") << 1 << "a\tb\tc" << QString("0.0\ta\tb");
-        QTest::newRow("empty parts clear") << 0 << "\t\t" << QString("\t\t");
-    }
-    void clipH() {
-        QFETCH(int, col);
-        QFETCH(QString, text);
-        GridModel grid;
-        Fill(grid, 1, 3);
-        grid.SetClipH(0, col, text);
-        QTEST(grid.GetClipH(0, 0), "row");
-    }
-
-    void clipBlock() {
+    void clipText() {
         GridModel grid;
         Fill(grid, 3, 3);
         QCOMPARE(grid.ClipText(2, 2, 1, 1), QStringLiteral("1.1\t1.2\r2.1\t2.2"));
         grid.SetClipText(1, 1, 2, 2, QStringLiteral("a\tb\tc\rd\re\tf"));
         QCOMPARE(grid.ClipText(0, 0, 2, 2),
                  QStringLiteral("0.0\t0.1\t0.2\r1.0\ta\tb\r2.0\td\t2.2"));
+        // One row: parts beyond the last column are dropped, empty parts clear.
+        grid.SetClipH(0, 1, QStringLiteral("x\ty\tz"));
+        QCOMPARE(grid.GetClipH(0, 0), QStringLiteral("0.0\tx\ty"));
+        grid.SetClipH(0, 0, QStringLiteral("\t"));
+        QCOMPARE(grid.GetClipH(0, 0), QStringLiteral("\t\ty"));
     }
 
     void resizeKeepsCells() {
