@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <memory>
 
 TestHttpServer::TestHttpServer() {
     server_.listen(QHostAddress::LocalHost, 0);
@@ -74,64 +73,14 @@ void TestHttpServer::Respond(QTcpSocket* socket, const CannedResponse& response)
         socket->abort();
         return;
     }
-    const qint64 length = response.streamBytes > 0 ? response.streamBytes : response.body.size();
+    const qint64 length =
+        response.announcedLength >= 0 ? response.announcedLength : response.body.size();
     QByteArray head =
         "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + response.reason + "\r\n";
-    head += "Content-Length: " +
-            QByteArray::number(response.announcedLength >= 0 ? response.announcedLength : length) +
-            "\r\n";
-    head += "Connection: close\r\n";
+    head += "Content-Length: " + QByteArray::number(length) + "\r\nConnection: close\r\n";
     for (const auto& [name, value] : response.headers)
         head += name + ": " + value + "\r\n";
-    head += "\r\n";
-    socket->write(head);
-
-    if (response.streamBytes > 0) {
-        Stream(socket, response.streamBytes);
-        return;
-    }
-    if (response.dripChunks <= 0) {
-        socket->write(response.body);
-        if (!response.keepOpen)
-            socket->disconnectFromHost();
-        return;
-    }
-    // Drip: one piece per tick, then close.
-    auto pieces = std::make_shared<QList<QByteArray>>();
-    const qsizetype size = response.body.size();
-    const qsizetype step =
-        std::max<qsizetype>(1, (size + response.dripChunks - 1) / response.dripChunks);
-    for (qsizetype at = 0; at < size; at += step)
-        pieces->append(response.body.mid(at, step));
-    QPointer<QTcpSocket> guard(socket);
-    auto* timer = new QTimer(socket);
-    connect(timer, &QTimer::timeout, socket, [guard, pieces, timer] {
-        if (!guard)
-            return;
-        if (pieces->isEmpty()) {
-            timer->stop();
-            guard->disconnectFromHost();
-            return;
-        }
-        guard->write(pieces->takeFirst());
-    });
-    timer->start(response.dripIntervalMs);
-}
-
-void TestHttpServer::Stream(QTcpSocket* socket, qint64 remaining) {
-    // Keep a few megabytes in flight; refill as the client drains them.
-    static constexpr qint64 chunk = 1 << 20;
-    auto left = std::make_shared<qint64>(remaining);
-    const QByteArray block(chunk, 'x');
-    auto refill = [socket, left, block] {
-        while (*left > 0 && socket->bytesToWrite() < 4 * chunk) {
-            const qint64 n = std::min<qint64>(*left, chunk);
-            socket->write(block.constData(), n);
-            *left -= n;
-        }
-        if (*left == 0 && socket->bytesToWrite() == 0)
-            socket->disconnectFromHost();
-    };
-    connect(socket, &QTcpSocket::bytesWritten, socket, refill);
-    refill();
+    socket->write(head + "\r\n" + response.body);
+    if (!response.keepOpen)
+        socket->disconnectFromHost();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // A small HTTP/1.1 server on 127.0.0.1 for the download tests. Each path gets a canned
-// response; the server can delay, never answer, drop the connection, drip the body slowly or
-// stream a huge one. It also records every request line, so it doubles as a proxy recorder
-// (a proxied request arrives as "GET http://host:port/path HTTP/1.1").
+// response; the server can delay, never answer or drop the connection. It also records every
+// request line, so it doubles as a proxy recorder (a proxied request arrives as
+// "GET http://host:port/path HTTP/1.1").
 
 #include <QByteArray>
 #include <QHash>
@@ -17,14 +17,11 @@ class QTcpSocket;
 struct CannedResponse {
     int status = 200;
     QByteArray reason = "OK";
-    QList<QPair<QByteArray, QByteArray>> headers;
-    QByteArray body;
+    QList<QPair<QByteArray, QByteArray>> headers = {};
+    QByteArray body = {};
     int delayMs = 0;             // wait before answering at all
     bool neverAnswer = false;    // keep the connection open and silent
     bool drop = false;           // close the connection without a word
-    int dripChunks = 0;          // > 0: send the body in this many pieces ...
-    int dripIntervalMs = 0;      // ... this far apart
-    qint64 streamBytes = 0;      // > 0: a generated body of this size, written as fast as it drains
     qint64 announcedLength = -1; // >= 0: Content-Length to claim instead of the real one
     bool keepOpen = false;       // leave the connection open after the body
 };
@@ -49,7 +46,6 @@ private:
     void OnNewConnection();
     void OnReadyRead(QTcpSocket* socket);
     void Respond(QTcpSocket* socket, const CannedResponse& response);
-    void Stream(QTcpSocket* socket, qint64 remaining);
 
     QTcpServer server_;
     QHash<QString, CannedResponse> routes_;

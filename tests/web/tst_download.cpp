@@ -1,8 +1,6 @@
 // Downloads against a real server on 127.0.0.1.
 
 #include "support_httpserver.h"
-#include "support_samples.h"
-#include "web/Encoding.h"
 #include "web/clsWEB.h"
 
 #include <QElapsedTimer>
@@ -32,44 +30,14 @@ class TestDownload : public QObject {
     Q_OBJECT
 private slots:
 
-    void pageInEachEncoding_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("expected");
-        const QString page = SamplePage();
-        QTest::newRow("shift_jis") << EncodeAs("windows-31j", page) << page;
-        QTest::newRow("euc-jp") << EncodeAs("EUC-JP", page) << page;
-        QTest::newRow("utf-8") << page.toUtf8() << page;
-        QTest::newRow("iso-2022-jp") << EncodeAs("ISO-2022-JP", page) << page;
-        QTest::newRow("zero byte cuts")
-            << EncodeAs("windows-31j", QStringLiteral("見出し①")) + QByteArray(1, '\0') + "rest"
-            << QStringLiteral("見出し①");
-    }
-
-    void pageInEachEncoding() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, expected);
-        QVERIFY(!bytes.isEmpty());
-        TestHttpServer server;
-        server.Serve("/list", bytes, {{"Content-Type", "text/html"}});
-        clsWEB web;
-        QByteArray data = web.Download(server.Url("/list"));
-        QCOMPARE(data, bytes);
-        QCOMPARE(modNkf32::ConvertToShiftJisText(data), expected);
-    }
-
     void failures_data() {
         QTest::addColumn<CannedResponse>("response");
         QTest::addColumn<QString>("url"); // empty: the server's /x
         QTest::addColumn<int>("withinMs");
-
         const CannedResponse ok{.body = "fine"};
-        QTest::newRow("500") << CannedResponse{.status = 500,
-                                               .reason = "Internal Server Error",
-                                               .body = "oops"}
+        QTest::newRow("500") << CannedResponse{.status = 500, .reason = "Error", .body = "oops"}
                              << QString() << 5000;
         QTest::newRow("connection dropped") << CannedResponse{.drop = true} << QString() << 5000;
-        QTest::newRow("33 MiB body")
-            << CannedResponse{.streamBytes = 33LL * 1024 * 1024} << QString() << 8000;
         // Announced as too big and then left hanging: only the announcement can end it early.
         QTest::newRow("40 MiB announced") << CannedResponse{.body = "small",
                                                             .announcedLength = 40LL * 1024 * 1024,
@@ -79,7 +47,6 @@ private slots:
         QTest::newRow("no address") << ok << QStringLiteral("nonsense") << 1000;
         QTest::newRow("empty address") << ok << QString("") << 1000;
     }
-
     void failures() {
         QFETCH(CannedResponse, response);
         QFETCH(QString, url);
@@ -96,18 +63,23 @@ private slots:
         QVERIFY(!web.StillExecuting());
     }
 
-    void timeOutEndsTheWait() {
+    void timeOutAndCancelEndTheWait() {
         TestHttpServer server;
         server.Serve("/slow", CannedResponse{.neverAnswer = true});
         clsWEB web;
         QElapsedTimer clock;
         clock.start();
         QVERIFY(web.Download(server.Url("/slow"), QString(), false, 1).isEmpty());
-        const qint64 elapsed = clock.elapsed();
-        QVERIFY2(elapsed >= 900 && elapsed < 2500, qPrintable(QString::number(elapsed)));
-        // The object is usable again afterwards.
-        server.Serve("/ok", QByteArray("after"));
-        QCOMPARE(web.Download(server.Url("/ok")), QByteArray("after"));
+        QVERIFY2(clock.elapsed() >= 900 && clock.elapsed() < 2500,
+                 qPrintable(QString::number(clock.elapsed())));
+        QTimer::singleShot(150, [&] { web.Cancel(); });
+        clock.restart();
+        QVERIFY(web.Download(server.Url("/slow"), QString(), false, 10).isEmpty());
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        // The object is usable again afterwards; bytes arrive as sent.
+        const QByteArray bytes("\x93\xFA\x96\x7B\r\n\0tail", 10);
+        server.Serve("/ok", bytes);
+        QCOMPARE(web.Download(server.Url("/ok")), bytes);
     }
 
     void redirects_data() {
@@ -158,34 +130,17 @@ private slots:
         QCOMPARE(server.RequestLines().size(), 1);
     }
 
-    void cancelEndsTheWait() {
-        TestHttpServer server;
-        server.Serve("/slow", CannedResponse{.neverAnswer = true});
-        clsWEB web;
-        QTimer::singleShot(150, [&] { web.Cancel(); });
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(web.Download(server.Url("/slow"), QString(), false, 10).isEmpty());
-        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
-    }
-
     void eventsKeepTurning() {
         TestHttpServer server;
-        const CannedResponse drip{
-            .body = QByteArray(2000, 'd'), .dripChunks = 20, .dripIntervalMs = 50};
-        server.Serve("/drip", drip);
+        server.Serve("/late", CannedResponse{.body = "late", .delayMs = 800});
         int ticks = 0;
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
         ticker.start(10);
         clsWEB web;
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(web.Download(server.Url("/drip")), drip.body);
-        ticker.stop();
-        QVERIFY(clock.elapsed() >= 800);
-        // About a hundred at best; a blocked thread would give none.
-        QVERIFY2(ticks >= 30, qPrintable(QString::number(ticks)));
+        QCOMPARE(web.Download(server.Url("/late")), QByteArray("late"));
+        // About eighty at best; a blocked thread would give none.
+        QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
     }
 
     void proxyReachesTheWire() {
@@ -222,8 +177,6 @@ private slots:
     void lastModified_data() {
         QTest::addColumn<QByteArray>("header"); // empty: not sent
         QTest::addColumn<double>("expected");
-        QTest::newRow("rfc 1123") << QByteArray("Tue, 15 Nov 1994 12:45:26 GMT")
-                                  << Ole(1994, 11, 15, 21, 45, 26);
         QTest::newRow("next day in Japan")
             << QByteArray("Sun, 31 Dec 2023 20:00:00 GMT") << Ole(2024, 1, 1, 5, 0, 0);
         QTest::newRow("leap day") << QByteArray("Thu, 29 Feb 2024 00:00:01 GMT")

@@ -25,7 +25,6 @@ void TestEncoding::convert_data() {
     QTest::newRow("iso-2022-jp") << EncodeAs("ISO-2022-JP", page) << page;
     QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF") + page.toUtf8() << page;
     QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFE") + EncodeAs("UTF-16LE", page) << page;
-    QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFF") + EncodeAs("UTF-16BE", page) << page;
     // Too short for statistics: the decoder with fewer broken sequences must win.
     QTest::newRow("short shift_jis") << EncodeAs("windows-31j", shortText) << shortText;
     QTest::newRow("short euc-jp") << EncodeAs("EUC-JP", shortText) << shortText;
@@ -33,8 +32,6 @@ void TestEncoding::convert_data() {
     const QString longHead = QStringLiteral("<script>") + QString(100000, u'x') +
                              QStringLiteral("</script>") + shortText;
     QTest::newRow("euc-jp after long ascii") << EncodeAs("EUC-JP", longHead) << longHead;
-    QTest::newRow("shift_jis after long ascii") << EncodeAs("windows-31j", longHead) << longHead;
-    QTest::newRow("ascii") << QByteArray("<p>plain</p>") << QStringLiteral("<p>plain</p>");
     QTest::newRow("empty") << QByteArray() << QString();
     QTest::newRow("zero first") << QByteArray("\0abc", 4) << QString();
     QTest::newRow("zero in the middle")
@@ -58,7 +55,6 @@ void TestEncoding::trimAtNul_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<qsizetype>("count");
     QTest::addColumn<QByteArray>("after");
-    QTest::newRow("none") << QByteArray("abc") << qsizetype(3) << QByteArray("abc");
     QTest::newRow("empty") << QByteArray() << qsizetype(0) << QByteArray();
     QTest::newRow("middle") << QByteArray("ab\0cd", 5) << qsizetype(2) << QByteArray("ab");
     QTest::newRow("last") << QByteArray("ab\0", 3) << qsizetype(2) << QByteArray("ab");
