@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -528,25 +529,17 @@ QList<int> SortOrder(const StrArray& array, int order) {
         return result;
     const qsizetype n = array->size();
     const bool descending = order == SortDescending;
-    std::vector<bool> used(n, false);
     result.reserve(n);
-    for (qsizetype slot = 0; slot < n; ++slot) {
-        qsizetype pick = -1;
-        for (qsizetype i = 0; i < n; ++i) {
-            if (used[i])
-                continue;
-            if (pick < 0) {
-                pick = i;
-                continue;
-            }
-            // "<=" / ">=": among equals the later index wins, so equals come out reversed.
-            const int cmp = QString::compare(array->at(i), array->at(pick), Qt::CaseSensitive);
-            if (descending ? cmp >= 0 : cmp <= 0)
-                pick = i;
-        }
-        used[pick] = true;
-        result << int(pick);
-    }
+    for (qsizetype i = 0; i < n; ++i)
+        result << int(i);
+    // The order of repeatedly picking the smallest (or largest) string, where among equals the
+    // later index wins, so equals come out reversed; a sort keeps a page of many links fast.
+    std::sort(result.begin(), result.end(), [&](int a, int b) {
+        const int cmp = QString::compare(array->at(a), array->at(b), Qt::CaseSensitive);
+        if (cmp != 0)
+            return descending ? cmp > 0 : cmp < 0;
+        return a > b;
+    });
     return result;
 }
 

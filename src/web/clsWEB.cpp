@@ -9,6 +9,7 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSet>
 #include <QTimer>
 #include <QUrl>
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int SaveNameLimit = 128;
 constexpr int DefaultTimeoutSeconds = 10;
+int g_timeoutCap = 0;
 
 // "host:port" -> an HTTP proxy; a missing or unreadable port means 80.
 QNetworkProxy ProxyFor(const QString& proxy) {
@@ -78,6 +80,10 @@ void clsWEB::Cancel() {
         reply_->abort();
 }
 
+void clsWEB::SetTimeoutCap(int seconds) {
+    g_timeoutCap = std::max(seconds, 0);
+}
+
 QByteArray clsWEB::Transfer(const QString& url, bool direct, int timeoutSeconds,
                             QByteArray* lastModified) {
     if (executing_)
@@ -90,6 +96,8 @@ QByteArray clsWEB::Transfer(const QString& url, bool direct, int timeoutSeconds,
         return {};
     if (timeoutSeconds <= 0)
         timeoutSeconds = DefaultTimeoutSeconds; // a wait without end would hang a patrol
+    if (g_timeoutCap > 0)
+        timeoutSeconds = std::min(timeoutSeconds, g_timeoutCap);
 
     QNetworkAccessManager& net = Manager();
     // Explicit NoProxy keeps the desktop's proxy variables out of a direct request.
@@ -358,9 +366,15 @@ Common::StrArray clsWEB::GetLinks(const QString& pattern, const QString& baseUrl
 
     QStringList kept;
     qsizetype position = 1;
+    // The next hit of each spelling, searched again only once the scan has passed it: a page
+    // that uses one spelling alone would otherwise be read to its end for every link.
+    qsizetype lower = Find(page, u"<a ", position);
+    qsizetype upper = Find(page, u"<A ", position);
     while (position < page.size()) {
-        const qsizetype lower = Find(page, u"<a ", position);
-        const qsizetype upper = Find(page, u"<A ", position);
+        if (lower != 0 && lower < position)
+            lower = Find(page, u"<a ", position);
+        if (upper != 0 && upper < position)
+            upper = Find(page, u"<A ", position);
         if (lower == 0 && upper == 0)
             break;
         const bool takeLower = lower != 0 && (upper == 0 || lower < upper);
@@ -387,6 +401,7 @@ Common::StrArray clsWEB::GetLinks(const QString& pattern, const QString& baseUrl
     }
 
     Common::StrArray result;
+    QSet<QString> taken; // what result holds, for the duplicate test
     for (QString link : kept) {
         link.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
         if (link.startsWith(QStringLiteral("www")))
@@ -413,10 +428,13 @@ Common::StrArray clsWEB::GetLinks(const QString& pattern, const QString& baseUrl
             if (hash >= 0)
                 link.truncate(hash);
         }
-        if ((options & 32) && Common::IndexOf(result, link) >= 0)
+        if ((options & 32) && taken.contains(link))
             continue;
-        if (Common::IsLike(link, pattern))
+        if (Common::IsLike(link, pattern)) {
             Common::AppendString(result, link);
+            if (options & 32)
+                taken.insert(link);
+        }
     }
 
     const int order = (options & 8) ? Common::SortAscending : Common::SortDescending;
