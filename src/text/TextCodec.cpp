@@ -112,9 +112,12 @@ QByteArray EncodeCp932(const QString& text) {
 }
 
 QString DecodeUtf8OrCp932(const QByteArray& bytes) {
-    QByteArray body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body.remove(0, 3);
+    // Every leading BOM goes: a file saved twice by a careless editor must not keep one glued to
+    // its first line.
+    qsizetype start = 0;
+    while (QByteArrayView(bytes).sliced(start).startsWith("\xEF\xBB\xBF"))
+        start += 3;
+    const QByteArray body = bytes.sliced(start);
     if (IsValidUtf8(body))
         return QString::fromUtf8(body);
     return DecodeCp932(body);

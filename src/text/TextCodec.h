@@ -6,8 +6,8 @@
 
 namespace Common {
 
-// UTF-8 (a BOM is dropped) when the bytes are valid UTF-8, otherwise Windows code page 932
-// (Shift_JIS with the Windows mapping), so lists made on Windows still load.
+// UTF-8 when the bytes are valid UTF-8, otherwise Windows code page 932 (Shift_JIS with the
+// Windows mapping), so lists made on Windows still load. Leading BOMs are dropped either way.
 QString DecodeUtf8OrCp932(const QByteArray& bytes);
 // Windows code page 932 alone.
 QString DecodeCp932(const QByteArray& bytes);
