@@ -56,6 +56,17 @@ bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// A value that reading would change (blanks at an end, or enclosed in double quotes) goes into
+// quotes, which reading takes off again.
+QString Stored(const QString& value) {
+    const bool quoted =
+        value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'));
+    if (quoted || TrimBlanks(value).size() != value.size()) {
+        return QLatin1Char('"') + value + QLatin1Char('"');
+    }
+    return value;
+}
+
 } // namespace
 
 IniFile::IniFile(const QString& path) {
@@ -133,17 +144,18 @@ QString IniFile::Value(const QString& section, const QString& key, const QString
 }
 
 void IniFile::SetValue(const QString& section, const QString& key, const QString& value) {
+    const QString stored = Stored(value);
     const qsizetype header = FindSection(section);
     if (header < 0) {
         lines_.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines_.append(key + QLatin1Char('=') + value);
+        lines_.append(key + QLatin1Char('=') + stored);
         return;
     }
     const qsizetype at = FindKey(header, key);
     if (at >= 0) {
         // Keep the key as the file spells it.
         const QString& line = lines_.at(at);
-        lines_[at] = line.left(line.indexOf(QLatin1Char('='))) + QLatin1Char('=') + value;
+        lines_[at] = line.left(line.indexOf(QLatin1Char('='))) + QLatin1Char('=') + stored;
         return;
     }
     // After the section's last non-blank line, so the blank line before the next section stays.
@@ -156,7 +168,7 @@ void IniFile::SetValue(const QString& section, const QString& key, const QString
             last = i;
         }
     }
-    lines_.insert(last + 1, key + QLatin1Char('=') + value);
+    lines_.insert(last + 1, key + QLatin1Char('=') + stored);
 }
 
 } // namespace Program

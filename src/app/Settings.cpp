@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -88,8 +89,11 @@ QString ReadHost(const IniFile& ini, const QString& key, const QString& fallback
     return host;
 }
 
+// The shortest text that reads back as the same float: 9 stays "9", 10.5 "10.5".
 QString FontSizeText(float size) {
-    return QString::number(double(size), 'g', 7);
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, size).ptr;
+    return QString::fromLatin1(text, end - text);
 }
 
 bool WriteLines(const QString& path, const QStringList& lines) {
