@@ -43,10 +43,12 @@ void EnsureDataFolder() {
 }
 
 int RemoveStaleSaveCopies(const QDateTime& modifiedBefore) {
-    static const QRegularExpression rootCopy(
-        QStringLiteral("^(SYSTEM\\.INI|掲示板\\.TXT)\\.[A-Za-z]{6}$"));
-    static const QRegularExpression dataCopy(
-        QStringLiteral("^(検索\\.INI|[0-9]{8}\\.DAT)\\.[A-Za-z]{6}$"));
+    // A save copy ends in six random letters. Demanding both cases keeps a user's own
+    // "SYSTEM.INI.backup" safe; a copy that happens to be all one case is merely left behind.
+    static const QRegularExpression rootCopy(QStringLiteral(
+        "^(SYSTEM\\.INI|掲示板\\.TXT)\\.(?=[A-Za-z]*[A-Z])(?=[A-Za-z]*[a-z])[A-Za-z]{6}$"));
+    static const QRegularExpression dataCopy(QStringLiteral(
+        "^(検索\\.INI|[0-9]{8}\\.DAT)\\.(?=[A-Za-z]*[A-Z])(?=[A-Za-z]*[a-z])[A-Za-z]{6}$"));
     const std::pair<QString, const QRegularExpression*> folders[] = {
         {AppDataFolder(), &rootCopy}, {AppDataFolder() + QStringLiteral("/Data"), &dataCopy}};
     int removed = 0;

@@ -118,6 +118,7 @@ void TestCrashSafety::staleCopies_data() {
     QTest::newRow("fresh copy: maybe another instance saving") << "SYSTEM.INI.vXCxXz" << 0 << false;
     QTest::newRow("damaged day file kept aside") << "Data/20240315.DAT.bad" << 7200 << false;
     QTest::newRow("not one of ours") << "notes.txt.AbCdEf" << 7200 << false;
+    QTest::newRow("user's backup") << "SYSTEM.INI.backup" << 7200 << false;
     QTest::newRow("wrong folder") << "Data/SYSTEM.INI.AbCdEf" << 7200 << false;
 }
 
