@@ -1,9 +1,12 @@
 #include "ui/ImageRegistry.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
+#include <QIconEngine>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 
 namespace {
@@ -87,6 +90,83 @@ QString CacheKey(const QString& key, const QSize& size, qreal dpr) {
            QString::number(size.height()) + QLatin1Char('@') + QString::number(dpr);
 }
 
+// Draws an SVG file at exactly deviceSize pixels; null when the file cannot be read.
+QPixmap RenderSvg(const QString& path, const QSize& deviceSize) {
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid() || deviceSize.isEmpty())
+        return QPixmap();
+    renderer.setAspectRatioMode(Qt::KeepAspectRatio);
+    QPixmap pixmap(deviceSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(deviceSize)));
+    painter.end();
+    return pixmap;
+}
+
+// An icon drawn from its SVG at the very pixel size asked for, so tool-bar, menu, tray and window
+// icons stay sharp at any screen scale (1.25, 1.5, 2, 3), not only at the sizes drawn in advance.
+// It needs no icon-engine plug-in. Each size is drawn once.
+class VectorIconEngine final : public QIconEngine {
+public:
+    VectorIconEngine(const QString& path, const QSize& natural) : path_(path), natural_(natural) {}
+
+    QIconEngine* clone() const override { return new VectorIconEngine(*this); }
+    QString key() const override { return QStringLiteral("TickerwispVector"); }
+    bool isNull() override { return natural_.isEmpty(); }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return natural_.scaled(size, Qt::KeepAspectRatio);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+
+    // size is in device pixels here; the caller sets the pixel ratio on the result.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal) override {
+        const QSize pixels = natural_.scaled(size, Qt::KeepAspectRatio);
+        if (pixels.isEmpty())
+            return QPixmap();
+        const quint64 cacheKey =
+            (quint64(pixels.width()) << 34) | (quint64(pixels.height()) << 4) | quint64(mode);
+        auto it = cache_.constFind(cacheKey);
+        if (it != cache_.constEnd())
+            return *it;
+        QPixmap pixmap = RenderSvg(path_, pixels);
+        // Disabled and selected pictures look as the style makes them for any other icon.
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        if (mode != QIcon::Normal && app && !pixmap.isNull()) {
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            const QPixmap styled =
+                QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+            if (!styled.isNull())
+                pixmap = styled;
+        }
+        cache_.insert(cacheKey, pixmap);
+        return pixmap;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        QPixmap pixmap = scaledPixmap((QSizeF(rect.size()) * dpr).toSize(), mode, state, dpr);
+        if (pixmap.isNull())
+            return;
+        pixmap.setDevicePixelRatio(dpr);
+        QRectF target(QPointF(0, 0), pixmap.deviceIndependentSize());
+        target.moveCenter(QRectF(rect).center());
+        painter->drawPixmap(target, pixmap, QRectF(pixmap.rect()));
+    }
+
+private:
+    QString path_;
+    QSize natural_;
+    QHash<quint64, QPixmap> cache_;
+};
+
 } // namespace
 
 ImageRegistry::ImageRegistry(const QString& fallbackDir) {
@@ -140,17 +220,9 @@ QPixmap ImageRegistry::Pixmap(const QString& key, const QSize& size, qreal dpr) 
     QPixmap pixmap;
     const QString path = FilePath(key);
     if (!path.isEmpty()) {
-        QSvgRenderer renderer(path);
-        if (renderer.isValid()) {
-            renderer.setAspectRatioMode(Qt::KeepAspectRatio);
-            pixmap = QPixmap(size * dpr);
-            pixmap.fill(Qt::transparent);
-            QPainter painter(&pixmap);
-            painter.setRenderHint(QPainter::Antialiasing);
-            renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size * dpr)));
-            painter.end();
+        pixmap = RenderSvg(path, (QSizeF(size) * dpr).toSize());
+        if (!pixmap.isNull())
             pixmap.setDevicePixelRatio(dpr);
-        }
     }
     // A broken key is remembered too, so a missing picture costs one look-up only.
     pixmaps_.insert(cacheKey, pixmap);
@@ -163,19 +235,8 @@ QIcon ImageRegistry::Icon(const QString& key) const {
         return *it;
     QIcon icon;
     const QSize natural = NaturalSize(key);
-    if (natural.isValid()) {
-        // Wide logos keep their shape; square pictures get the usual tool-bar and menu sizes.
-        QList<QSize> sizes{natural};
-        if (natural.width() == natural.height())
-            sizes = {QSize(16, 16), QSize(22, 22), QSize(24, 24), QSize(32, 32), QSize(48, 48)};
-        for (const QSize& s : sizes) {
-            for (qreal dpr : {1.0, 2.0}) {
-                const QPixmap pm = Pixmap(key, s, dpr);
-                if (!pm.isNull())
-                    icon.addPixmap(pm);
-            }
-        }
-    }
+    if (natural.isValid() && !natural.isEmpty())
+        icon = QIcon(new VectorIconEngine(FilePath(key), natural));
     icons_.insert(key, icon);
     return icon;
 }
