@@ -1,4 +1,5 @@
-#include "app/Ports.h"
+#include "../files/RecordingPrompt.h"
+
 #include "app/SettingsState.h"
 #include "ui/ArticleViewer.h"
 #include "ui/ShellLaunch.h"
@@ -10,26 +11,6 @@
 #include <QTest>
 #include <QUrl>
 
-namespace {
-
-class Prompt : public Ports::PromptPort {
-public:
-    struct Box {
-        QString text, title;
-        Ports::MsgIcon icon;
-    };
-    QList<Box> boxes;
-    Ports::MsgAnswer MessageBox(const QString& text, const QString& title, Ports::MsgIcon icon,
-                                Ports::MsgButtons) override {
-        boxes.append({text, title, icon});
-        return Ports::MsgAnswer::Ok;
-    }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    void EndProgram() override {}
-};
-
 // Stands in for the desktop's handler of web addresses.
 class UrlRecorder : public QObject {
     Q_OBJECT
@@ -39,153 +20,131 @@ public slots:
     void open(const QUrl& url) { opened.append(url); }
 };
 
-} // namespace
-
 class TestShellLaunch : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-    void externalBrowserGetsOneArgument_data();
-    void externalBrowserGetsOneArgument();
-    void launchErrors_data();
-    void launchErrors();
-    void addressesOpenWithDesktop_data();
-    void addressesOpenWithDesktop();
-
-private:
-    QString WriteRecorder();
     QTemporaryDir dir_;
-    Prompt prompt_;
+    RecordingPrompt prompt_;
     UrlRecorder urls_;
+
+    // A program that writes its argument count and arguments, one a line, and then appears.
+    QString WriteRecorder() {
+        const QString script = dir_.filePath(QStringLiteral("browser with blank"));
+        QFile file(script);
+        if (!file.open(QIODevice::WriteOnly))
+            return QString();
+        const QString out = dir_.filePath(QStringLiteral("args.txt"));
+        file.write(
+            QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '%1.tmp'\nmv '%1.tmp' '%1'\n")
+                .arg(out)
+                .toUtf8());
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        QFile::remove(out);
+        return script;
+    }
+
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        prompt_ = RecordingPrompt();
+        urls_.opened.clear();
+        Ports::SetPrompt(&prompt_);
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls_, "open");
+        Program::Settings() = Program::SettingsState();
+    }
+    void cleanup() {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        Ports::SetPrompt(nullptr);
+        Program::Settings() = Program::SettingsState();
+    }
+
+    void externalBrowserGetsOneArgument_data() {
+        QTest::addColumn<QString>("url");
+        QTest::newRow("blanks") << QStringLiteral("http://127.0.0.1/a b  c?x=1&y=2");
+        QTest::newRow("quote and dollar") << QStringLiteral("https://127.0.0.1/it's/$HOME;ls");
+        QTest::newRow("japanese") << QStringLiteral("http://127.0.0.1/記事?q=株 価");
+    }
+    void externalBrowserGetsOneArgument() {
+        QFETCH(QString, url);
+        const QString browser = WriteRecorder();
+        QVERIFY(!browser.isEmpty());
+        Program::Settings().BrowserPath = browser;
+        clsWEB& web = Program::ViewerWeb();
+        web.SetBrowser(nullptr);
+
+        ArticleViewer viewer(nullptr);
+        QVERIFY(viewer.OpenArticle(url));
+        const QString out = dir_.filePath(QStringLiteral("args.txt"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 5000);
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        QCOMPARE(lines.mid(0, 2), (QStringList{"1", url}));
+        // The viewer was left alone.
+        QVERIFY(viewer.View() == nullptr && web.Browser() == nullptr);
+        QVERIFY(prompt_.boxes.isEmpty());
+    }
+
+    void launchErrors_data() {
+        QTest::addColumn<QString>("file"); // relative to the temporary folder
+        QTest::addColumn<QString>("parameters");
+        QTest::addColumn<QString>("folder"); // relative; empty = none
+        QTest::addColumn<QString>("message");
+        const QString address = QStringLiteral("\"http://127.0.0.1/a\"");
+        const QString missing = QStringLiteral("ファイルが見つかりません。");
+        const QString noPath = QStringLiteral("パスが見つかりません。");
+        QTest::newRow("missing program") << "no-such-browser" << address << "" << missing;
+        QTest::newRow("nothing named") << "" << address << "" << missing;
+        QTest::newRow("missing program folder") << "no-such-dir/browser" << address << "" << noPath;
+        QTest::newRow("missing working folder") << "plain.txt"
+                                                << ""
+                                                << "no-such-dir" << noPath;
+        QTest::newRow("document given an address")
+            << "plain.txt" << address << "" << QStringLiteral("アクセスは拒否されました。");
+    }
+    void launchErrors() {
+        QFETCH(QString, file);
+        QFETCH(QString, parameters);
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        QFile plain(dir_.filePath(QStringLiteral("plain.txt")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString path = file.isEmpty() ? QString() : dir_.filePath(file);
+        const QString where = folder.isEmpty() ? QString() : dir_.filePath(folder);
+
+        QVERIFY(!ShellLaunch::LaunchApplication_by_File(nullptr, path, parameters, where, false));
+        QVERIFY(prompt_.boxes.isEmpty());
+        QVERIFY(!ShellLaunch::LaunchApplication_by_File(nullptr, path, parameters, where, true));
+        QCOMPARE(prompt_.boxes.size(), 1);
+        QCOMPARE(prompt_.boxes[0].text, message);
+        QCOMPARE(prompt_.boxes[0].title,
+                 QStringLiteral("LaunchApplication_by_File アプリケーション起動不可"));
+        QCOMPARE(prompt_.boxes[0].icon, Ports::MsgIcon::Critical);
+    }
+
+    void addressesOpenWithDesktop_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("parameters");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("address as the file") << "https://127.0.0.1/page.htm"
+                                             << ""
+                                             << "https://127.0.0.1/page.htm";
+        QTest::newRow("Explorer with a quoted address") << "Explorer"
+                                                        << "\"http://127.0.0.1/a?b=1\""
+                                                        << "http://127.0.0.1/a?b=1";
+    }
+    void addressesOpenWithDesktop() {
+        QFETCH(QString, file);
+        QFETCH(QString, parameters);
+        QFETCH(QString, opened);
+        QVERIFY(ShellLaunch::LaunchApplication_by_File(nullptr, file, parameters, QString(), true));
+        QCOMPARE(urls_.opened, QList<QUrl>{QUrl(opened)});
+        QVERIFY(prompt_.boxes.isEmpty());
+    }
 };
-
-void TestShellLaunch::init() {
-    QVERIFY(dir_.isValid());
-    prompt_.boxes.clear();
-    urls_.opened.clear();
-    Ports::SetPrompt(&prompt_);
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls_, "open");
-    Program::Settings() = Program::SettingsState();
-}
-
-void TestShellLaunch::cleanup() {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    Ports::SetPrompt(nullptr);
-    Program::Settings() = Program::SettingsState();
-}
-
-// A program that writes its argument count and arguments, one a line, and then appears.
-QString TestShellLaunch::WriteRecorder() {
-    const QString script = dir_.filePath(QStringLiteral("browser with blank"));
-    QFile file(script);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    const QString out = dir_.filePath(QStringLiteral("args.txt"));
-    file.write(
-        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '%1.tmp'\nmv '%1.tmp' '%1'\n")
-            .arg(out)
-            .toUtf8());
-    file.close();
-    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-    QFile::remove(out);
-    return script;
-}
-
-void TestShellLaunch::externalBrowserGetsOneArgument_data() {
-    QTest::addColumn<QString>("url");
-    QTest::newRow("blanks") << QStringLiteral("http://127.0.0.1/a b  c?x=1&y=2");
-    QTest::newRow("quote and dollar") << QStringLiteral("https://127.0.0.1/it's/$HOME;ls");
-    QTest::newRow("japanese") << QStringLiteral("http://127.0.0.1/記事?q=株 価");
-}
-
-void TestShellLaunch::externalBrowserGetsOneArgument() {
-    QFETCH(QString, url);
-    const QString browser = WriteRecorder();
-    QVERIFY(!browser.isEmpty());
-    Program::Settings().BrowserPath = browser;
-    clsWEB& web = Program::ViewerWeb();
-    web.SetBrowser(nullptr);
-
-    ArticleViewer viewer(nullptr);
-    QVERIFY(viewer.OpenArticle(url));
-    const QString out = dir_.filePath(QStringLiteral("args.txt"));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 5000);
-    QFile file(out);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    QCOMPARE(lines.value(0), QStringLiteral("1"));
-    QCOMPARE(lines.value(1), url);
-    // The viewer was left alone.
-    QVERIFY(viewer.View() == nullptr);
-    QVERIFY(web.Browser() == nullptr);
-    QVERIFY(prompt_.boxes.isEmpty());
-}
-
-void TestShellLaunch::launchErrors_data() {
-    QTest::addColumn<QString>("file"); // relative to the temporary folder
-    QTest::addColumn<QString>("parameters");
-    QTest::addColumn<QString>("folder"); // relative; empty = none
-    QTest::addColumn<QString>("message");
-    const QString address = QStringLiteral("\"http://127.0.0.1/a\"");
-    const QString missing = QStringLiteral("ファイルが見つかりません。");
-    QTest::newRow("missing program") << "no-such-browser" << address << "" << missing;
-    QTest::newRow("nothing named") << "" << address << "" << missing;
-    QTest::newRow("missing program folder")
-        << "no-such-dir/browser" << address << "" << QStringLiteral("パスが見つかりません。");
-    QTest::newRow("missing working folder")
-        << "plain.txt"
-        << ""
-        << "no-such-dir" << QStringLiteral("パスが見つかりません。");
-    QTest::newRow("document given an address")
-        << "plain.txt" << address << "" << QStringLiteral("アクセスは拒否されました。");
-}
-
-void TestShellLaunch::launchErrors() {
-    QFETCH(QString, file);
-    QFETCH(QString, parameters);
-    QFETCH(QString, folder);
-    QFETCH(QString, message);
-    QFile plain(dir_.filePath(QStringLiteral("plain.txt")));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    const QString path = file.isEmpty() ? QString() : dir_.filePath(file);
-    const QString where = folder.isEmpty() ? QString() : dir_.filePath(folder);
-
-    QVERIFY(!ShellLaunch::LaunchApplication_by_File(nullptr, path, parameters, where, false));
-    QVERIFY(prompt_.boxes.isEmpty());
-
-    QVERIFY(!ShellLaunch::LaunchApplication_by_File(nullptr, path, parameters, where, true));
-    QCOMPARE(prompt_.boxes.size(), 1);
-    QCOMPARE(prompt_.boxes[0].text, message);
-    QCOMPARE(prompt_.boxes[0].title,
-             QStringLiteral("LaunchApplication_by_File アプリケーション起動不可"));
-    QCOMPARE(prompt_.boxes[0].icon, Ports::MsgIcon::Critical);
-}
-
-void TestShellLaunch::addressesOpenWithDesktop_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("parameters");
-    QTest::addColumn<QString>("opened");
-    QTest::newRow("address as the file") << "https://127.0.0.1/page.htm"
-                                         << ""
-                                         << "https://127.0.0.1/page.htm";
-    QTest::newRow("Explorer with a quoted address") << "Explorer"
-                                                    << "\"http://127.0.0.1/a?b=1\""
-                                                    << "http://127.0.0.1/a?b=1";
-}
-
-void TestShellLaunch::addressesOpenWithDesktop() {
-    QFETCH(QString, file);
-    QFETCH(QString, parameters);
-    QFETCH(QString, opened);
-    QVERIFY(ShellLaunch::LaunchApplication_by_File(nullptr, file, parameters, QString(), true));
-    QCOMPARE(urls_.opened.size(), 1);
-    QCOMPARE(urls_.opened[0], QUrl(opened));
-    QVERIFY(prompt_.boxes.isEmpty());
-}
 
 QTEST_MAIN(TestShellLaunch)
 #include "tst_shelllaunch.moc"
