@@ -58,6 +58,9 @@ public:
     // The largest body accepted; anything bigger is a failed request.
     static constexpr qint64 MaxBodyBytes = 32LL * 1024 * 1024;
     static constexpr int MaxRedirects = 5;
+    // An upper bound on every request's time-out, in seconds; 0 (the default) leaves each
+    // caller's own. Lets a test run against servers that never answer in seconds, not minutes.
+    static void SetTimeoutCap(int seconds);
 
     // The save-file name Download writes to: folder and base cut to 128 characters, extension
     // kept.
