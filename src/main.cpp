@@ -19,6 +19,8 @@ int main(int argc, char* argv[]) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tickerwisp"));
+    // Ties the window to the installed launcher entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tickerwisp.Tickerwisp"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tickerwisp.svg")));
 
     // One program per data folder, settled before anything reads or writes there: a second
