@@ -2,6 +2,7 @@
 // Starts tools/feedsim on free loopback ports for the length of a test.
 
 #include <QEventLoop>
+#include <QMap>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -66,16 +67,17 @@ public:
         return body;
     }
 
-    // Request paths seen since the last reset, each with its count.
-    QStringList RequestedPaths() {
-        QStringList paths;
+    // Request targets served since the last reset, each with its count.
+    QMap<QString, int> RequestCounts() {
+        QMap<QString, int> counts;
         for (const QByteArray& line : Control(QStringLiteral("/_feedsim/stats")).split('\n')) {
             const int blank = line.lastIndexOf(' ');
             if (blank > 0)
-                paths << QString::fromUtf8(line.left(blank));
+                counts.insert(QString::fromUtf8(line.left(blank)), line.mid(blank + 1).toInt());
         }
-        return paths;
+        return counts;
     }
+    QStringList RequestedPaths() { return RequestCounts().keys(); }
 
 private:
     QProcess process_;

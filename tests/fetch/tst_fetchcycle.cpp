@@ -2,6 +2,7 @@
 // and pauses in the test's hands.
 
 #include "support_feedsim.h"
+#include "support_ports.h"
 
 #include "app/AppData.h"
 #include "app/Ports.h"
@@ -20,19 +21,6 @@
 #include <functional>
 
 namespace {
-
-class FixedClock : public Ports::ClockPort {
-public:
-    QDateTime now;
-    QDateTime Now() const override { return now; }
-    qint64 TickMs() const override { return 0; }
-};
-
-class FixedRandom : public Ports::RandomPort {
-public:
-    double value = 0.5;
-    double Next() override { return value; }
-};
 
 struct PauseRecord {
     int ms;
