@@ -95,247 +95,229 @@ QVariant RunScript(WebEngineBrowser* browser, const QString& script) {
 
 class TestViewer : public QObject {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void pageOpensNoWindowOrDialog();
-    void qClosesViewer_data();
-    void qClosesViewer();
-    void dropDoesNotNavigate();
-    void focusAfterTopLevelLoadOnly();
-    void placement_data();
-    void placement();
-    void otherSchemesAreRefused();
-    void openArticleCapturesAndPaints();
-
-private:
-    FormView* ShowViewer();
-    bool Load(FormView* view, const QString& path);
-
     PageServer server_;
     QPointer<FormView> view_;
-};
 
-void TestViewer::initTestCase() {
-    QVERIFY(server_.listen(QHostAddress::LocalHost));
-    // Confirm must answer no and the prompt be cancelled, without anything on the screen.
-    server_.pages.insert("/popup", "<html><body><script>window.open('/target', '_blank');"
-                                   "alert('a'); var c = confirm('b'); var p = prompt('c', 'd');"
-                                   "document.title = c + ':' + p; noSuchFunction();</script>"
-                                   "</body></html>");
-    server_.pages.insert("/text", "<html><head><title>text</title></head><body>"
-                                  "<p>記事の本文 body</p><input id='t' type='text'></body></html>");
-    server_.pages.insert("/frames", "<html><body><p>outer</p><iframe src='/inner1'></iframe>"
-                                    "</body></html>");
-    server_.pages.insert("/inner1", "<html><body>inner one</body></html>");
-    server_.pages.insert("/inner2", "<html><body>inner two</body></html>");
-}
-
-void TestViewer::init() {
-    Program::Settings() = Program::SettingsState();
-}
-
-void TestViewer::cleanup() {
-    delete view_;
-    Program::ViewerWeb().SetBrowser(nullptr);
-}
-
-FormView* TestViewer::ShowViewer() {
-    view_ = new FormView();
-    view_->resize(640, 400);
-    view_->show();
-    if (!QTest::qWaitForWindowExposed(view_))
-        return nullptr;
-    return view_;
-}
-
-bool TestViewer::Load(FormView* view, const QString& path) {
-    QSignalSpy complete(view->WebMain(), &WebEngineBrowser::documentComplete);
-    view->WebMain()->Navigate(server_.Url(path), true);
-    return complete.wait(15000);
-}
-
-void TestViewer::pageOpensNoWindowOrDialog() {
-    FormView* view = ShowViewer();
-    QVERIFY(view);
-    const int windows = QApplication::topLevelWidgets().size();
-    QSignalSpy refused(view->WebMain()->Page(), &SilentPage::popupRefused);
-    QVERIFY(Load(view, "/popup"));
-    QTRY_COMPARE_WITH_TIMEOUT(refused.size(), 1, 5000);
-    QTest::qWait(300);
-    QCOMPARE(view->WebMain()->View()->url(), QUrl(server_.Url("/popup")));
-    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
-    QVERIFY(!server_.served.contains("/target"));
-    QCOMPARE(view->WebMain()->View()->title(), QStringLiteral("false:null"));
-    QVERIFY(!HasDialog());
-}
-
-void TestViewer::qClosesViewer_data() {
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("inTextField");
-    QTest::newRow("plain") << int(Qt::NoModifier) << false;
-    QTest::newRow("shift") << int(Qt::ShiftModifier) << false;
-    QTest::newRow("ctrl") << int(Qt::ControlModifier) << false;
-    QTest::newRow("typing in a field") << int(Qt::NoModifier) << true;
-}
-
-void TestViewer::qClosesViewer() {
-    QFETCH(int, modifiers);
-    QFETCH(bool, inTextField);
-    FormView* view = ShowViewer();
-    QVERIFY(view);
-    view->activateWindow();
-    QVERIFY(Load(view, "/text"));
-    QWebEngineView* web = view->WebMain()->View();
-    QTRY_VERIFY(!view->PendingFocus());
-    QTRY_VERIFY(web->isAncestorOf(view->focusWidget()) || web == view->focusWidget());
-    if (inTextField)
-        RunScript(view->WebMain(), QStringLiteral("document.getElementById('t').focus()"));
-
-    QTest::keyClick(view->focusWidget(), Qt::Key_Q, Qt::KeyboardModifiers(modifiers));
-    if (inTextField) {
-        QTRY_COMPARE(RunScript(view_->WebMain(), "document.getElementById('t').value").toString(),
-                     QStringLiteral("q"));
-        QTest::qWait(300);
-        QVERIFY(view_);
-    } else {
-        QTRY_VERIFY(view_.isNull());
+    FormView* ShowViewer() {
+        view_ = new FormView();
+        view_->resize(640, 400);
+        view_->show();
+        if (!QTest::qWaitForWindowExposed(view_))
+            return nullptr;
+        return view_;
     }
-}
 
-void TestViewer::dropDoesNotNavigate() {
-    FormView* view = ShowViewer();
-    QVERIFY(view);
-    QVERIFY(Load(view, "/text"));
-    QWebEngineView* web = view->WebMain()->View();
-    QWidget* target = web->focusProxy() ? web->focusProxy() : web;
-    QVERIFY(!target->acceptDrops());
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QDir::tempPath() + "/dropped.html")});
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
-    QTest::qWait(1000);
-    QCOMPARE(web->url(), QUrl(server_.Url("/text")));
-}
+    bool Load(FormView* view, const QString& path) {
+        QSignalSpy complete(view->WebMain(), &WebEngineBrowser::documentComplete);
+        view->WebMain()->Navigate(server_.Url(path), true);
+        return complete.wait(15000);
+    }
 
-void TestViewer::focusAfterTopLevelLoadOnly() {
-    FormView* view = ShowViewer();
-    QVERIFY(view);
-    view->activateWindow();
-    auto* other = new QLineEdit(view);
-    other->show();
-    QVERIFY(Load(view, "/frames"));
-    QWebEngineView* web = view->WebMain()->View();
-    QTRY_VERIFY(!view->PendingFocus());
-    QTRY_VERIFY(web->isAncestorOf(view->focusWidget()) || web == view->focusWidget());
+private slots:
+    void initTestCase() {
+        QVERIFY(server_.listen(QHostAddress::LocalHost));
+        // Confirm must answer no and the prompt be cancelled, without anything on the screen.
+        server_.pages.insert("/popup", "<html><body><script>window.open('/target', '_blank');"
+                                       "alert('a'); var c = confirm('b'); var p = prompt('c', 'd');"
+                                       "document.title = c + ':' + p; noSuchFunction();</script>"
+                                       "</body></html>");
+        server_.pages.insert("/text",
+                             "<html><head><title>text</title></head><body>"
+                             "<p>記事の本文 body</p><input id='t' type='text'></body></html>");
+        server_.pages.insert("/frames", "<html><body><p>outer</p><iframe src='/inner1'></iframe>"
+                                        "</body></html>");
+        server_.pages.insert("/inner1", "<html><body>inner one</body></html>");
+        server_.pages.insert("/inner2", "<html><body>inner two</body></html>");
+    }
 
-    other->setFocus();
-    QTRY_COMPARE(view->focusWidget(), other);
-    RunScript(view->WebMain(), "document.querySelector('iframe').src = '/inner2'");
-    QTRY_VERIFY_WITH_TIMEOUT(server_.served.contains("/inner2"), 5000);
-    QTRY_COMPARE(RunScript(view->WebMain(),
-                           "document.querySelector('iframe').contentDocument.body.innerText")
-                     .toString(),
-                 QStringLiteral("inner two"));
-    QTest::qWait(3 * FormView::FocusDelayMs);
-    QCOMPARE(view->focusWidget(), other);
-}
+    void init() { Program::Settings() = Program::SettingsState(); }
 
-void TestViewer::placement_data() {
-    QTest::addColumn<QRect>("main");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<QRect>("expected");
-    const QRect main(100, 50, 600, 400);
-    QTest::newRow("right") << main << 1 << QRect(700, 50, 600, 400);
-    QTest::newRow("below") << main << 0 << QRect(100, 450, 600, 400);
-    QTest::newRow("other value goes right") << main << 7 << QRect(700, 50, 600, 400);
-    QTest::newRow("pushed back from the right edge")
-        << QRect(1500, 0, 600, 400) << 1 << QRect(1320, 0, 600, 400);
-    QTest::newRow("pushed up from the bottom")
-        << QRect(0, 900, 600, 400) << 0 << QRect(0, 680, 600, 400);
-    QTest::newRow("small main window: minimum size")
-        << QRect(0, 0, 200, 100) << 0 << QRect(0, 100, 512, 240);
-    QTest::newRow("larger than the screen")
-        << QRect(0, 0, 2500, 1200) << 1 << QRect(0, 0, 1920, 1080);
-    QTest::newRow("second screen") << QRect(1920, 0, 600, 400) << 1 << QRect(2520, 0, 600, 400);
-}
+    void cleanup() {
+        delete view_;
+        Program::ViewerWeb().SetBrowser(nullptr);
+    }
 
-void TestViewer::placement() {
-    QFETCH(QRect, main);
-    QFETCH(int, position);
-    QFETCH(QRect, expected);
-    // Two screens side by side; the main window's screen is the one holding its left edge.
-    const QRect screen = main.left() >= 1920 ? QRect(1920, 0, 1920, 1080) : QRect(0, 0, 1920, 1080);
-    QCOMPARE(ViewerGeometry(main, position, screen), expected);
-}
+    void pageOpensNoWindowOrDialog() {
+        FormView* view = ShowViewer();
+        QVERIFY(view);
+        const int windows = QApplication::topLevelWidgets().size();
+        QSignalSpy refused(view->WebMain()->Page(), &SilentPage::popupRefused);
+        QVERIFY(Load(view, "/popup"));
+        QTRY_COMPARE_WITH_TIMEOUT(refused.size(), 1, 5000);
+        QTest::qWait(300);
+        QCOMPARE(view->WebMain()->View()->url(), QUrl(server_.Url("/popup")));
+        QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+        QVERIFY(!server_.served.contains("/target"));
+        QCOMPARE(view->WebMain()->View()->title(), QStringLiteral("false:null"));
+        QVERIFY(!HasDialog());
+    }
 
-void TestViewer::otherSchemesAreRefused() {
-    FormView* view = ShowViewer();
-    QVERIFY(view);
-    QVERIFY(Load(view, "/text"));
-    QSignalSpy status(view->WebMain(), &WebEngineBrowser::statusText);
-    view->WebMain()->Navigate(QStringLiteral("javascript:document.title='hit'"), true);
-    QTest::qWait(300);
-    QCOMPARE(view->WebMain()->View()->title(), QStringLiteral("text"));
-    QVERIFY(!status.isEmpty());
-    QVERIFY(
-        view->SBar()->text(QStringLiteral("メッセージ")).startsWith("このアドレスは開けません"));
-    ArticleViewer viewer(nullptr);
-    QString message;
-    QVERIFY(!viewer.OpenArticle(QStringLiteral("ftp://127.0.0.1/x"), &message));
-    QVERIFY(message.startsWith(QStringLiteral("このアドレスは開けません")));
-    QVERIFY(viewer.View() == nullptr);
-}
+    void qClosesViewer_data() {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("inTextField");
+        QTest::newRow("plain") << int(Qt::NoModifier) << false;
+        QTest::newRow("shift") << int(Qt::ShiftModifier) << false;
+        QTest::newRow("typing in a field") << int(Qt::NoModifier) << true;
+    }
 
-void TestViewer::openArticleCapturesAndPaints() {
-    QWidget main;
-    main.setGeometry(0, 0, 100, 100);
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    ArticleViewer viewer(&main);
+    void qClosesViewer() {
+        QFETCH(int, modifiers);
+        QFETCH(bool, inTextField);
+        FormView* view = ShowViewer();
+        QVERIFY(view);
+        view->activateWindow();
+        QVERIFY(Load(view, "/text"));
+        QWebEngineView* web = view->WebMain()->View();
+        QTRY_VERIFY(!view->PendingFocus());
+        QTRY_VERIFY(web->isAncestorOf(view->focusWidget()) || web == view->focusWidget());
+        if (inTextField)
+            RunScript(view->WebMain(), QStringLiteral("document.getElementById('t').focus()"));
 
-    // Warm the engine, so the figure is that of an article, not of the engine's start.
-    QVERIFY(viewer.OpenArticle(server_.Url("/inner1")));
-    view_ = viewer.View();
-    QSignalSpy first(view_, &FormView::documentComplete);
-    QVERIFY(first.wait(15000));
+        QTest::keyClick(view->focusWidget(), Qt::Key_Q, Qt::KeyboardModifiers(modifiers));
+        if (inTextField) {
+            QTRY_COMPARE(
+                RunScript(view_->WebMain(), "document.getElementById('t').value").toString(),
+                QStringLiteral("q"));
+            QTest::qWait(300);
+            QVERIFY(view_);
+        } else {
+            QTRY_VERIFY(view_.isNull());
+        }
+    }
 
-    QElapsedTimer clock;
-    PaintWatch paint;
-    paint.clock = &clock;
-    QWebEngineView* web = view_->WebMain()->View();
-    QWidget* surface = web->focusProxy() ? web->focusProxy() : web;
-    surface->installEventFilter(&paint);
-    QSignalSpy loaded(view_->WebMain()->Page(), &QWebEnginePage::loadFinished);
-    connect(view_->WebMain()->Page(), &QWebEnginePage::loadFinished, &paint,
-            [&paint] { paint.armed = true; });
-    QSignalSpy complete(view_, &FormView::documentComplete);
-    clock.start();
-    QVERIFY(viewer.OpenArticle(server_.Url("/text")));
-    QCOMPARE(viewer.View(), view_.data()); // kept between articles
-    QVERIFY(complete.wait(15000));
-    QTRY_VERIFY_WITH_TIMEOUT(paint.paintedAt >= 0, 5000);
-    qInfo("viewer_first_paint: %lld ms", paint.paintedAt);
+    void dropDoesNotNavigate() {
+        FormView* view = ShowViewer();
+        QVERIFY(view);
+        QVERIFY(Load(view, "/text"));
+        QWebEngineView* web = view->WebMain()->View();
+        QWidget* target = web->focusProxy() ? web->focusProxy() : web;
+        QVERIFY(!target->acceptDrops());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QDir::tempPath() + "/dropped.html")});
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QTest::qWait(1000);
+        QCOMPARE(web->url(), QUrl(server_.Url("/text")));
+    }
 
-    QVERIFY(Program::ViewerWeb().PageText.contains(QStringLiteral("記事の本文")));
-    QVERIFY(Program::ViewerWeb().PageHtml.startsWith(QStringLiteral("<body")));
-    QCOMPARE(view_->SBar()->picture(QStringLiteral("ビジー：ネット")), QStringLiteral("LAMP_OFF"));
+    void focusAfterTopLevelLoadOnly() {
+        FormView* view = ShowViewer();
+        QVERIFY(view);
+        view->activateWindow();
+        auto* other = new QLineEdit(view);
+        other->show();
+        QVERIFY(Load(view, "/frames"));
+        QWebEngineView* web = view->WebMain()->View();
+        QTRY_VERIFY(!view->PendingFocus());
+        QTRY_VERIFY(web->isAncestorOf(view->focusWidget()) || web == view->focusWidget());
 
-    // Closed by the user, made anew by the next article.
-    view_->close();
-    QTRY_VERIFY(view_.isNull());
-    QVERIFY(Program::ViewerWeb().Browser() == nullptr);
-    QVERIFY(viewer.OpenArticle(server_.Url("/text")));
-    view_ = viewer.View();
-    QVERIFY(view_);
-    QVERIFY(Program::ViewerWeb().Browser() == view_->WebMain());
-}
+        other->setFocus();
+        QTRY_COMPARE(view->focusWidget(), other);
+        RunScript(view->WebMain(), "document.querySelector('iframe').src = '/inner2'");
+        QTRY_VERIFY_WITH_TIMEOUT(server_.served.contains("/inner2"), 5000);
+        QTRY_COMPARE(RunScript(view->WebMain(),
+                               "document.querySelector('iframe').contentDocument.body.innerText")
+                         .toString(),
+                     QStringLiteral("inner two"));
+        QTest::qWait(3 * FormView::FocusDelayMs);
+        QCOMPARE(view->focusWidget(), other);
+    }
+
+    void placement_data() {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QRect>("expected");
+        const QRect main(100, 50, 600, 400);
+        QTest::newRow("right") << main << 1 << QRect(700, 50, 600, 400);
+        QTest::newRow("below") << main << 0 << QRect(100, 450, 600, 400);
+        QTest::newRow("pushed up from the bottom")
+            << QRect(0, 900, 600, 400) << 0 << QRect(0, 680, 600, 400);
+        QTest::newRow("small main window: minimum size")
+            << QRect(0, 0, 200, 100) << 0 << QRect(0, 100, 512, 240);
+        QTest::newRow("larger than the screen")
+            << QRect(0, 0, 2500, 1200) << 1 << QRect(0, 0, 1920, 1080);
+        QTest::newRow("second screen") << QRect(1920, 0, 600, 400) << 1 << QRect(2520, 0, 600, 400);
+    }
+
+    void placement() {
+        QFETCH(QRect, main);
+        QFETCH(int, position);
+        QFETCH(QRect, expected);
+        // Two screens side by side; the main window's screen is the one holding its left edge.
+        const QRect screen =
+            main.left() >= 1920 ? QRect(1920, 0, 1920, 1080) : QRect(0, 0, 1920, 1080);
+        QCOMPARE(ViewerGeometry(main, position, screen), expected);
+    }
+
+    void otherSchemesAreRefused() {
+        FormView* view = ShowViewer();
+        QVERIFY(view);
+        QVERIFY(Load(view, "/text"));
+        QSignalSpy status(view->WebMain(), &WebEngineBrowser::statusText);
+        view->WebMain()->Navigate(QStringLiteral("javascript:document.title='hit'"), true);
+        QTest::qWait(300);
+        QCOMPARE(view->WebMain()->View()->title(), QStringLiteral("text"));
+        QVERIFY(!status.isEmpty());
+        QVERIFY(view->SBar()
+                    ->text(QStringLiteral("メッセージ"))
+                    .startsWith("このアドレスは開けません"));
+        ArticleViewer viewer(nullptr);
+        QString message;
+        QVERIFY(!viewer.OpenArticle(QStringLiteral("ftp://127.0.0.1/x"), &message));
+        QVERIFY(message.startsWith(QStringLiteral("このアドレスは開けません")));
+        QVERIFY(viewer.View() == nullptr);
+    }
+
+    void openArticleCapturesAndPaints() {
+        QWidget main;
+        main.setGeometry(0, 0, 100, 100);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        ArticleViewer viewer(&main);
+
+        // Warm the engine, so the figure is that of an article, not of the engine's start.
+        QVERIFY(viewer.OpenArticle(server_.Url("/inner1")));
+        view_ = viewer.View();
+        QSignalSpy first(view_, &FormView::documentComplete);
+        QVERIFY(first.wait(15000));
+
+        QElapsedTimer clock;
+        PaintWatch paint;
+        paint.clock = &clock;
+        QWebEngineView* web = view_->WebMain()->View();
+        QWidget* surface = web->focusProxy() ? web->focusProxy() : web;
+        surface->installEventFilter(&paint);
+        QSignalSpy loaded(view_->WebMain()->Page(), &QWebEnginePage::loadFinished);
+        connect(view_->WebMain()->Page(), &QWebEnginePage::loadFinished, &paint,
+                [&paint] { paint.armed = true; });
+        QSignalSpy complete(view_, &FormView::documentComplete);
+        clock.start();
+        QVERIFY(viewer.OpenArticle(server_.Url("/text")));
+        QCOMPARE(viewer.View(), view_.data()); // kept between articles
+        QVERIFY(complete.wait(15000));
+        QTRY_VERIFY_WITH_TIMEOUT(paint.paintedAt >= 0, 5000);
+        qInfo("viewer_first_paint: %lld ms", paint.paintedAt);
+
+        QVERIFY(Program::ViewerWeb().PageText.contains(QStringLiteral("記事の本文")));
+        QVERIFY(Program::ViewerWeb().PageHtml.startsWith(QStringLiteral("<body")));
+        QCOMPARE(view_->SBar()->picture(QStringLiteral("ビジー：ネット")),
+                 QStringLiteral("LAMP_OFF"));
+
+        // Closed by the user, made anew by the next article.
+        view_->close();
+        QTRY_VERIFY(view_.isNull());
+        QVERIFY(Program::ViewerWeb().Browser() == nullptr);
+        QVERIFY(viewer.OpenArticle(server_.Url("/text")));
+        view_ = viewer.View();
+        QVERIFY(view_);
+        QVERIFY(Program::ViewerWeb().Browser() == view_->WebMain());
+    }
+};
 
 QTEST_MAIN(TestViewer)
 #include "tst_viewer.moc"
