@@ -37,7 +37,7 @@ pages=$here/tests/data/parsers
 max_len() {
     case $1 in
         fuzz_text | fuzz_math) echo 4096 ;;
-        fuzz_ini) echo 65536 ;;
+        fuzz_ini) echo 16384 ;;
         *) echo 1048576 ;;
     esac
 }
