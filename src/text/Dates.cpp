@@ -34,7 +34,9 @@ QDateTime FromOle(double oleDate) {
     if (!std::isfinite(oleDate) || std::fabs(oleDate) > kOleLimit)
         return QDateTime();
     double days = std::trunc(oleDate);
-    qint64 ms = std::llround(std::fabs(oleDate - days) * kMsPerDay);
+    // floor(x + 0.5) rather than llround: clang 14 with the sanitizers compiled the latter here
+    // into a plain truncation, which put 9:05 at 9:04:59.999.
+    qint64 ms = qint64(std::floor(std::fabs(oleDate - days) * kMsPerDay + 0.5));
     if (ms >= qint64(kMsPerDay)) {
         // Rounded up into the next day (away from the epoch's side it lies on).
         days += oleDate >= 0 ? 1 : -1;
