@@ -115,8 +115,6 @@ private slots:
             QTest::newRow(name) << QString(word) << QString(title);
         };
         row("two hits, the upper wins", "日銀", "日銀 金利据え置き");
-        row("one hit near the bottom", "決算", "トヨタ 決算");
-        row("expression", "ドル|円", "円相場 反落");
         row("no hit", "半導体", "");
     }
     void searchSelectsHighestMatch() {
