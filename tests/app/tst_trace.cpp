@@ -1,3 +1,4 @@
+#include "RecordingPorts.h"
 #include "app/AppData.h"
 #include "app/Ports.h"
 #include "app/Trace.h"
@@ -8,18 +9,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class FixedClock : public Ports::ClockPort {
-public:
-    QDateTime now{QDate(2024, 1, 5), QTime(9, 5, 7)};
-    QDateTime Now() const override { return now; }
-    qint64 TickMs() const override { return 0; }
-};
-
 class TestTrace : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    FixedClock clock_;
+    FixedClock clock_{QDateTime(QDate(2024, 1, 5), QTime(9, 5, 7))};
 
     QByteArray ReadLog(const QString& name = "Debug.LOG") {
         QFile f(dir_.path() + "/" + name);

@@ -1,4 +1,4 @@
-#include "RecordingPrompt.h"
+#include "RecordingPorts.h"
 #include "files/clsFile.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the parser tests: fixture pages, the word lists and a clock that stands still.
 
+#include "RecordingPorts.h"
 #include "app/AppData.h"
 #include "app/Ports.h"
 #include "web/Encoding.h"
@@ -43,12 +44,5 @@ inline bool WriteWordList(const QString& name, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
 }
-
-class FixedClock : public Ports::ClockPort {
-public:
-    QDateTime now;
-    QDateTime Now() const override { return now; }
-    qint64 TickMs() const override { return 0; }
-};
 
 } // namespace ParserTest

@@ -2,6 +2,7 @@
 // pages the simulator serves (fetched in UTF-8 with plain regular expressions).
 #include "../fetch/support_feedsim.h"
 
+#include "RecordingPorts.h"
 #include "app/AppData.h"
 #include "app/SettingsState.h"
 #include "parsers/Board.h"
@@ -15,12 +16,6 @@ namespace {
 
 const QString kStart = QStringLiteral("2024-03-14T15:00:00");
 const QStringList kSentiments{"強く買いたい", "買いたい", "様子見", "売りたい", "強く売りたい"};
-
-class FixedClock : public Ports::ClockPort {
-public:
-    QDateTime Now() const override { return QDateTime::fromString(kStart, Qt::ISODate); }
-    qint64 TickMs() const override { return 0; }
-};
 
 // Boxes as "text|icon"; a wrong title shows instead of the icon.
 class ScriptedPrompt : public Ports::PromptPort {
@@ -44,7 +39,7 @@ class TestBoard : public QObject {
     Q_OBJECT
     FeedsimProcess sim_;
     QTemporaryDir dir_;
-    FixedClock clock_;
+    FixedClock clock_{QDateTime::fromString(kStart, Qt::ISODate)};
 
     QString Get(const QString& address) {
         const QString target = address.startsWith('/') ? sim_.Portal() + address : address;

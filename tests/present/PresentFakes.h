@@ -1,6 +1,7 @@
 #pragma once
 // Recording ports and a store builder shared by the presentation tests.
 
+#include "RecordingPorts.h"
 #include "app/Ports.h"
 #include "news/NewsStore.h"
 #include "present/GridPort.h"
@@ -9,34 +10,6 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
-
-struct ShownMessage {
-    QString text, title;
-    Ports::MsgIcon icon;
-};
-
-class RecordingPrompt : public Ports::PromptPort {
-public:
-    Ports::MsgAnswer MessageBox(const QString& text, const QString& title, Ports::MsgIcon icon,
-                                Ports::MsgButtons) override {
-        messages.append({text, title, icon});
-        return Ports::MsgAnswer::Ok;
-    }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    void EndProgram() override { ++endRequests; }
-
-    QList<ShownMessage> messages;
-    int endRequests = 0;
-};
-
-class FixedClock : public Ports::ClockPort {
-public:
-    QDateTime Now() const override { return now; }
-    qint64 TickMs() const override { return 0; }
-    QDateTime now = QDateTime(QDate(2024, 3, 15), QTime(10, 0));
-};
 
 // Counts how often the grid was hidden and shown.
 class RecordingWindow : public Ports::HeadlessMainWindow {
@@ -50,17 +23,13 @@ public:
 
 class FakeGridPort : public Present::GridPort {
 public:
-    int TextHeight(const QString&, const Present::GridFont& font) const override {
-        lastFont = font;
-        return 13;
-    }
+    int TextHeight(const QString&, const Present::GridFont&) const override { return 13; }
     int TextWidth(const QString& text, const Present::GridFont&) const override {
         return 7 * int(text.size());
     }
     Present::Rgb ButtonShadowColor() const override { return Present::MakeRgb(1, 2, 3); }
     double TwipsPerPixelX() const override { return 15; }
     double TwipsPerPixelY() const override { return 15; }
-    mutable Present::GridFont lastFont;
 };
 
 inline double OleAt(const QDate& date, int hour, int minute) {

@@ -24,7 +24,7 @@ Headline At(int hour, int minute, const QString& title, const QDate& date = Toda
 class TestHeadlineTable : public QObject {
     Q_OBJECT
     RecordingWindow window;
-    FixedClock clock;
+    FixedClock clock{QDateTime(QDate(2024, 3, 15), QTime(10, 0))};
     FakeGridPort port;
     RecordingPrompt prompt;
 
@@ -200,7 +200,7 @@ private slots:
         // Text and colours stay.
         QCOMPARE(grid().Text(1, 9), QStringLiteral("決算発表"));
         QCOMPARE(grid().BackColor(1, 2), MakeRgb(255, 255, 255));
-        QVERIFY(prompt.messages.isEmpty());
+        QVERIFY(prompt.boxes.isEmpty());
     }
 
     void cursorRestoredWithinRows() {

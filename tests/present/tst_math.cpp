@@ -54,24 +54,24 @@ private slots:
         QFETCH(QString, truth);
         QFETCH(QString, message);
         QCOMPARE(Math::CheckExpression(truth, false), message.isEmpty());
-        QVERIFY(prompt.messages.isEmpty());
+        QVERIFY(prompt.boxes.isEmpty());
         QCOMPARE(Math::CheckExpression(truth, true), message.isEmpty());
         if (message.isEmpty()) {
-            QVERIFY(prompt.messages.isEmpty());
+            QVERIFY(prompt.boxes.isEmpty());
             return;
         }
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.messages[0].text, message + QStringLiteral("\r\n") + truth);
-        QCOMPARE(prompt.messages[0].title, QStringLiteral("Math/Compare()"));
-        QCOMPARE(prompt.messages[0].icon, Ports::MsgIcon::Critical);
+        QCOMPARE(prompt.boxes.size(), 1);
+        QCOMPARE(prompt.boxes[0].text, message + QStringLiteral("\r\n") + truth);
+        QCOMPARE(prompt.boxes[0].title, QStringLiteral("Math/Compare()"));
+        QCOMPARE(prompt.boxes[0].icon, Ports::MsgIcon::Critical);
     }
 
     void evaluateEndsProgramOnBadString() {
         QCOMPARE(Math::EvaluateExpression(QStringLiteral("T&")), false);
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.endRequests, 1);
+        QCOMPARE(prompt.boxes.size(), 1);
+        QCOMPARE(prompt.endCalls, 1);
         QCOMPARE(Math::EvaluateExpression(QStringLiteral("F|T")), true);
-        QCOMPARE(prompt.endRequests, 1);
+        QCOMPARE(prompt.endCalls, 1);
     }
 
     // Short strings are held against the plain reduction below; these are longer or off the
@@ -138,8 +138,8 @@ private slots:
         h.source = QStringLiteral("ロイター");
         FillStore({h});
         QCOMPARE(Present::MatchesExpression(expression, 0), match);
-        QVERIFY(prompt.messages.isEmpty());
-        QCOMPARE(prompt.endRequests, 0);
+        QVERIFY(prompt.boxes.isEmpty());
+        QCOMPARE(prompt.endCalls, 0);
         News::Store().Clear();
     }
 };

@@ -1,3 +1,4 @@
+#include "RecordingPorts.h"
 #include "app/Ports.h"
 #include "ui/GridView.h"
 #include "ui/clsGrid.h"
@@ -9,32 +10,12 @@
 
 using namespace Present;
 
-namespace {
-
-class AnsweringPrompt : public Ports::PromptPort {
-public:
-    Ports::MsgAnswer MessageBox(const QString&, const QString&, Ports::MsgIcon,
-                                Ports::MsgButtons) override {
-        return Ports::MsgAnswer::Ok;
-    }
-    std::optional<QString> InputBox(const QString& prompt, const QString&,
-                                    const QString&) override {
-        prompts.append(prompt);
-        return answer;
-    }
-    void EndProgram() override {}
-    QStringList prompts;
-    std::optional<QString> answer;
-};
-
-} // namespace
-
 class TestGrid : public QObject {
     Q_OBJECT
     GridModel* model = nullptr;
     GridView* view = nullptr;
     clsGrid* grid = nullptr;
-    AnsweringPrompt prompt;
+    RecordingPrompt prompt;
 
     // Rows 0 (header) to 5, columns 0 to 9, cell text "r.c".
     void Build() {
@@ -59,7 +40,7 @@ private slots:
         grid = new clsGrid;
         grid->SetObject(view);
         Build();
-        prompt = AnsweringPrompt();
+        prompt = RecordingPrompt();
         Ports::SetPrompt(&prompt);
     }
     void cleanup() {
@@ -151,20 +132,20 @@ private slots:
         model->SetText(4, 6, QStringLiteral("日銀会合"));
         model->SetText(2, 1, QStringLiteral("日銀"));
         model->SetCursor(1, 0);
-        prompt.answer = QStringLiteral("日銀");
+        prompt.inputAnswer = QStringLiteral("日銀");
         Key(Qt::Key_F3);
-        QCOMPARE(prompt.prompts, QStringList{QStringLiteral("検索ワード")});
+        QCOMPARE(prompt.inputPrompts, QStringList{QStringLiteral("検索ワード")});
         QCOMPARE(model->Row(), 2);
         QCOMPARE(model->Col(), 1);
         Key(Qt::Key_F3);
-        QCOMPARE(prompt.prompts.size(), 1); // the word is kept
+        QCOMPARE(prompt.inputPrompts.size(), 1); // the word is kept
         QCOMPARE(model->Row(), 4);
         QCOMPARE(model->Col(), 6);
         Key(Qt::Key_F3, Qt::ShiftModifier);
         QCOMPARE(model->Row(), 2);
         // Ctrl+F always asks and takes the word as the whole pattern.
         Key(Qt::Key_F, Qt::ControlModifier);
-        QCOMPARE(prompt.prompts.size(), 2);
+        QCOMPARE(prompt.inputPrompts.size(), 2);
         QCOMPARE(model->Row(), 2);
         QCOMPARE(model->Col(), 1);
     }

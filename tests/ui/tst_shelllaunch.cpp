@@ -1,4 +1,4 @@
-#include "../files/RecordingPrompt.h"
+#include "RecordingPorts.h"
 
 #include "app/SettingsState.h"
 #include "ui/ArticleViewer.h"
