@@ -30,6 +30,8 @@ class TestGrid : public QObject {
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(view, Qt::Key(key), mods);
     }
+    // The cursor as "row.col", the way the cells are named.
+    QString At() const { return QStringLiteral("%1.%2").arg(model->Row()).arg(model->Col()); }
 
 private slots:
     void init() {
@@ -109,13 +111,12 @@ private slots:
         QTest::addColumn<int>("mods");
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("col");
-        QTest::addColumn<int>("newRow");
-        QTest::addColumn<int>("newCol");
+        QTest::addColumn<QString>("to");
         const int shift = int(Qt::ShiftModifier);
-        QTest::newRow("shift+enter up") << int(Qt::Key_Return) << shift << 3 << 4 << 2 << 4;
-        QTest::newRow("shift+enter first row") << int(Qt::Key_Return) << shift << 1 << 4 << 1 << 4;
-        QTest::newRow("shift+tab left") << int(Qt::Key_Backtab) << shift << 3 << 4 << 3 << 3;
-        QTest::newRow("enter alone") << int(Qt::Key_Return) << 0 << 3 << 4 << 3 << 4;
+        QTest::newRow("shift+enter up") << int(Qt::Key_Return) << shift << 3 << 4 << "2.4";
+        QTest::newRow("shift+enter first row") << int(Qt::Key_Return) << shift << 1 << 4 << "1.4";
+        QTest::newRow("shift+tab left") << int(Qt::Key_Backtab) << shift << 3 << 4 << "3.3";
+        QTest::newRow("enter alone") << int(Qt::Key_Return) << 0 << 3 << 4 << "3.4";
     }
     void moves() {
         QFETCH(int, key);
@@ -124,8 +125,7 @@ private slots:
         QFETCH(int, col);
         model->SetCursor(row, col);
         Key(key, Qt::KeyboardModifiers(mods));
-        QTEST(model->Row(), "newRow");
-        QTEST(model->Col(), "newCol");
+        QTEST(At(), "to");
     }
 
     void findKeys() {
@@ -135,44 +135,40 @@ private slots:
         prompt.inputAnswer = QStringLiteral("日銀");
         Key(Qt::Key_F3);
         QCOMPARE(prompt.inputPrompts, QStringList{QStringLiteral("検索ワード")});
-        QCOMPARE(model->Row(), 2);
-        QCOMPARE(model->Col(), 1);
+        QCOMPARE(At(), "2.1");
         Key(Qt::Key_F3);
         QCOMPARE(prompt.inputPrompts.size(), 1); // the word is kept
-        QCOMPARE(model->Row(), 4);
-        QCOMPARE(model->Col(), 6);
+        QCOMPARE(At(), "4.6");
         Key(Qt::Key_F3, Qt::ShiftModifier);
-        QCOMPARE(model->Row(), 2);
-        // Ctrl+F always asks and takes the word as the whole pattern.
+        QCOMPARE(At(), "2.1");
+        // Ctrl+F always asks and takes the word as the whole pattern: "日銀会合" is passed over.
         Key(Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(prompt.inputPrompts.size(), 2);
-        QCOMPARE(model->Row(), 2);
-        QCOMPARE(model->Col(), 1);
+        QCOMPARE(At(), "2.1");
     }
 
+    // From the cursor at 3.5 unless said otherwise.
     void search_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<int>("step");
         QTest::addColumn<bool>("fromCursor");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("col");
-        // Cursor at 3.5.
-        QTest::newRow("next in row") << "3.*" << 1 << true << true << 3 << 6;
-        QTest::newRow("wraps to next row") << "4.[0-2]" << 1 << true << true << 4 << 0;
-        QTest::newRow("backward wraps") << "2.9" << -1 << true << true << 2 << 9;
-        QTest::newRow("from range start") << "#.#" << 1 << false << true << 1 << 0;
-        QTest::newRow("header is not searched") << "0.1" << -1 << true << false << 3 << 5;
-        QTest::newRow("nothing") << "x" << 1 << true << false << 3 << 5;
+        QTest::addColumn<QString>("at"); // where the cursor ends; it stays when nothing is found
+        QTest::newRow("next in row") << "3.*" << 1 << true << "3.6";
+        QTest::newRow("wraps to next row") << "4.[0-2]" << 1 << true << "4.0";
+        QTest::newRow("backward wraps") << "2.9" << -1 << true << "2.9";
+        QTest::newRow("from range start") << "#.#" << 1 << false << "1.0";
+        QTest::newRow("header is not searched") << "0.1" << -1 << true << "3.5";
+        QTest::newRow("nothing") << "x" << 1 << true << "3.5";
     }
     void search() {
         QFETCH(QString, pattern);
         QFETCH(int, step);
         QFETCH(bool, fromCursor);
+        QFETCH(QString, at);
         model->SetCursor(3, 5);
-        QTEST(grid->Search(pattern, -1, -1, -1, -1, step, true, fromCursor, false), "found");
-        QTEST(model->Row(), "row");
-        QTEST(model->Col(), "col");
+        const bool found = grid->Search(pattern, -1, -1, -1, -1, step, true, fromCursor, false);
+        QCOMPARE(found, at != "3.5");
+        QCOMPARE(At(), at);
     }
 
     void sortMarksHeader() {
