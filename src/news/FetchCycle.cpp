@@ -52,6 +52,8 @@ bool MergePage(const QList<ParsedHeadline>& page) {
     NewsStore& store = Store();
     bool knownMet = false;
     for (const ParsedHeadline& h : page) {
+        // Between two headlines the store is whole, so events may run there.
+        Common::YieldIfDue();
         if (store.FindNewsItem(h.Posted, h.Source, h.Category, h.Title, h.Url) >= 0) {
             knownMet = true;
             continue;

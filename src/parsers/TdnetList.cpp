@@ -90,7 +90,10 @@ ParsedHeadlines ParseTdnetListText(const QString& page, const QString& address, 
     QList<ParsedHeadline> found;
     // Growing the list one row at a time copies every record it holds.
     found.reserve(QStringView(page).mid(position).count(QLatin1String("start->\n")));
+    // A busy day's list runs to thousands of rows: the window keeps drawing meanwhile. Everything
+    // the loop works on is its own; the patrol keeps the store's commands locked.
     while (position > 0) {
+        Common::YieldIfDue();
         const QString row =
             Common::CutOut(position, page, QStringLiteral("start->\n"), QStringLiteral("<!-I"));
         if (row.isEmpty())

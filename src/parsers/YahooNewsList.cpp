@@ -178,6 +178,7 @@ ParsedHeadlines ParsePage(const QString& page, const QString& address, const QSt
     found.reserve(section.count(QLatin1String("<!-- 01 -->")));
     qsizetype blockPosition = 1;
     while (blockPosition > 0) {
+        Common::YieldIfDue();
         const QString block = Common::CutOut(blockPosition, section, QStringLiteral("<!-- 01 -->"),
                                              QStringLiteral("<!-- /01 -->"));
         if (block.isEmpty())

@@ -1,6 +1,7 @@
 #include "text/Common.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
@@ -40,6 +41,12 @@ QString Rest(const QString& text, qsizetype from) {
 }
 
 PauseHook g_pauseHook = nullptr;
+
+// When events were last pumped by YieldIfDue or a real Pause.
+QElapsedTimer& LastYield() {
+    static QElapsedTimer timer;
+    return timer;
+}
 
 } // namespace
 
@@ -572,15 +579,27 @@ void Pause(int milliseconds, bool yieldFirst, bool sleep) {
     }
     if (yieldFirst)
         QCoreApplication::processEvents();
-    if (milliseconds <= 0)
+    if (milliseconds > 0) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(milliseconds);
+        loop.exec();
+    }
+    if (yieldFirst || milliseconds > 0)
+        LastYield().start();
+}
+
+void YieldIfDue(int intervalMs) {
+    if (!QCoreApplication::instance())
         return;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(milliseconds);
-    loop.exec();
+    QElapsedTimer& last = LastYield();
+    if (last.isValid() && last.elapsed() < intervalMs)
+        return;
+    QCoreApplication::processEvents();
+    last.start();
 }
 
 } // namespace Common

@@ -72,4 +72,11 @@ void Pause(int milliseconds, bool yieldFirst, bool sleep);
 using PauseHook = void (*)(int milliseconds, bool yieldFirst, bool sleep);
 void SetPauseHook(PauseHook hook);
 
+// For long loops on the event loop's thread: lets pending events run when more than intervalMs
+// have passed since the last time events were pumped here or in a real Pause, so that a large
+// page does not freeze the window. Cheap enough to call once per row. Does nothing without a
+// QCoreApplication. Pause hooks never see it.
+inline constexpr int YieldIntervalMs = 30;
+void YieldIfDue(int intervalMs = YieldIntervalMs);
+
 } // namespace Common

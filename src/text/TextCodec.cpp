@@ -1,5 +1,6 @@
 #include "text/TextCodec.h"
 
+#include <cstring>
 #include <memory>
 #include <unicode/ucnv.h>
 
@@ -37,6 +38,12 @@ bool IsValidUtf8(const QByteArray& bytes) {
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
+        // Pages are mostly markup: runs of ASCII go eight bytes at a time.
+        quint64 word;
+        while (i + 8 <= n && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080ULL) == 0))
+            i += 8;
+        if (i == n)
+            break;
         const unsigned char b = p[i];
         if (b < 0x80) {
             ++i;

@@ -1,5 +1,8 @@
 #include "web/Encoding.h"
 
+#include "text/Common.h"
+#include "text/TextCodec.h"
+
 #include <QStringDecoder>
 
 #include <uchardet/uchardet.h>
@@ -8,6 +11,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace modNkf32 {
@@ -17,6 +21,8 @@ namespace {
 // The detector only needs a taste of the page; feeding it a whole megabyte costs more than
 // the decoding itself.
 constexpr qsizetype DetectWindow = 16 * 1024;
+// Bytes decoded between two chances for the event loop: well under a millisecond's work.
+constexpr qsizetype DecodeSlice = 64 * 1024;
 
 // ICU names. windows-31j is Shift_JIS with the Windows mapping ("～" is U+FF5E, NEC specials
 // such as "①" included); Debian's EUC-JP and ISO-2022-JP map the same way.
@@ -35,42 +41,54 @@ void CountAndSubstitute(const void* context, UConverterToUnicodeArgs* args, cons
     UCNV_TO_U_CALLBACK_SUBSTITUTE(nullptr, args, units, length, reason, error);
 }
 
+struct ConverterClose {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+
 // Decodes with an ICU converter; invalid sequences become substitution characters.
 // invalid, when given, receives their number. std::nullopt when ICU itself fails.
+// A large page goes through in slices, with pending events let in between; the converter is
+// this call's own and keeps a character split across two slices.
 std::optional<QString> DecodeIcu(const char* name, const char* data, qsizetype size,
                                  qsizetype* invalid = nullptr) {
     if (size >= std::numeric_limits<int32_t>::max() / 2)
         return std::nullopt;
     UErrorCode error = U_ZERO_ERROR;
-    UConverter* conv = ucnv_open(name, &error);
+    const std::unique_ptr<UConverter, ConverterClose> conv(ucnv_open(name, &error));
     if (U_FAILURE(error))
         return std::nullopt;
     InvalidCounter counter;
     if (invalid) {
-        ucnv_setToUCallBack(conv, CountAndSubstitute, &counter, nullptr, nullptr, &error);
-        if (U_FAILURE(error)) {
-            ucnv_close(conv);
+        ucnv_setToUCallBack(conv.get(), CountAndSubstitute, &counter, nullptr, nullptr, &error);
+        if (U_FAILURE(error))
             return std::nullopt;
-        }
     }
-    // None of these encodings yields more UTF-16 units than bytes; the retry is for safety.
+    // None of these encodings yields more UTF-16 units than bytes; growing is for safety.
     QString out(size + 1, Qt::Uninitialized);
-    int32_t length =
-        ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
-                      data, static_cast<int32_t>(size), &error);
-    if (error == U_BUFFER_OVERFLOW_ERROR) {
+    qsizetype used = 0;
+    const char* source = data;
+    const char* const sourceEnd = data + size;
+    for (;;) {
+        const char* sliceEnd = sourceEnd - source > DecodeSlice ? source + DecodeSlice : sourceEnd;
+        const bool last = sliceEnd == sourceEnd;
+        auto* const begin = reinterpret_cast<UChar*>(out.data());
+        UChar* target = begin + used;
         error = U_ZERO_ERROR;
-        counter.count = 0;
-        ucnv_reset(conv);
-        out.resize(qsizetype(length) + 1);
-        length = ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()),
-                               static_cast<int32_t>(out.size()), data, static_cast<int32_t>(size),
-                               &error);
+        ucnv_toUnicode(conv.get(), &target, begin + out.size(), &source, sliceEnd, nullptr, last,
+                       &error);
+        used = target - begin;
+        if (error == U_BUFFER_OVERFLOW_ERROR) {
+            // The converter holds what did not fit; the next call hands it over.
+            out.resize(out.size() * 2);
+            continue;
+        }
+        if (U_FAILURE(error))
+            return std::nullopt;
+        if (last)
+            break;
+        Common::YieldIfDue();
     }
-    ucnv_close(conv);
-    if (U_FAILURE(error))
-        return std::nullopt;
-    out.truncate(length);
+    out.truncate(used);
     if (invalid)
         *invalid = counter.count;
     return out;
@@ -160,11 +178,14 @@ QString Convert(QByteArray& data) {
     if (LooksLikeIso2022Jp(data))
         return DecodeIcu(Iso2022Jp, data.constData(), data.size()).value_or(QString());
 
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(data);
-    if (!utf8.hasError())
-        return text;
-    text.clear();
+    // The check stops at the first byte that cannot be UTF-8, usually near the top of a legacy
+    // page; decoding the whole page only to learn that would cost more than the real decode.
+    if (Common::IsValidUtf8(data)) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString text = utf8(data);
+        if (!utf8.hasError())
+            return text;
+    }
 
     const char* name = DetectLegacy(data);
     return DecodeIcu(name, data.constData(), data.size()).value_or(QString());
