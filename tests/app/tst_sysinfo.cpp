@@ -15,7 +15,6 @@ private slots:
             QTest::newRow(version) << QString(version) << QString(servicePack) << QString(name);
         };
         row("1.3.99", "", "Windows 3.1");
-        row("1.4.10", "", "Windows 98");
         row("1.4.50", "", "Windows Unknown");
         row("1.4.90", "", "Windows Me");
         row("1.4.91", "", "Windows Me Later");
