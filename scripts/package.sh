@@ -16,8 +16,12 @@ if ! command -v dpkg-shlibdeps >/dev/null; then
 fi
 
 # The package holds the program only: no tests, benchmarks or fuzzers are built for it.
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_BENCH=OFF -DTW_FUZZ=OFF \
-    -DTW_SANITIZE=OFF -DTW_TRACE=OFF -DTW_CORE_ONLY=OFF
+# TW_PKG_REUSE=1 takes the build folder as it is configured (CI packages the build it tested;
+# cpack strips the debug information).
+if [ "${TW_PKG_REUSE:-0}" != 1 ]; then
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTW_BENCH=OFF -DTW_FUZZ=OFF \
+        -DTW_SANITIZE=OFF -DTW_TRACE=OFF -DTW_CORE_ONLY=OFF
+fi
 cmake --build "$build" -j "$jobs" --target tickerwisp theme_icons
 
 rm -f "$build"/tickerwisp_*.deb
