@@ -1,7 +1,6 @@
 #include "web/Encoding.h"
 
 #include "text/Common.h"
-#include "text/TextCodec.h"
 
 #include <QStringDecoder>
 
@@ -94,6 +93,35 @@ std::optional<QString> DecodeIcu(const char* name, const char* data, qsizetype s
     return out;
 }
 
+// The bytes as UTF-8 when they are valid UTF-8 throughout, else std::nullopt. Decoded slice by
+// slice, each cut before a character's first byte so that no character is split, with pending
+// events let in between; a legacy page fails within its first slice instead of after a whole
+// wasted decode. The bytes must not start with a byte order mark.
+std::optional<QString> DecodeValidUtf8(const QByteArray& data) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype n = data.size();
+    // Never more UTF-16 units than bytes, replacement characters included.
+    QString out(n + 1, Qt::Uninitialized);
+    QChar* const begin = out.data();
+    QChar* end = begin;
+    for (qsizetype start = 0; start < n;) {
+        qsizetype stop = std::min(n, start + DecodeSlice);
+        // Back over at most three continuation bytes; more cannot be valid anyway.
+        for (int k = 0; k < 3 && stop < n && (bytes[stop] & 0xC0) == 0x80; ++k)
+            --stop;
+        QStringDecoder slice(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                         QStringConverter::Flag::ConvertInitialBom);
+        end = slice.appendToBuffer(end, QByteArrayView(bytes + start, stop - start));
+        if (slice.hasError())
+            return std::nullopt;
+        start = stop;
+        if (start < n)
+            Common::YieldIfDue();
+    }
+    out.truncate(end - begin);
+    return out;
+}
+
 // 7-bit data with the JIS escapes (kanji in: ESC $ B, ESC $ @; roman / ASCII: ESC ( J, ESC ( B).
 bool LooksLikeIso2022Jp(const QByteArray& bytes) {
     bool escape = false;
@@ -178,14 +206,8 @@ QString Convert(QByteArray& data) {
     if (LooksLikeIso2022Jp(data))
         return DecodeIcu(Iso2022Jp, data.constData(), data.size()).value_or(QString());
 
-    // The check stops at the first byte that cannot be UTF-8, usually near the top of a legacy
-    // page; decoding the whole page only to learn that would cost more than the real decode.
-    if (Common::IsValidUtf8(data)) {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        QString text = utf8(data);
-        if (!utf8.hasError())
-            return text;
-    }
+    if (auto text = DecodeValidUtf8(data))
+        return *text;
 
     const char* name = DetectLegacy(data);
     return DecodeIcu(name, data.constData(), data.size()).value_or(QString());
