@@ -1,16 +1,7 @@
 #pragma once
 // A clock and a chance source that the fetch tests set by hand.
 
-#include "app/Ports.h"
-
-#include <QDateTime>
-
-class FixedClock : public Ports::ClockPort {
-public:
-    QDateTime now;
-    QDateTime Now() const override { return now; }
-    qint64 TickMs() const override { return 0; }
-};
+#include "RecordingPorts.h"
 
 class FixedRandom : public Ports::RandomPort {
 public:

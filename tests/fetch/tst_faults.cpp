@@ -191,7 +191,7 @@ private slots:
                      qPrintable(h.Title));
     }
 
-    void healthySourcesAreMerged() {
+    void healthySourcesAndTheDisclosureListAreRead() {
         QVERIFY(grew_);
         QSet<QString> faulty;
         for (const SourceFault& f : Faults)
@@ -202,9 +202,7 @@ private slots:
             QVERIFY2(Requests(code, 0) >= 1 && Requests(code, 1) >= 1, qPrintable(code));
             QVERIFY2(NewHeadlines(code) > 0, qPrintable(code));
         }
-    }
-
-    void disclosurePageOfTenThousandRowsIsReadOnce() {
+        // The disclosure page of ten thousand rows is read once, with no page after it.
         QCOMPARE(Requests(QStringLiteral("/inbs/")), 1);
     }
 
