@@ -171,7 +171,6 @@ private slots:
         QCOMPARE(web.DownLoadTDNet(site.Url("/inbs/list.html"), modified), QByteArray("direct"));
         QVERIFY(proxy.RequestLines().isEmpty());
         QCOMPARE(site.RequestLines(), QStringList{"GET /inbs/list.html HTTP/1.1"});
-        QCOMPARE(modified, 0.0);
     }
 
     void lastModified_data() {
