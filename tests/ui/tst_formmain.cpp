@@ -62,15 +62,13 @@ struct Fixture {
         Program::Settings() = Program::SettingsState();
         form = std::make_unique<FormMain>();
         Ports::SetPrompt(&prompt);
-        form->OpenAddressStep = [this](const QString& url, bool) {
-            opened << url;
-            return true;
-        };
-        form->ShowHelpStep = [this](const QString& url) {
-            opened << url;
-            return true;
-        };
+        form->OpenAddressStep = [this](const QString& url, bool) { return Open(url); };
+        form->ShowHelpStep = [this](const QString& url) { return Open(url); };
         form->PopupMenuStep = [](QMenu*, const QPoint&) {};
+    }
+    bool Open(const QString& url) {
+        opened << url;
+        return true;
     }
     ~Fixture() {
         form.reset();

@@ -57,7 +57,6 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         Ports::SetPrompt(nullptr);
-        Program::Settings() = Program::SettingsState();
     }
 
     void externalBrowserGetsOneArgument_data() {
