@@ -72,11 +72,9 @@ protected:
 };
 
 bool HasDialog() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QDialog*>(w) && w->isVisible())
-            return true;
-    }
-    return false;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(),
+                       [](QWidget* w) { return qobject_cast<QDialog*>(w) && w->isVisible(); });
 }
 
 QVariant RunScript(WebEngineBrowser* browser, const QString& script) {
