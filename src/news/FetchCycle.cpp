@@ -293,6 +293,8 @@ bool RunFetchCycle() {
             }
         }
     }
+    // The table is done: let the window draw it before the day file is written.
+    Common::YieldIfDue();
     if (save) {
         SaveDayFile();
         TableShown = true;
