@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "app/AppData.h"
 #include "app/Defaults.h"
 #include "parsers/ParseSupport.h"
@@ -8,29 +9,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
-
 class TestDefaults : public QObject {
     Q_OBJECT
     QTemporaryDir bundled_;
 
 private slots:
     void initTestCase() {
-        Write(bundled_.filePath("a.txt"), "決算\n");
-        Write(bundled_.filePath("b.txt"), "速報\n");
+        WriteBytes(bundled_.filePath("a.txt"), "決算\n");
+        WriteBytes(bundled_.filePath("b.txt"), "速報\n");
     }
 
     // What the NewsWord folder holds before the start: "-" no folder, "" nothing, a name
@@ -55,13 +41,13 @@ private slots:
         if (present != "-")
             QVERIFY(QDir(target).mkpath(present.endsWith('/') ? present : "."));
         if (userFile)
-            Write(target + "/" + present, "user\n");
+            WriteBytes(target + "/" + present, "user\n");
 
         QCOMPARE(Program::InstallDefaultWordLists(bundled_.path(), target), copied);
         for (const QString& name : copied)
-            QCOMPARE(Read(target + "/" + name), Read(bundled_.filePath(name)));
+            QCOMPARE(ReadBytes(target + "/" + name), ReadBytes(bundled_.filePath(name)));
         if (userFile)
-            QCOMPARE(Read(target + "/" + present), QByteArray("user\n"));
+            QCOMPARE(ReadBytes(target + "/" + present), QByteArray("user\n"));
         QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden).size(),
                  copied.size() + int(userFile));
     }
@@ -77,7 +63,7 @@ private slots:
         QCOMPARE(names.size(), 5);
         for (const QString& name : names) {
             QStringDecoder utf8(QStringDecoder::Utf8);
-            const QString text = utf8.decode(Read(data.filePath("NewsWord/" + name)));
+            const QString text = utf8.decode(ReadBytes(data.filePath("NewsWord/" + name)));
             QVERIFY2(!utf8.hasError() && !text.contains('\r') && text.endsWith('\n'),
                      qPrintable(name));
         }

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "app/AppData.h"
 #include "app/Settings.h"
 
@@ -13,15 +14,6 @@ class TestSettings : public QObject {
 
     QTemporaryDir dir_;
 
-    static void WriteBytes(const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    static QByteArray ReadBytes(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     QString Ini() const { return dir_.path() + "/SYSTEM.INI"; }
 
 private slots:

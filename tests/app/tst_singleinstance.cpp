@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "app/SingleInstance.h"
 
 #include <QDir>
@@ -14,21 +15,6 @@ using Program::SingleInstance;
 using Outcome = SingleInstance::Outcome;
 Q_DECLARE_METATYPE(Outcome)
 
-namespace {
-
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
-
 class TestSingleInstance : public QObject {
     Q_OBJECT
 private slots:
@@ -39,7 +25,7 @@ private slots:
         QVERIFY(first->IsListening());
         QSignalSpy asked(first.get(), &SingleInstance::ActivationRequested);
         const QStringList files = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-        const QByteArray lockBytes = Read(first->LockFilePath());
+        const QByteArray lockBytes = ReadBytes(first->LockFilePath());
 
         // The same folder spelt another way is the same folder.
         for (const QString& spelling : {dir.path(), dir.path() + "/./"}) {
@@ -49,7 +35,7 @@ private slots:
         }
         QCOMPARE(asked.count(), 2);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), files);
-        QCOMPARE(Read(first->LockFilePath()), lockBytes);
+        QCOMPARE(ReadBytes(first->LockFilePath()), lockBytes);
 
         // Once the first has ended, the folder is free again; other folders always were.
         first.reset();
@@ -67,16 +53,16 @@ private slots:
         {
             QLockFile probe(lockPath);
             QVERIFY(probe.tryLock(0));
-            lockBytes = Read(lockPath);
+            lockBytes = ReadBytes(lockPath);
         }
         QProcess child;
         child.start(QStringLiteral("true"), {});
         QVERIFY(child.waitForStarted());
         const qint64 deadPid = child.processId();
         QVERIFY(child.waitForFinished());
-        Write(lockPath, QByteArray::number(deadPid) + lockBytes.mid(lockBytes.indexOf('\n')));
+        WriteBytes(lockPath, QByteArray::number(deadPid) + lockBytes.mid(lockBytes.indexOf('\n')));
         // And the socket file it could not remove.
-        Write(QDir::tempPath() + "/" + SingleInstance::ServerName(dir.path()), QByteArray());
+        WriteBytes(QDir::tempPath() + "/" + SingleInstance::ServerName(dir.path()), QByteArray());
 
         SingleInstance next(dir.path());
         QCOMPARE(next.Start(1000), Outcome::Primary);
@@ -114,7 +100,7 @@ private slots:
 
     void noLockWhereNoFolderCanBeMade() {
         QTemporaryDir dir;
-        Write(dir.filePath("plain"), "x");
+        WriteBytes(dir.filePath("plain"), "x");
         SingleInstance under(dir.filePath("plain/Tickerwisp"));
         QCOMPARE(under.Start(0), Outcome::NoLock);
     }

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "RecordingPorts.h"
 #include "files/clsFile.h"
 
@@ -14,11 +15,6 @@ class TestClsFile : public QObject {
     RecordingPrompt prompt_;
 
     QString At(const QString& relative) const { return dir_.path() + "/" + relative; }
-    static void WriteBytes(const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
 
 private slots:
     void init() {

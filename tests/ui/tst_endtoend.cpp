@@ -1,6 +1,7 @@
 // The whole program in one process: a fresh data folder, the feed simulator as the remote
 // sites, the first patrol cycle, and a second start on the same day.
 
+#include "FileBytes.h"
 #include "app/AppData.h"
 #include "app/Settings.h"
 #include "app/SettingsState.h"
@@ -28,12 +29,6 @@ void RecordPause(int, bool, bool) {
 
 QByteArray IniLines(const QStringList& lines) {
     return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 } // namespace
@@ -68,9 +63,9 @@ private slots:
         }
         QVERIFY2(!portal.isEmpty() && !tdnet.isEmpty(), out.constData());
 
-        WriteFile(dir.filePath(QStringLiteral("SYSTEM.INI")),
-                  IniLines({"[OPTION]", "QUICK START=True", "[SERVER]", "NEWS HOST=" + portal,
-                            "TDNET HOST=" + tdnet, "BOARD HOST=" + portal}));
+        WriteBytes(dir.filePath(QStringLiteral("SYSTEM.INI")),
+                   IniLines({"[OPTION]", "QUICK START=True", "[SERVER]", "NEWS HOST=" + portal,
+                             "TDNET HOST=" + tdnet, "BOARD HOST=" + portal}));
 
         QList<News::NewsItem> fetched;
         {
