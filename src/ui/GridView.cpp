@@ -265,15 +265,22 @@ void GridView::ApplyLayout() {
     QHeaderView* rows = verticalHeader();
     const int height = model->DefaultRowHeight();
     rows->setDefaultSectionSize(std::max(height, 1));
-    // One pass over the rows, touching only the unusual ones, with the header quiet so that the
-    // view does not re-lay itself out per row.
+    // One pass over the rows with the header quiet, so that the view does not re-lay itself out
+    // per row. The header keeps a section's hidden state and size across resets, so a row that
+    // an earlier pass hid or resized is put back as well.
     rows->blockSignals(true);
     for (int r = adapter_->HeaderRows(); r < model->Rows(); ++r) {
         const int h = model->RowHeight(r);
-        if (h == 0)
-            rows->hideSection(ViewRow(r));
-        else if (h != height)
-            rows->resizeSection(ViewRow(r), h);
+        const int v = ViewRow(r);
+        if (h == 0) {
+            if (!rows->isSectionHidden(v))
+                rows->hideSection(v);
+            continue;
+        }
+        if (rows->isSectionHidden(v))
+            rows->showSection(v);
+        if (rows->sectionSize(v) != h)
+            rows->resizeSection(v, h);
     }
     rows->blockSignals(false);
     QHeaderView* cols = horizontalHeader();

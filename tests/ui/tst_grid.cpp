@@ -215,6 +215,18 @@ private slots:
         QCOMPARE(grid->GetCursorY(), view->horizontalHeader()->y());
         model->SetCursor(3, 0);
         QCOMPARE(grid->GetCursorY(), view->viewport()->y() + 20);
+
+        // The next pass shows every row again: a filter released brings its rows back, and a
+        // row once taller is back at the common height.
+        model->SetRowHeight(4, 33);
+        QCOMPARE(view->rowHeight(view->ViewRow(4)), 33);
+        model->SetAllRowHeights(20);
+        for (int r = 1; r < model->Rows(); ++r) {
+            QVERIFY2(!view->isRowHidden(view->ViewRow(r)), qPrintable(QString::number(r)));
+            QCOMPARE(view->rowHeight(view->ViewRow(r)), 20);
+        }
+        QCOMPARE(grid->VisibleRows(), 2);
+        QCOMPARE(grid->BottomRow(), 3);
     }
 
     void largeGridHidesRows() {
