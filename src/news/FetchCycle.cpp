@@ -28,6 +28,12 @@ namespace {
 
 bool g_cycleRunning = false;
 bool g_endRequested = false;
+// Who holds the store-changing commands: the patrol from StartPatrol to StopPatrol, and every
+// running cycle until it ends. Each lock is released by its own holder only, so a patrol that
+// stops in the middle of a manual cycle does not free the commands under that cycle.
+bool g_patrolLock = false;
+// The running cycle began with the patrol off and also holds "タイマー".
+bool g_cycleHoldsTimer = false;
 
 const QString TimerKey = QStringLiteral("タイマー");
 const QString ReloadKey = QStringLiteral("リロード");
@@ -36,9 +42,10 @@ const QStringList PatrolLockedKeys = {QStringLiteral("環境設定"), QStringLit
                                       QStringLiteral("フィルタ"), QStringLiteral("検索"),
                                       QStringLiteral("ComboSearch")};
 
-void SetKeysEnabled(const QStringList& keys, bool enabled) {
+void ApplyCommandLock() {
     auto& w = Ports::MainWindow();
-    for (const QString& key : keys)
+    const bool enabled = !g_patrolLock && !g_cycleRunning;
+    for (const QString& key : PatrolLockedKeys)
         w.SetButtonEnabled(key, enabled);
 }
 
@@ -160,7 +167,8 @@ void UpdateTitle() {
 }
 
 void StartPatrol() {
-    SetKeysEnabled(PatrolLockedKeys, false);
+    g_patrolLock = true;
+    ApplyCommandLock();
     StopRequested = false;
 }
 
@@ -216,10 +224,10 @@ bool RunFetchCycle() {
 
     const bool patrol = w.ButtonPressed(TimerKey);
     w.SetButtonEnabled(ReloadKey, false);
-    if (!patrol) {
-        SetKeysEnabled(PatrolLockedKeys, false);
+    ApplyCommandLock();
+    g_cycleHoldsTimer = !patrol;
+    if (g_cycleHoldsTimer)
         w.SetButtonEnabled(TimerKey, false);
-    }
 
     if (QFile::exists(DayFilePath()))
         LoadDayFile();
@@ -301,18 +309,23 @@ bool RunFetchCycle() {
     }
 
     w.SetButtonEnabled(ReloadKey, true);
-    if (!patrol) {
-        SetKeysEnabled(PatrolLockedKeys, true);
+    g_cycleRunning = false;
+    // A patrol started meanwhile (the quick start during the start-up cycle) keeps its lock.
+    ApplyCommandLock();
+    if (g_cycleHoldsTimer) {
+        g_cycleHoldsTimer = false;
         w.SetButtonEnabled(TimerKey, true);
     }
-    g_cycleRunning = false;
     return grew;
 }
 
 void StopPatrol() {
-    // The timer itself belongs to the controller; the window's commands come back here.
-    SetKeysEnabled(PatrolLockedKeys, true);
-    Ports::MainWindow().SetButtonEnabled(TimerKey, true);
+    // The timer itself belongs to the controller; the window's commands come back here, unless
+    // a cycle still holds them.
+    g_patrolLock = false;
+    ApplyCommandLock();
+    if (!g_cycleHoldsTimer)
+        Ports::MainWindow().SetButtonEnabled(TimerKey, true);
 }
 
 PatrolController::PatrolController(QObject* parent) : QObject(parent) {

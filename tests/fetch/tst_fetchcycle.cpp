@@ -259,23 +259,60 @@ private slots:
         }
     }
 
+    // The lock is held by the cycle that took it, whatever the patrol does meanwhile.
+    void commandsStayLockedWhileAManualCycleRuns_data() {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("patrol timer's first tick, patrol off") << "tick";
+        QTest::newRow("patrol released between its cycles") << "release";
+        QTest::newRow("patrol started (quick start)") << "quickstart";
+    }
     void commandsStayLockedWhileAManualCycleRuns() {
-        bool checked = false;
-        g_onPause = [&] {
-            if (checked)
-                return;
-            checked = true;
+        QFETCH(QString, meanwhile);
+        const QString timer = QStringLiteral("タイマー");
+        News::PatrolController patrol;
+        if (meanwhile == QStringLiteral("release")) {
+            // The patrol waits for its next cycle while the user asks for a reload.
+            window_->SetButtonPressed(timer, true);
+            News::StartPatrol();
+            patrol.TimerTour().start(60000);
+        }
+        auto expectLocked = [&] {
             for (const QString& key : LockedKeys)
                 QVERIFY2(!window_->ButtonEnabled(key), qPrintable(key));
-            QVERIFY(!window_->ButtonEnabled(QStringLiteral("タイマー")));
-            // A second cycle asked for meanwhile does nothing.
-            QVERIFY(!News::RunFetchCycle());
+        };
+        int pauses = 0;
+        g_onPause = [&] {
+            if (++pauses == 1) {
+                expectLocked();
+                QCOMPARE(window_->ButtonEnabled(timer), meanwhile == QStringLiteral("release"));
+                // A second cycle asked for meanwhile does nothing.
+                QVERIFY(!News::RunFetchCycle());
+                if (meanwhile == QStringLiteral("tick")) {
+                    patrol.TimerTour_Timer();
+                } else if (meanwhile == QStringLiteral("release")) {
+                    window_->SetButtonPressed(timer, false);
+                    patrol.TimerButtonReleased();
+                } else {
+                    window_->SetButtonPressed(timer, true);
+                    News::StartPatrol();
+                }
+            } else if (pauses == 2) {
+                expectLocked();
+                if (meanwhile == QStringLiteral("tick"))
+                    QVERIFY(!window_->ButtonEnabled(timer));
+            }
         };
         News::RunFetchCycle();
-        QVERIFY(checked);
-        for (const QString& key : LockedKeys)
-            QVERIFY2(window_->ButtonEnabled(key), qPrintable(key));
-        QVERIFY(window_->ButtonEnabled(QStringLiteral("タイマー")));
+        QVERIFY(pauses >= 2);
+        const bool patrolOn = meanwhile == QStringLiteral("quickstart");
+        for (const QString& key : LockedKeys.mid(0, 5))
+            QVERIFY2(window_->ButtonEnabled(key) != patrolOn, qPrintable(key));
+        QVERIFY(window_->ButtonEnabled(QStringLiteral("リロード")));
+        QVERIFY(window_->ButtonEnabled(timer));
+        if (patrolOn) {
+            window_->SetButtonPressed(timer, false);
+            News::StopPatrol();
+        }
     }
 
     void patrolButtonStates() {
