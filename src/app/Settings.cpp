@@ -167,6 +167,8 @@ void LoadSettings() {
     s.FormTop = ReadFormValue(ini, QStringLiteral("TOP"));
     s.FormWidth = ReadFormValue(ini, QStringLiteral("WIDTH"));
     s.FormHeight = ReadFormValue(ini, QStringLiteral("HEIGHT"));
+    s.FormMaximized =
+        ParseBool(ini.Value(FormMain, QStringLiteral("MAXIMIZED"), QString())).value_or(false);
 
     s.BrowserPath = ini.Value(Option, QStringLiteral("BROWSER"), QString());
     s.SoundFile = ini.Value(Option, QStringLiteral("SOUND"), QString());
@@ -209,6 +211,7 @@ bool SaveSettings(const FormGeometry& form, const SearchHistory* history) {
     s.FormTop = form.top;
     s.FormWidth = form.width;
     s.FormHeight = form.collapsedToToolBar ? form.fullHeight : form.height;
+    s.FormMaximized = form.maximized;
 
     const QString path = SettingsFilePath();
     IniFile ini(path);
@@ -216,6 +219,7 @@ bool SaveSettings(const FormGeometry& form, const SearchHistory* history) {
     ini.SetValue(FormMain, QStringLiteral("TOP"), QString::number(s.FormTop));
     ini.SetValue(FormMain, QStringLiteral("WIDTH"), QString::number(s.FormWidth));
     ini.SetValue(FormMain, QStringLiteral("HEIGHT"), QString::number(s.FormHeight));
+    ini.SetValue(FormMain, QStringLiteral("MAXIMIZED"), BoolText(s.FormMaximized));
 
     ini.SetValue(Option, QStringLiteral("BROWSER"), s.BrowserPath);
     ini.SetValue(Option, QStringLiteral("SOUND"), s.SoundFile);

@@ -35,6 +35,8 @@ struct FormGeometry {
     // Shaded to its tool bar: the remembered full height is written instead of height.
     bool collapsedToToolBar = false;
     int fullHeight = 0;
+    // The geometry above is the normal one the maximised window restores to.
+    bool maximized = false;
 };
 
 struct SearchHistory {

@@ -10,6 +10,8 @@ namespace Program {
 struct SettingsState {
     // "FORM MAIN", twips; -1 = missing (the placement uses the window's current value)
     int FormLeft = -1, FormTop = -1, FormWidth = -1, FormHeight = -1;
+    // Closed maximised; the four values above are then the size it restores to.
+    bool FormMaximized = false;
     // "OPTION"
     QString BrowserPath;
     QString SoundFile;

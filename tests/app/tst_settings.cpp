@@ -30,12 +30,13 @@ private slots:
                  (QList<int>{-1, -1, -1, -1}));
 
         QVERIFY(Program::SaveSettings({100, -200, 9600, 600, true, 7200}));
-        QByteArray expected = "[FORM MAIN]\r\nLEFT=100\r\nTOP=-200\r\nWIDTH=9600\r\nHEIGHT=7200\r\n"
-                              "[OPTION]\r\nBROWSER=\r\nSOUND=\r\nDISP VIP=True\r\n"
-                              "DONT FORWARD=False\r\nQUICK START=False\r\nFROM TRAY=False\r\n"
-                              "VIEWER POSITION=1\r\nFONT NAME=MS UI Gothic\r\nFONT SIZE=9\r\n"
-                              "FONT BOLD=False\r\nFONT ITALIC=False\r\nPROXY USE=False\r\n"
-                              "PROXY ADDRESS=\r\nPROXY PORT=\r\n";
+        QByteArray expected =
+            "[FORM MAIN]\r\nLEFT=100\r\nTOP=-200\r\nWIDTH=9600\r\nHEIGHT=7200\r\n"
+            "MAXIMIZED=False\r\n[OPTION]\r\nBROWSER=\r\nSOUND=\r\nDISP VIP=True\r\n"
+            "DONT FORWARD=False\r\nQUICK START=False\r\nFROM TRAY=False\r\n"
+            "VIEWER POSITION=1\r\nFONT NAME=MS UI Gothic\r\nFONT SIZE=9\r\n"
+            "FONT BOLD=False\r\nFONT ITALIC=False\r\nPROXY USE=False\r\n"
+            "PROXY ADDRESS=\r\nPROXY PORT=\r\n";
         for (int n = 0; n < 13; ++n)
             expected += "SEARCH WORD " + QByteArray::number(n) + "=\r\n";
         expected += "[SERVER]\r\nNEWS HOST=http://headlines.yahoo.co.jp\r\n"
@@ -82,6 +83,12 @@ private slots:
         QVERIFY(
             bytes.startsWith("; mine\r\n[OTHER]\r\nX=y\r\n\r\n[OPTION]\r\nEXTRA=1\r\nBROWSER="));
         QVERIFY(bytes.contains("[FORM MAIN]\r\nLEFT=1\r\nTOP=2\r\nWIDTH=3\r\nHEIGHT=4\r\n"));
+        // A maximised window keeps the size it restores to, and says it was maximised.
+        QVERIFY(Program::SaveSettings({1, 2, 3, 4, false, 0, true}));
+        QVERIFY(ReadBytes(Ini()).contains("HEIGHT=4\r\nMAXIMIZED=True\r\n"));
+        Program::LoadSettings();
+        QVERIFY(Program::Settings().FormMaximized);
+        QCOMPARE(Program::Settings().FormHeight, 4);
         QCOMPARE(ReadBytes(dir_.path() + "/Data/検索.INI"), QByteArray("now\r\na\r\nnow\r\n"));
     }
 
