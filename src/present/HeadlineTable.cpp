@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QHash>
 #include <cmath>
+#include <vector>
 
 #if __has_include("news/Sources.h")
 #include "news/Sources.h"
@@ -87,6 +88,30 @@ GridModel& HeadlineGrid() {
     return grid;
 }
 
+namespace {
+
+// What each row shows, by the headline's own fields: store positions move while a page merges
+// into the store, the headline does not.
+struct RowKey {
+    double Posted = 0;
+    QString Source, Category, Title, Url;
+};
+
+std::vector<RowKey>& RowKeys() {
+    static std::vector<RowKey> keys;
+    return keys;
+}
+
+} // namespace
+
+int StoreIndexOfRow(int row) {
+    const std::vector<RowKey>& keys = RowKeys();
+    if (row < 1 || size_t(row) > keys.size())
+        return -1;
+    const RowKey& k = keys[size_t(row) - 1];
+    return News::Store().FindNewsItem(k.Posted, k.Source, k.Category, k.Title, k.Url);
+}
+
 OleParts SplitOle(double oleDate) {
     // Whole seconds, as date parts are read from a date value.
     const qint64 seconds = std::llround(oleDate * 86400.0);
@@ -101,6 +126,7 @@ OleParts SplitOle(double oleDate) {
 
 void InitHeadlineGrid() {
     GridModel& grid = HeadlineGrid();
+    RowKeys().clear();
     GridPort& port = Grid();
     const GridFont font = SettingsFont();
     grid.BeginBatch();
@@ -159,11 +185,15 @@ void FillHeadlineGrid() {
     grid.SetAllRowHeights(port.TextHeight(QStringLiteral("株式"), font) + 4);
 
     const int count = store.Count();
+    std::vector<RowKey>& keys = RowKeys();
+    keys.clear();
     if (count > 0) {
         grid.SetRows(count + 1);
+        keys.reserve(size_t(count));
 
         for (int k = 0; k < count; ++k) {
             const News::NewsItem& item = store.Item(count - 1 - k);
+            keys.push_back({item.Posted, item.Source, item.Category, item.Title, item.Url});
             const OleParts when = SplitOle(item.Posted);
             const int row = k + 1;
             if (item.Category.contains(u'\t') || item.Mark.contains(u'\t') ||
@@ -260,12 +290,11 @@ void ScrollLastRowToTop() {
     grid.SetTopRow(grid.Rows() - 1);
 }
 
-void MarkOpenedPicture(int storeIndex) {
+void MarkOpenedPicture(int row) {
     Ports::MainWindowPort& window = Ports::MainWindow();
     const bool wasVisible = window.GridVisible();
     window.SetGridVisible(false);
-    HeadlineGrid().SetPicture(News::Store().Count() - storeIndex, 5, QStringLiteral("LOOK_OPEN"),
-                              HeadlinePictureAlign);
+    HeadlineGrid().SetPicture(row, 5, QStringLiteral("LOOK_OPEN"), HeadlinePictureAlign);
     window.SetGridVisible(wasVisible);
 }
 

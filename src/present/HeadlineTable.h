@@ -18,8 +18,11 @@ void FillHeadlineGrid();
 void PutCursorOnLastRow();
 // The last row as the top row; the view shows as far down as it can.
 void ScrollLastRowToTop();
-// The opened picture on the row of a store index, keeping the grid's visibility.
-void MarkOpenedPicture(int storeIndex);
+// The opened picture on a grid row, keeping the grid's visibility.
+void MarkOpenedPicture(int row);
+// The store index of the headline a grid row shows, found by the headline itself so that it
+// holds while pages merge into the store under the table; -1 when there is none.
+int StoreIndexOfRow(int row);
 
 // The calendar parts of an OLE date, without going through the time zone.
 struct OleParts {

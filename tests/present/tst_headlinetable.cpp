@@ -271,14 +271,34 @@ private slots:
         FillStore({At(12, 3, "a"), At(12, 2, "b"), At(12, 1, "c")});
         FillHeadlineGrid();
         window.SetGridVisible(false);
-        MarkOpenedPicture(0);
+        MarkOpenedPicture(3);
         QCOMPARE(grid().Picture(3, 5), QStringLiteral("LOOK_OPEN"));
         QCOMPARE(grid().Picture(1, 5), QStringLiteral("LOOK_CLOSE"));
         QVERIFY(!window.GridVisible());
         window.SetGridVisible(true);
-        MarkOpenedPicture(2);
+        MarkOpenedPicture(1);
         QCOMPARE(grid().Picture(1, 5), QStringLiteral("LOOK_OPEN"));
         QVERIFY(window.GridVisible());
+    }
+
+    // A row keeps pointing at its headline while newer and older ones merge in under the table.
+    void rowsFollowTheirHeadlinesThroughMerges() {
+        FillStore({At(12, 3, "c"), At(12, 2, "b"), At(12, 1, "a")});
+        FillHeadlineGrid();
+        QCOMPARE(grid().Text(2, 9), QStringLiteral("b"));
+        News::NewsStore& store = News::Store();
+        for (const auto& [minute, title] : {std::pair{4, "d"}, {0, "z"}, {2, "b2"}}) {
+            const double posted = At(12, minute, QString::fromUtf8(title)).posted;
+            int position = store.FindInsertPosition(posted);
+            store.InsertNewsItem(position, posted, QString(), QString(), QString::fromUtf8(title),
+                                 QString(), false, QString());
+        }
+        for (int row = 1; row <= 3; ++row)
+            QCOMPARE(store.Item(StoreIndexOfRow(row)).Title, grid().Text(row, 9));
+        QCOMPARE(StoreIndexOfRow(0), -1);
+        QCOMPARE(StoreIndexOfRow(4), -1);
+        store.Clear();
+        QCOMPARE(StoreIndexOfRow(1), -1);
     }
 };
 
