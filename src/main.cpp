@@ -18,6 +18,9 @@ int main(int argc, char* argv[]) {
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
+    // Closing the viewer while the main window sits in the tray must not end the program: only
+    // the main window's close does, after it has saved.
+    QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Tickerwisp"));
     // Ties the window to the installed launcher entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tickerwisp.Tickerwisp"));
@@ -54,6 +57,8 @@ int main(int argc, char* argv[]) {
                                      folder + QStringLiteral("/NewsWord"));
 
     FormMain form;
+    QObject::connect(&form, &FormMain::Unloaded, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     QObject::connect(&instance, &Program::SingleInstance::ActivationRequested, &form, [&form] {
         // The same way back as from the tray, then to the front.
         form.Tray_DblClick();

@@ -1,5 +1,7 @@
 #include "ui/FormGeometry.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -51,6 +53,21 @@ int PresetIndexForKey(int key, Qt::KeyboardModifiers modifiers) {
     default:
         return -1;
     }
+}
+
+QString ExistingFolder(const QString& folder) {
+    if (folder.isEmpty())
+        return QString();
+    QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (!QFileInfo(path).isDir())
+        QDir().mkpath(path);
+    while (!QFileInfo(path).isDir()) {
+        const QString up = QFileInfo(path).path();
+        if (up == path)
+            return QString();
+        path = up;
+    }
+    return path.endsWith(u'/') ? path : path + u'/';
 }
 
 } // namespace FormGeometry

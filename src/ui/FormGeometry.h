@@ -28,6 +28,10 @@ int TitleColumnWidth(int gridWidthPx, int titleLeftPx);
 // Alt+1 .. Alt+9 give presets 0 .. 8, Alt+0 preset 9, Alt+Q/W/E presets 10 .. 12; -1 otherwise.
 int PresetIndexForKey(int key, Qt::KeyboardModifiers modifiers);
 
+// A folder for a file dialog to start in, ending in "/" so that it is never taken for a file
+// name: the folder itself (made when missing), else the nearest folder above it that exists.
+QString ExistingFolder(const QString& folder);
+
 // Store index shown in a grid row, and back (row 0 is the header).
 inline int StoreIndexOfRow(int uBound, int row) {
     return uBound + 1 - row;

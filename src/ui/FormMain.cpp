@@ -138,8 +138,10 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
         return shown;
     };
     SaveFileDialogStep = [this](const QString& filter, QString& folder) {
+        // The dialog reads a folder that does not exist as a file name to type in.
         const QString path =
-            QFileDialog::getSaveFileName(this, QStringLiteral("ニュースをCSV出力"), folder, filter);
+            QFileDialog::getSaveFileName(this, QStringLiteral("ニュースをCSV出力"),
+                                         FormGeometry::ExistingFolder(folder), filter);
         if (!path.isEmpty())
             folder = QFileInfo(path).absolutePath();
         return path;
@@ -150,6 +152,8 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
         box.exec();
     };
     csvFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    frameFixTimer_.setInterval(20);
+    connect(&frameFixTimer_, &QTimer::timeout, this, &FormMain::FixFrameSize);
 
     BuildControls();
     Form_Load();
@@ -268,8 +272,11 @@ void FormMain::BuildToolBar() {
     comboSearch_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     comboSearch_->setToolTip(
         QStringLiteral("検索語（例：日銀 & (円|ドル)）。Alt+1…9, 0, Q, W, E で登録語"));
-    comboSearch_->lineEdit()->installEventFilter(this);
     connect(comboSearch_, &QComboBox::activated, this, [this](int) { ComboSearch_Click(); });
+    // The box keeps the keyboard focus and hands keys to its line edit directly, past any event
+    // filter on the edit: Enter is caught where the edit itself reports it.
+    connect(comboSearch_->lineEdit(), &QLineEdit::returnPressed, this,
+            &FormMain::ComboSearch_Click);
     searchLayout->addWidget(comboSearch_, 1);
 
     pictureLogo_ = new QLabel(searchHost);
@@ -436,8 +443,14 @@ void FormMain::ApplyLoadedSettings() {
     const Program::PlacementResult placed = Program::ApplyWindowPlacement(in);
     if (placed.move)
         SetFrameFromTwips(placed.left, placed.top, placed.width, placed.height);
-    if (placed.maximize)
-        setWindowState(windowState() | Qt::WindowMaximized);
+    if (placed.maximize || s.FormMaximized) {
+        // Shown normal first, so that the window manager learns the size it restores to, and
+        // maximised once the frame is known.
+        if (frameFixPending_)
+            maximizeAfterFrameFix_ = true;
+        else
+            setWindowState(windowState() | Qt::WindowMaximized);
+    }
 
     Present::GridFont font;
     font.Name = s.FontName;
@@ -467,6 +480,26 @@ QRect FormMain::FrameInTwips() const {
     return QRect(Tw(f.x(), tppX), Tw(f.y(), tppY), Tw(f.width(), tppX), Tw(f.height(), tppY));
 }
 
+QRect FormMain::NormalFrameInTwips() const {
+    if (!isMaximized() && !isMinimized() && !isFullScreen())
+        return FrameInTwips();
+    // The size it restores to, with the frame it had in that state (a maximised window often
+    // loses its borders).
+    const QRect normal = normalGeometry();
+    if (!normal.isValid())
+        return FrameInTwips();
+    const QMargins frame = normalFrame_.value_or(FrameMargins());
+    const QRect f = normal.marginsAdded(frame);
+    const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
+    return QRect(Tw(f.x(), tppX), Tw(f.y(), tppY), Tw(f.width(), tppX), Tw(f.height(), tppY));
+}
+
+QMargins FormMain::FrameMargins() const {
+    const QRect f = frameGeometry(), g = geometry();
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                    f.bottom() - g.bottom());
+}
+
 void FormMain::SetFrameFromTwips(int leftTw, int topTw, int widthTw, int heightTw) {
     const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
     const QSize outer(Px(widthTw, tppX), Px(heightTw, tppY));
@@ -484,15 +517,31 @@ void FormMain::SetFrameFromTwips(int leftTw, int topTw, int widthTw, int heightT
 
 void FormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!frameFixPending_)
+    if (!frameFixPending_ || frameFixTimer_.isActive())
         return;
+    // A window manager adds its frame some time after the window is mapped; until then the
+    // outer size cannot be told apart from the inner one.
+    frameFixTries_ = 0;
+    frameFixTimer_.start();
+}
+
+void FormMain::FixFrameSize() {
+    const QMargins frame = FrameMargins();
+    const bool known = !frame.isNull();
+    if (!known && ++frameFixTries_ < FrameFixTries)
+        return;
+    frameFixTimer_.stop();
+    // Without any frame (no window manager) the inner size is the outer one.
+    if (known && (isMaximized() || isMinimized()))
+        return; // done when the window is restored (changeEvent)
     frameFixPending_ = false;
-    QTimer::singleShot(0, this, [this] {
-        const QSize extra = frameGeometry().size() - size();
-        if (!isMaximized() && !extra.isEmpty() && pendingOuterPx_.isValid())
-            resize(std::max(1, pendingOuterPx_.width() - extra.width()),
-                   std::max(1, pendingOuterPx_.height() - extra.height()));
-    });
+    if (known && pendingOuterPx_.isValid())
+        resize(std::max(1, pendingOuterPx_.width() - frame.left() - frame.right()),
+               std::max(1, pendingOuterPx_.height() - frame.top() - frame.bottom()));
+    if (maximizeAfterFrameFix_) {
+        maximizeAfterFrameFix_ = false;
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
 }
 
 // --- dispatch ---
@@ -715,8 +764,11 @@ void FormMain::GridNews_Click() {
     News::NewsStore& store = News::Store();
     if (grid.Col() != TitleCol || !store.HasNewsItems())
         return;
-    ports_->SetClipboardText(grid.Text(grid.Row(), grid.Col()));
-    const int index = FormGeometry::StoreIndexOfRow(store.UBound(), grid.Row());
+    const int row = grid.Row();
+    ports_->SetClipboardText(grid.Text(row, grid.Col()));
+    // The headline the row shows, even when pages have merged into the store since the table
+    // was built.
+    const int index = Present::StoreIndexOfRow(row);
     if (index < 0 || index > store.UBound())
         return;
     const News::NewsItem item = store.Item(index);
@@ -732,8 +784,14 @@ void FormMain::GridNews_Click() {
                                                    QStringLiteral(","), QStringLiteral(",")));
     viewerShown_ = 1;
     Form_Resize();
-    News::MarkOpened(index);
-    Present::MarkOpenedPicture(index);
+    // The open may have let a merge run: find the headline again before marking it.
+    const int opened = Present::StoreIndexOfRow(row);
+    if (opened >= 0)
+        News::MarkOpened(opened);
+    Present::MarkOpenedPicture(row);
+    // The keyboard stays in the list, so the keys walk on through the headlines.
+    if (isVisible() && !isActiveWindow())
+        activateWindow();
     gridNews_->setFocus();
 }
 
@@ -779,7 +837,7 @@ void FormMain::MenuHeadline_Click(int index) {
         GridNews_Click();
     } else if (caption == QStringLiteral("Googleで検索")) {
         const News::NewsStore& store = News::Store();
-        const int storeIndex = FormGeometry::StoreIndexOfRow(store.UBound(), grid.Row());
+        const int storeIndex = Present::StoreIndexOfRow(grid.Row());
         if (storeIndex < 0 || storeIndex > store.UBound())
             return;
         OpenArticle(Launch::GoogleSearchAddress(store.Item(storeIndex).Category));
@@ -875,7 +933,7 @@ void FormMain::SetWindowMode(const QString& key) {
 // --- events ---
 
 void FormMain::SaveWindowSettings() {
-    const QRect frame = FrameInTwips();
+    const QRect frame = NormalFrameInTwips();
     Program::FormGeometry form;
     form.left = frame.x();
     form.top = frame.y();
@@ -883,6 +941,7 @@ void FormMain::SaveWindowSettings() {
     form.height = frame.height();
     form.collapsedToToolBar = height() == tbar_->height();
     form.fullHeight = shadeMemory_;
+    form.maximized = isMaximized();
     Program::SearchHistory history;
     history.current = comboSearch_->currentText();
     for (int i = 0; i < comboSearch_->count(); ++i)
@@ -905,17 +964,37 @@ void FormMain::closeEvent(QCloseEvent* event) {
     tray_->DeleteIcon();
     articleViewer_->CloseViewer();
     event->accept();
+    emit Unloaded();
 }
 
 void FormMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    RememberNormalFrame();
     Form_Resize();
+}
+
+void FormMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    RememberNormalFrame();
+}
+
+void FormMain::RememberNormalFrame() {
+    if (isVisible() && !isMaximized() && !isMinimized() && !isFullScreen()) {
+        const QMargins frame = FrameMargins();
+        if (!frame.isNull())
+            normalFrame_ = frame;
+    }
 }
 
 void FormMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && minimisedForTray_ && !isMinimized())
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (minimisedForTray_ && !isMinimized())
         Tray_DblClick();
+    // Started maximised before the frame was known: the restored size is put right now.
+    if (frameFixPending_ && !frameFixTimer_.isActive() && !isMaximized() && !isMinimized())
+        QTimer::singleShot(0, this, &FormMain::FixFrameSize);
 }
 
 bool FormMain::eventFilter(QObject* watched, QEvent* event) {
@@ -937,14 +1016,6 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == gridNews_) {
         if (event->type() == QEvent::Resize)
             QTimer::singleShot(0, this, &FormMain::Form_Resize);
-    } else if (watched == comboSearch_->lineEdit()) {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                ComboSearch_Click();
-                return true;
-            }
-        }
     } else if (watched == pictureLogo_) {
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

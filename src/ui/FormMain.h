@@ -9,11 +9,14 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AboutBox;
 class CTray;
@@ -114,11 +117,16 @@ public:
     double TwipsPerPixelX() const;
     double TwipsPerPixelY() const;
 
+signals:
+    // The window has closed and saved: the program ends here and nowhere else.
+    void Unloaded();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -140,6 +148,11 @@ private:
     QAction* AddKeyedAction(const QString& key, const QString& caption, const QString& tip,
                             bool checkable);
     QRect FrameInTwips() const;
+    // The frame of the normal (not maximised) window, which is what the settings keep.
+    QRect NormalFrameInTwips() const;
+    QMargins FrameMargins() const;
+    void RememberNormalFrame();
+    void FixFrameSize();
     void SetFrameFromTwips(int leftTw, int topTw, int widthTw, int heightTw);
 
     ImageRegistry images_;
@@ -172,4 +185,9 @@ private:
     bool minimisedForTray_ = false;
     bool frameFixPending_ = false;
     QSize pendingOuterPx_;
+    QTimer frameFixTimer_;
+    int frameFixTries_ = 0;
+    static constexpr int FrameFixTries = 50; // of 20 ms
+    bool maximizeAfterFrameFix_ = false;
+    std::optional<QMargins> normalFrame_;
 };

@@ -22,6 +22,11 @@ FormView::FormView(const QString& uiFontName, QWidget* parent)
     : QWidget(parent, Qt::Window), images_(std::make_unique<ImageRegistry>()) {
     setObjectName(QStringLiteral("FormView"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // Only the main window's close ends the program, even when it sits in the tray.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // The viewer is placed beside the main window without taking the keyboard from it; the user
+    // clicks into the page to read it with the keys.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     webMain_ = new WebEngineBrowser(this);
     webMain_->View()->setObjectName(QStringLiteral("WebMain"));

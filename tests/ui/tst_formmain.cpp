@@ -18,8 +18,11 @@
 #include "ui/WindowPorts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -114,6 +117,7 @@ private slots:
         };
         row("two hits, the upper wins", "日銀", "日銀 金利据え置き");
         row("no hit", "半導体", "");
+        row("typed, then Enter", "トヨタ\n", "トヨタ 決算");
     }
     void searchSelectsHighestMatch() {
         QFETCH(QString, word);
@@ -122,8 +126,21 @@ private slots:
         f.AddHeadlines();
         Present::GridModel& grid = Present::HeadlineGrid();
         grid.SetCursor(5, 9);
-        f.form->ComboSearch()->setEditText(word);
-        f.form->TBar_ButtonClick(QStringLiteral("検索"));
+        if (word.endsWith(u'\n')) {
+            f.ShowWindow();
+            f.form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+            QLineEdit* edit = f.form->ComboSearch()->lineEdit();
+            edit->setFocus();
+            edit->setText(word.chopped(1));
+            // Where the keyboard really is: the box, which passes keys on to its edit.
+            QVERIFY(QApplication::focusWidget());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCOMPARE(f.form->ComboSearch()->itemText(0), word.chopped(1));
+        } else {
+            f.form->ComboSearch()->setEditText(word);
+            f.form->TBar_ButtonClick(QStringLiteral("検索"));
+        }
         if (title.isEmpty()) {
             QCOMPARE(grid.Row(), 5);
             QCOMPARE(f.form->SBar()->text(QStringLiteral("メッセージ")),
@@ -268,6 +285,21 @@ private slots:
         f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
         QTest::qWait(20);
         QCOMPARE(f.form->height(), maximized);
+    }
+
+    // The save dialog starts in a folder, never with the folder's name typed in as a file name.
+    void dialogFolders() {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        QFile file(root + QStringLiteral("/plain"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QCOMPARE(FormGeometry::ExistingFolder(root), root + u'/');
+        QCOMPARE(FormGeometry::ExistingFolder(root + QStringLiteral("/Documents")),
+                 root + QStringLiteral("/Documents/"));
+        QVERIFY(QFileInfo(root + QStringLiteral("/Documents")).isDir());
+        QCOMPARE(FormGeometry::ExistingFolder(root + QStringLiteral("/plain/sub")), root + u'/');
+        QCOMPARE(FormGeometry::ExistingFolder(QString()), QString());
     }
 
     // Divisions that do not come out even are cut toward zero.
