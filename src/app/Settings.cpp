@@ -2,13 +2,13 @@
 
 #include "app/AppData.h"
 #include "app/IniFile.h"
+#include "files/WholeFile.h"
 #include "files/clsFile.h"
 #include "text/Common.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -125,8 +125,8 @@ bool WriteLines(const QString& path, const QStringList& lines) {
     if (!QFileInfo(folder).isDir()) {
         clsFile().MakeFolder(folder);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    Files::WholeFile file(path);
+    if (!file.open()) {
         return false;
     }
     QByteArray bytes;
