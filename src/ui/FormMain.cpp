@@ -166,8 +166,6 @@ FormMain::~FormMain() {
         Ports::SetPrompt(nullptr);
     if (&Present::Grid() == gridPort_.get())
         Present::SetGridPort(nullptr);
-    if (Program::PageWeb().Browser() == &webTemp_)
-        Program::PageWeb().SetBrowser(nullptr);
 }
 
 double FormMain::TwipsPerPixelX() const {
@@ -359,9 +357,6 @@ void FormMain::Form_Load() {
     News::StartingUp = false;
     News::BlinkCounter = 0;
 
-    // The viewer's browser is bound when the viewer window exists; the page pane is ours.
-    Program::PageWeb().SetBrowser(&webTemp_);
-
     Common::EnsureDataFolder();
     QFile::remove(Common::AppDataFolder() + QStringLiteral("/Debug.LOG"));
     Common::TraceLine(QStringLiteral("OS Version : ") + QSysInfo::prettyProductName());
@@ -380,9 +375,6 @@ void FormMain::Form_Load() {
     Present::InitHeadlineGrid();
     patrol_->Arm();
     News::UpdateTitle();
-
-    // The page pane stays out of sight; it has no bars to switch off.
-    webTemp_.SetVisible(false);
 
     News::ResetNewIndicator();
     News::SetNetLamp(false);

@@ -40,17 +40,6 @@ namespace Program {
 extern bool ReloadRequested;
 } // namespace Program
 
-// The hidden page pane. Until the embedded browser arrives it only remembers where it was sent.
-class WebTempPane : public Ports::BrowserPort {
-public:
-    void Navigate(const QString& url, bool) override { LastAddress = url; }
-    void SetVisible(bool visible) override { Visible = visible; }
-    QString BodyOuterHtml() const override { return QString(); }
-    QString BodyText() const override { return QString(); }
-    QString LastAddress;
-    bool Visible = false;
-};
-
 class FormMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -107,7 +96,6 @@ public:
     clsGrid* GridObj() const { return gridObj_; }
     MainWindowPorts* WindowPorts() const { return ports_.get(); }
     News::PatrolController* Patrol() const { return patrol_; }
-    WebTempPane& WebTemp() { return webTemp_; }
     quint8 ViewerShown() const { return viewerShown_; }
     int ShadeMemory() const { return shadeMemory_; }
     QString UiFontName() const { return uiFontName_; }
@@ -160,7 +148,6 @@ private:
     ArticleViewer* articleViewer_ = nullptr;
     std::unique_ptr<WidgetPrompt> prompt_;
     std::unique_ptr<ScreenGridPort> gridPort_;
-    WebTempPane webTemp_;
 
     QList<QRect> monitors_;
     QString uiFontName_;
