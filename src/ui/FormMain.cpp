@@ -105,7 +105,7 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
             ports_->SetPanelText(News::PanelMessage, message);
         return opened;
     };
-    OptionsDialogStep = [this](int leftTw, int topTw) {
+    OptionsDialogStep = [this](int mainLeftTw, int mainWidthTw, int topTw) {
         FormOption dialog(this, uiFontName_);
         dialog.SaveAll = [this] { SaveWindowSettings(); };
         dialog.ApplyGridFont = [](const QFont& f) {
@@ -120,9 +120,12 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
         // The dialog is placed like the main window: kept on the screens.
         dialog.adjustSize();
         Program::PlacementInput in = PlacementOnScreens();
-        in.width = Tw(dialog.frameGeometry().width(), in.twipsPerPixelX);
-        in.height = Tw(dialog.frameGeometry().height(), in.twipsPerPixelY);
-        in.newLeft = leftTw;
+        // Not shown yet, the dialog has no frame: it gets the one the main window has.
+        const QSize frame = dialog.size() + (frameGeometry().size() - size());
+        in.width = Tw(frame.width(), in.twipsPerPixelX);
+        in.height = Tw(frame.height(), in.twipsPerPixelY);
+        // Centred by the dialog's own width, known only now that it is laid out.
+        in.newLeft = mainLeftTw + (mainWidthTw - in.width) / 2;
         in.newTop = topTw;
         const Program::PlacementResult placed = Program::ApplyWindowPlacement(in);
         if (placed.move)
@@ -612,11 +615,9 @@ void FormMain::CommandOptions() {
 
     // Centred over the window, 80 pixels below its top; the dialog keeps itself on the screen.
     const QRect frame = FrameInTwips();
-    const int dialogWidthTw = Tw(480, TwipsPerPixelX());
-    const int leftTw = frame.x() + (frame.width() - dialogWidthTw) / 2;
     const int topTw = frame.y() + Tw(80, TwipsPerPixelY());
     if (OptionsDialogStep)
-        OptionsDialogStep(leftTw, topTw);
+        OptionsDialogStep(frame.x(), frame.width(), topTw);
 
     Present::FillHeadlineGrid();
     Form_Resize();

@@ -71,8 +71,9 @@ public:
     // Steps that show a window of their own; tests replace them.
     // The save dialog: filter in the dialog's own form; folder in/out. "" when cancelled.
     std::function<QString(const QString& filter, QString& folder)> SaveFileDialogStep;
-    // The options dialog at the given place (twips); shows nothing until that dialog exists.
-    std::function<void(int leftTw, int topTw)> OptionsDialogStep;
+    // The options dialog, centred over the main window's frame (left and width) at the given
+    // top, all in twips.
+    std::function<void(int mainLeftTw, int mainWidthTw, int topTw)> OptionsDialogStep;
     // Hands an address on; desktopOnly: the desktop's browser even when BrowserPath is set.
     // Opens an address: in the article viewer (or the external browser), or with desktopOnly
     // through the desktop's handler. Tests replace it.
