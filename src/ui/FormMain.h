@@ -126,8 +126,8 @@ private:
     void CommandTray();
     void CommandExportCsv();
     void AfterCycle();
-    QAction* AddKeyedAction(const QString& key, const QString& caption, const QString& tip,
-                            bool checkable);
+    // A tool-bar command; its caption and tip come from the table of control names.
+    QAction* AddKeyedAction(const QString& key, bool checkable);
     QRect FrameInTwips() const;
     void SetFrameFromTwips(int leftTw, int topTw, int widthTw, int heightTw);
 
