@@ -17,11 +17,13 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The name the desktop and the accessibility bus know the program by; set before anything
+    // can ask for it.
+    QCoreApplication::setApplicationName(QStringLiteral("Tickerwisp"));
     QApplication app(argc, argv);
     // Closing the viewer while the main window sits in the tray must not end the program: only
     // the main window's close does, after it has saved.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setApplicationName(QStringLiteral("Tickerwisp"));
     // Ties the window to the installed launcher entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tickerwisp.Tickerwisp"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tickerwisp.svg")));

@@ -1,5 +1,6 @@
 #include "app/AppData.h"
 
+#include "files/WholeFile.h"
 #include "files/clsFile.h"
 
 #include <QDir>
@@ -43,19 +44,17 @@ void EnsureDataFolder() {
 }
 
 int RemoveStaleSaveCopies(const QDateTime& modifiedBefore) {
-    // A save copy ends in six random letters. Demanding both cases keeps a user's own
-    // "SYSTEM.INI.backup" safe; a copy that happens to be all one case is merely left behind.
-    static const QRegularExpression rootCopy(QStringLiteral(
-        "^(SYSTEM\\.INI|掲示板\\.TXT)\\.(?=[A-Za-z]*[A-Z])(?=[A-Za-z]*[a-z])[A-Za-z]{6}$"));
-    static const QRegularExpression dataCopy(QStringLiteral(
-        "^(検索\\.INI|[0-9]{8}\\.DAT)\\.(?=[A-Za-z]*[A-Z])(?=[A-Za-z]*[a-z])[A-Za-z]{6}$"));
+    // Only copies of the files the program replaces whole, in the folder each lives in.
+    static const QRegularExpression rootFile(QStringLiteral("^(SYSTEM\\.INI|掲示板\\.TXT)$"));
+    static const QRegularExpression dataFile(QStringLiteral("^(検索\\.INI|[0-9]{8}\\.DAT)$"));
     const std::pair<QString, const QRegularExpression*> folders[] = {
-        {AppDataFolder(), &rootCopy}, {AppDataFolder() + QStringLiteral("/Data"), &dataCopy}};
+        {AppDataFolder(), &rootFile}, {AppDataFolder() + QStringLiteral("/Data"), &dataFile}};
     int removed = 0;
-    for (const auto& [folder, pattern] : folders) {
+    for (const auto& [folder, original] : folders) {
         const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
         for (const QFileInfo& info : files) {
-            if (pattern->match(info.fileName()).hasMatch() &&
+            const QString of = Files::SaveCopyOriginal(info.fileName());
+            if (!of.isEmpty() && original->match(of).hasMatch() &&
                 info.lastModified() < modifiedBefore && QFile::remove(info.filePath())) {
                 ++removed;
             }

@@ -12,10 +12,10 @@ void SetAppDataFolder(const QString& folder);
 // temporary copies that a save cut short left behind.
 void EnsureDataFolder();
 
-// A file replaced as a whole is first written under its name + "." + six letters, then renamed
-// over it; a process killed in between leaves that copy. Removes those of the settings, the
-// search history, the board report and the day files last modified before the given time, and
-// returns how many it removed.
+// A file replaced as a whole is first written to a save copy beside it (Files::WholeFile), then
+// renamed over it; a process killed in between leaves that copy. Removes the copies of the
+// settings, the search history, the board report and the day files last modified before the
+// given time, and returns how many it removed.
 int RemoveStaleSaveCopies(const QDateTime& modifiedBefore);
 
 } // namespace Common

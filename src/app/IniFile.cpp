@@ -1,10 +1,10 @@
 #include "app/IniFile.h"
 
+#include "files/WholeFile.h"
 #include "files/clsFile.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace Program {
 
@@ -84,8 +84,8 @@ bool IniFile::Load(const QString& path) {
 }
 
 bool IniFile::Save(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    Files::WholeFile file(path);
+    if (!file.open()) {
         return false;
     }
     QByteArray bytes;

@@ -16,7 +16,7 @@ public:
     explicit IniFile(const QString& path);
 
     bool Load(const QString& path);
-    // UTF-8 without BOM, CR LF, through QSaveFile.
+    // UTF-8 without BOM, CR LF, replaced whole (Files::WholeFile).
     bool Save(const QString& path) const;
 
     // The value with surrounding blanks and one pair of enclosing double quotes removed.

@@ -2,13 +2,13 @@
 
 #include "app/AppData.h"
 #include "app/IniFile.h"
+#include "files/WholeFile.h"
 #include "files/clsFile.h"
 #include "text/Common.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -27,6 +27,30 @@ const QString Option = QStringLiteral("OPTION");
 const QString Server = QStringLiteral("SERVER");
 constexpr int SearchWordCount = 13;
 constexpr qsizetype IniValueMax = 1023;
+
+// What the system's profile read hands back: at most 1023 characters, up to the first NUL.
+QString CutIniValue(QString value) {
+    value.truncate(IniValueMax);
+    const qsizetype nul = value.indexOf(QChar(0));
+    if (nul >= 0) {
+        value.truncate(nul);
+    }
+    return value;
+}
+
+// Every value start-up reads goes through the same cut as ReadIni.
+std::optional<QString> IniValue(const IniFile& ini, const QString& section, const QString& key) {
+    const auto value = ini.Value(section, key);
+    if (!value) {
+        return std::nullopt;
+    }
+    return CutIniValue(*value);
+}
+
+QString IniValue(const IniFile& ini, const QString& section, const QString& key,
+                 const QString& fallback) {
+    return IniValue(ini, section, key).value_or(fallback);
+}
 
 QString SearchWordKey(int n) {
     return QStringLiteral("SEARCH WORD ") + QString::number(n);
@@ -59,7 +83,7 @@ std::optional<qint64> ParseInteger(const QString& text, qint64 low, qint64 high)
 }
 
 bool ReadBool(const IniFile& ini, const QString& key, bool fallback) {
-    const auto text = ini.Value(Option, key);
+    const auto text = IniValue(ini, Option, key);
     if (!text) {
         return fallback;
     }
@@ -67,7 +91,7 @@ bool ReadBool(const IniFile& ini, const QString& key, bool fallback) {
 }
 
 int ReadFormValue(const IniFile& ini, const QString& key) {
-    const auto text = ini.Value(FormMain, key);
+    const auto text = IniValue(ini, FormMain, key);
     if (!text) {
         return -1;
     }
@@ -79,7 +103,7 @@ int ReadFormValue(const IniFile& ini, const QString& key) {
 // A host address without its trailing "/"; an empty value means the built-in one.
 QString ReadHost(const IniFile& ini, const QString& key, const QString& fallback,
                  bool emptyAllowed) {
-    QString host = ini.Value(Server, key).value_or(fallback);
+    QString host = IniValue(ini, Server, key).value_or(fallback);
     while (host.endsWith(QLatin1Char('/'))) {
         host.chop(1);
     }
@@ -101,8 +125,8 @@ bool WriteLines(const QString& path, const QStringList& lines) {
     if (!QFileInfo(folder).isDir()) {
         clsFile().MakeFolder(folder);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    Files::WholeFile file(path);
+    if (!file.open()) {
         return false;
     }
     QByteArray bytes;
@@ -127,12 +151,8 @@ QString SearchHistoryPath() {
 QString ReadIni(const QString& section, const QString& key, const QString& defaultValue,
                 const QString& file) {
     const IniFile ini(file.isEmpty() ? SettingsFilePath() : file);
-    QString value = ini.Value(section, key, defaultValue).left(IniValueMax);
-    const qsizetype nul = value.indexOf(QChar(0));
-    if (nul >= 0) {
-        value.truncate(nul);
-    }
-    return value;
+    // The default is cut as well: it passes through the same buffer.
+    return CutIniValue(ini.Value(section, key, defaultValue));
 }
 
 bool WriteIni(const QString& section, const QString& key, const QString& value,
@@ -170,18 +190,18 @@ void LoadSettings() {
     s.FormMaximized =
         ParseBool(ini.Value(FormMain, QStringLiteral("MAXIMIZED"), QString())).value_or(false);
 
-    s.BrowserPath = ini.Value(Option, QStringLiteral("BROWSER"), QString());
-    s.SoundFile = ini.Value(Option, QStringLiteral("SOUND"), QString());
+    s.BrowserPath = IniValue(ini, Option, QStringLiteral("BROWSER"), QString());
+    s.SoundFile = IniValue(ini, Option, QStringLiteral("SOUND"), QString());
     s.DispVip = ReadBool(ini, QStringLiteral("DISP VIP"), defaults.DispVip);
     s.DontForward = ReadBool(ini, QStringLiteral("DONT FORWARD"), defaults.DontForward);
     s.QuickStart = ReadBool(ini, QStringLiteral("QUICK START"), defaults.QuickStart);
     s.FromTray = ReadBool(ini, QStringLiteral("FROM TRAY"), defaults.FromTray);
     s.ViewerPosition = static_cast<qint16>(
-        ParseInteger(ini.Value(Option, QStringLiteral("VIEWER POSITION"), QStringLiteral("1")),
+        ParseInteger(IniValue(ini, Option, QStringLiteral("VIEWER POSITION"), QStringLiteral("1")),
                      std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max())
             .value_or(defaults.ViewerPosition));
-    s.FontName = ini.Value(Option, QStringLiteral("FONT NAME"), defaults.FontName);
-    const auto size = ParseNumber(ini.Value(Option, QStringLiteral("FONT SIZE"), QString()));
+    s.FontName = IniValue(ini, Option, QStringLiteral("FONT NAME"), defaults.FontName);
+    const auto size = ParseNumber(IniValue(ini, Option, QStringLiteral("FONT SIZE"), QString()));
     s.FontSize = size && std::abs(*size) <= double(std::numeric_limits<float>::max())
                      ? static_cast<float>(*size)
                      : defaults.FontSize;
@@ -191,11 +211,12 @@ void LoadSettings() {
     s.FontBold = ReadBool(ini, QStringLiteral("FONT BOLD"), defaults.FontBold);
     s.FontItalic = ReadBool(ini, QStringLiteral("FONT ITALIC"), defaults.FontItalic);
     s.ProxyUse = ReadBool(ini, QStringLiteral("PROXY USE"), defaults.ProxyUse);
-    s.ProxyAddress = Common::Trim(ini.Value(Option, QStringLiteral("PROXY ADDRESS"), QString()));
-    s.ProxyPort = Common::Trim(ini.Value(Option, QStringLiteral("PROXY PORT"), QString()));
+    s.ProxyAddress =
+        Common::Trim(IniValue(ini, Option, QStringLiteral("PROXY ADDRESS"), QString()));
+    s.ProxyPort = Common::Trim(IniValue(ini, Option, QStringLiteral("PROXY PORT"), QString()));
     s.SearchWords = QStringList(SearchWordCount);
     for (int n = 0; n < SearchWordCount; ++n) {
-        s.SearchWords[n] = ini.Value(Option, SearchWordKey(n), QString());
+        s.SearchWords[n] = IniValue(ini, Option, SearchWordKey(n), QString());
     }
 
     s.NewsHost = ReadHost(ini, QStringLiteral("NEWS HOST"), defaults.NewsHost, false);

@@ -1,13 +1,13 @@
 #include "files/clsFile.h"
 
 #include "app/Ports.h"
+#include "files/WholeFile.h"
 #include "text/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -298,8 +298,8 @@ bool clsFile::OpenWriteString(const QString& path, const QString& text) {
         ReportOpenError(p, ErrAlreadyOpen);
         return false;
     }
-    QSaveFile file(p);
-    if (QFileInfo(p).isDir() || !file.open(QIODevice::WriteOnly)) {
+    Files::WholeFile file(p);
+    if (QFileInfo(p).isDir() || !file.open()) {
         ReportOpenError(p, OpenError(p, true));
         return false;
     }

@@ -3,6 +3,7 @@
 #include "app/AppData.h"
 #include "app/Ports.h"
 #include "app/Trace.h"
+#include "files/WholeFile.h"
 #include "news/NewsStore.h"
 #include "text/Dates.h"
 #include "text/TextCodec.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringEncoder>
 #include <QtEndian>
 #include <cstring>
@@ -327,12 +327,12 @@ bool SaveDayFile() {
     }
     const QString path = DayFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
+    Files::WholeFile file(path);
+    bool ok = file.open();
     if (ok) {
         const QByteArray bytes = EncodeItems(
             store.Count(), [&](qsizetype k) -> const NewsItem& { return store.Item(int(k)); });
-        ok = file.write(bytes) == bytes.size() && file.commit();
+        ok = file.write(bytes) && file.commit();
     }
     if (!ok) {
         Report(QStringLiteral("SaveDayFile]") + path + QStringLiteral(": ") + file.errorString(),
@@ -365,12 +365,11 @@ bool ExportCsv(const QString& path) {
                 comma + u'"' + QString(item.Title).remove(u'\n') + u'"' + comma +
                 QStringLiteral("\r\n");
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    Files::WholeFile file(path);
+    if (!file.open()) {
         return false;
     }
-    const QByteArray bytes = text.toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
+    return file.write(text.toUtf8()) && file.commit();
 }
 
 } // namespace News

@@ -13,6 +13,7 @@
 #include "text/Common.h"
 #include "text/Dates.h"
 #include "ui/AboutBox.h"
+#include "ui/Accessibility.h"
 #include "ui/ArticleViewer.h"
 #include "ui/CTray.h"
 #include "ui/ControlObj.h"
@@ -105,7 +106,7 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
             ports_->SetPanelText(News::PanelMessage, message);
         return opened;
     };
-    OptionsDialogStep = [this](int leftTw, int topTw) {
+    OptionsDialogStep = [this](int mainLeftTw, int mainWidthTw, int topTw) {
         FormOption dialog(this, uiFontName_);
         dialog.SaveAll = [this] { SaveWindowSettings(); };
         dialog.ApplyGridFont = [](const QFont& f) {
@@ -120,9 +121,12 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
         // The dialog is placed like the main window: kept on the screens.
         dialog.adjustSize();
         Program::PlacementInput in = PlacementOnScreens();
-        in.width = Tw(dialog.frameGeometry().width(), in.twipsPerPixelX);
-        in.height = Tw(dialog.frameGeometry().height(), in.twipsPerPixelY);
-        in.newLeft = leftTw;
+        // Not shown yet, the dialog has no frame: it gets the one the main window has.
+        const QSize frame = dialog.size() + (frameGeometry().size() - size());
+        in.width = Tw(frame.width(), in.twipsPerPixelX);
+        in.height = Tw(frame.height(), in.twipsPerPixelY);
+        // Centred by the dialog's own width, known only now that it is laid out.
+        in.newLeft = mainLeftTw + (mainWidthTw - in.width) / 2;
         in.newTop = topTw;
         const Program::PlacementResult placed = Program::ApplyWindowPlacement(in);
         if (placed.move)
@@ -170,8 +174,6 @@ FormMain::~FormMain() {
         Ports::SetPrompt(nullptr);
     if (&Present::Grid() == gridPort_.get())
         Present::SetGridPort(nullptr);
-    if (Program::PageWeb().Browser() == &webTemp_)
-        Program::PageWeb().SetBrowser(nullptr);
 }
 
 double FormMain::TwipsPerPixelX() const {
@@ -186,14 +188,14 @@ double FormMain::TwipsPerPixelY() const {
 
 // --- controls ---
 
-QAction* FormMain::AddKeyedAction(const QString& key, const QString& caption, const QString& tip,
-                                  bool checkable) {
-    QAction* action = tbar_->addAction(images_.Icon(key), caption);
+QAction* FormMain::AddKeyedAction(const QString& key, bool checkable) {
+    const Accessibility::Names names = Accessibility::Of(key);
+    QAction* action = tbar_->addAction(images_.Icon(key), names.text);
     action->setData(key);
-    action->setToolTip(tip);
+    action->setToolTip(names.description);
     action->setCheckable(checkable);
     actions_.insert(key, action);
-    connect(action, &QAction::triggered, this, [this, key] { TBar_ButtonClick(key); });
+    Accessibility::ConnectCommand(action, this, [this, key] { TBar_ButtonClick(key); });
     return action;
 }
 
@@ -207,46 +209,40 @@ void FormMain::BuildToolBar() {
     tbar_->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, tbar_);
 
-    AddKeyedAction(KeyShade, KeyShade, QStringLiteral("ツールバーだけを残して畳む／元に戻す"),
-                   false);
-    AddKeyedAction(KeyTray, KeyTray, QStringLiteral("タスクトレイにしまう"), false);
+    AddKeyedAction(KeyShade, false);
+    AddKeyedAction(KeyTray, false);
     tbar_->addSeparator();
-    AddKeyedAction(KeyTimer, KeyTimer, QStringLiteral("約1分ごとの自動巡回をオン／オフ"), true);
-    AddKeyedAction(KeyReload, KeyReload, QStringLiteral("今すぐニュースを取得"), false);
+    AddKeyedAction(KeyTimer, true);
+    AddKeyedAction(KeyReload, false);
     tbar_->addSeparator();
-    AddKeyedAction(KeyTopPage, KeyTopPage, QStringLiteral("このバージョンのページを開く"), false);
-    AddKeyedAction(KeyMarket, KeyMarket, QStringLiteral("市況のページを開く"), false);
-    AddKeyedAction(KeyEarnings, KeyEarnings, QStringLiteral("決算発表予定日のページを開く"), false);
-    AddKeyedAction(KeyHelp, KeyHelp, QStringLiteral("ヘルプを開く"), false);
-    AddKeyedAction(KeyOptions, KeyOptions, QStringLiteral("環境設定"), false);
+    AddKeyedAction(KeyTopPage, false);
+    AddKeyedAction(KeyMarket, false);
+    AddKeyedAction(KeyEarnings, false);
+    AddKeyedAction(KeyHelp, false);
+    AddKeyedAction(KeyOptions, false);
     tbar_->addSeparator();
-    AddKeyedAction(KeyAllRead, KeyAllRead, QStringLiteral("すべてのニュースを既読にする"), false);
-    AddKeyedAction(KeyFilter, KeyFilter, QStringLiteral("検索語に合うニュースだけを表示"), true);
-    AddKeyedAction(KeySearch, KeySearch, QStringLiteral("検索語でニュースを探す"), false);
+    AddKeyedAction(KeyAllRead, false);
+    AddKeyedAction(KeyFilter, true);
+    AddKeyedAction(KeySearch, false);
 
     // The drop-down button with the window sizes and the rarer commands.
     auto* menu = new QMenu(this);
-    const QList<std::pair<QString, QString>> entries{
-        {KeyFull, QStringLiteral("ウィンドウ：フル（画面の左半分）")},
-        {KeyMiddle, QStringLiteral("ウィンドウ：中間")},
-        {KeyMini, QStringLiteral("ウィンドウ：ミニ")},
-        {QString(), QString()},
-        {KeyAbout, QStringLiteral("バージョン情報")},
-        {KeyCsv, QStringLiteral("ニュースをCSV出力…")}};
-    for (const auto& [key, caption] : entries) {
+    for (const QString& key : {KeyFull, KeyMiddle, KeyMini, QString(), KeyAbout, KeyCsv}) {
         if (key.isEmpty()) {
             menu->addSeparator();
             continue;
         }
-        QAction* entry = menu->addAction(images_.Icon(key), caption);
+        const Accessibility::Names names = Accessibility::Of(key);
+        QAction* entry = menu->addAction(images_.Icon(key), names.text);
         entry->setData(key);
+        entry->setToolTip(names.description);
         actions_.insert(key, entry);
         connect(entry, &QAction::triggered, this, [this, key] { TBar_ButtonMenuClick(key); });
     }
+    menu->setToolTipsVisible(true);
     dropDown_ = new QToolButton(tbar_);
     dropDown_->setObjectName(QStringLiteral("ButtonMenu"));
     dropDown_->setIcon(images_.Icon(KeyMiddle));
-    dropDown_->setToolTip(QStringLiteral("ウィンドウの大きさ・その他"));
     dropDown_->setPopupMode(QToolButton::InstantPopup);
     dropDown_->setMenu(menu);
     tbar_->addWidget(dropDown_);
@@ -270,8 +266,10 @@ void FormMain::BuildToolBar() {
     comboSearch_->setMinimumContentsLength(4);
     comboSearch_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     comboSearch_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    comboSearch_->setToolTip(
-        QStringLiteral("検索語（例：日銀 & (円|ドル)）。Alt+1…9, 0, Q, W, E で登録語"));
+    Accessibility::Name(comboSearch_, QStringLiteral("ComboSearch"));
+    Accessibility::Name(comboSearch_->lineEdit(), QStringLiteral("ComboSearch"));
+    Accessibility::Name(comboSearch_->view(), QStringLiteral("ComboSearchList"),
+                        Accessibility::Tip::None);
     connect(comboSearch_, &QComboBox::activated, this, [this](int) { ComboSearch_Click(); });
     // The box keeps the keyboard focus and hands keys to its line edit directly, past any event
     // filter on the edit: Enter is caught where the edit itself reports it.
@@ -282,13 +280,14 @@ void FormMain::BuildToolBar() {
     pictureLogo_ = new QLabel(searchHost);
     pictureLogo_->setObjectName(QStringLiteral("PictureLogo"));
     pictureLogo_->setPixmap(images_.Pixmap(QStringLiteral("APP"), QSize(20, 20)));
-    pictureLogo_->setToolTip(QStringLiteral("バージョン情報"));
+    Accessibility::Name(pictureLogo_, QStringLiteral("PictureLogo"));
     pictureLogo_->setCursor(Qt::PointingHandCursor);
     pictureLogo_->installEventFilter(this);
     searchLayout->addWidget(pictureLogo_);
 
     searchHost->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     tbar_->addWidget(searchHost);
+    Accessibility::PrepareToolBar(tbar_);
 }
 
 void FormMain::BuildControls() {
@@ -304,6 +303,9 @@ void FormMain::BuildControls() {
     gridNews_->setMouseTracking(true);
     gridNews_->viewport()->installEventFilter(this);
     gridNews_->installEventFilter(this);
+    Accessibility::Name(gridNews_, QStringLiteral("GridNews"), Accessibility::Tip::None);
+    Accessibility::ForwardKeyboardContextMenu(
+        gridNews_, [this](const QPoint& pos) { GridNews_MouseDown(Qt::RightButton, pos); });
     setCentralWidget(gridNews_);
 
     gridObj_ = new clsGrid(this);
@@ -314,6 +316,7 @@ void FormMain::BuildControls() {
 
     sbar_ = new StatusPanels(&images_, this);
     sbar_->setObjectName(QStringLiteral("SBar"));
+    Accessibility::Name(sbar_, QStringLiteral("SBar"));
     sbar_->AddStandardPanels();
     setStatusBar(sbar_);
     connect(sbar_, &StatusPanels::clicked, this, &FormMain::SBar_PanelClick);
@@ -366,9 +369,6 @@ void FormMain::Form_Load() {
     News::StartingUp = false;
     News::BlinkCounter = 0;
 
-    // The viewer's browser is bound when the viewer window exists; the page pane is ours.
-    Program::PageWeb().SetBrowser(&webTemp_);
-
     Common::EnsureDataFolder();
     QFile::remove(Common::AppDataFolder() + QStringLiteral("/Debug.LOG"));
     Common::TraceLine(QStringLiteral("OS Version : ") + QSysInfo::prettyProductName());
@@ -387,9 +387,6 @@ void FormMain::Form_Load() {
     Present::InitHeadlineGrid();
     patrol_->Arm();
     News::UpdateTitle();
-
-    // The page pane stays out of sight; it has no bars to switch off.
-    webTemp_.SetVisible(false);
 
     News::ResetNewIndicator();
     News::SetNetLamp(false);
@@ -669,11 +666,9 @@ void FormMain::CommandOptions() {
 
     // Centred over the window, 80 pixels below its top; the dialog keeps itself on the screen.
     const QRect frame = FrameInTwips();
-    const int dialogWidthTw = Tw(480, TwipsPerPixelX());
-    const int leftTw = frame.x() + (frame.width() - dialogWidthTw) / 2;
     const int topTw = frame.y() + Tw(80, TwipsPerPixelY());
     if (OptionsDialogStep)
-        OptionsDialogStep(leftTw, topTw);
+        OptionsDialogStep(frame.x(), frame.width(), topTw);
 
     Present::FillHeadlineGrid();
     Form_Resize();

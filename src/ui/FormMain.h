@@ -43,17 +43,6 @@ namespace Program {
 extern bool ReloadRequested;
 } // namespace Program
 
-// The hidden page pane. Until the embedded browser arrives it only remembers where it was sent.
-class WebTempPane : public Ports::BrowserPort {
-public:
-    void Navigate(const QString& url, bool) override { LastAddress = url; }
-    void SetVisible(bool visible) override { Visible = visible; }
-    QString BodyOuterHtml() const override { return QString(); }
-    QString BodyText() const override { return QString(); }
-    QString LastAddress;
-    bool Visible = false;
-};
-
 class FormMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -85,8 +74,9 @@ public:
     // Steps that show a window of their own; tests replace them.
     // The save dialog: filter in the dialog's own form; folder in/out. "" when cancelled.
     std::function<QString(const QString& filter, QString& folder)> SaveFileDialogStep;
-    // The options dialog at the given place (twips); shows nothing until that dialog exists.
-    std::function<void(int leftTw, int topTw)> OptionsDialogStep;
+    // The options dialog, centred over the main window's frame (left and width) at the given
+    // top, all in twips.
+    std::function<void(int mainLeftTw, int mainWidthTw, int topTw)> OptionsDialogStep;
     // Hands an address on; desktopOnly: the desktop's browser even when BrowserPath is set.
     // Opens an address: in the article viewer (or the external browser), or with desktopOnly
     // through the desktop's handler. Tests replace it.
@@ -110,7 +100,6 @@ public:
     clsGrid* GridObj() const { return gridObj_; }
     MainWindowPorts* WindowPorts() const { return ports_.get(); }
     News::PatrolController* Patrol() const { return patrol_; }
-    WebTempPane& WebTemp() { return webTemp_; }
     quint8 ViewerShown() const { return viewerShown_; }
     int ShadeMemory() const { return shadeMemory_; }
     QString UiFontName() const { return uiFontName_; }
@@ -145,8 +134,8 @@ private:
     void CommandTray();
     void CommandExportCsv();
     void AfterCycle();
-    QAction* AddKeyedAction(const QString& key, const QString& caption, const QString& tip,
-                            bool checkable);
+    // A tool-bar command; its caption and tip come from the table of control names.
+    QAction* AddKeyedAction(const QString& key, bool checkable);
     QRect FrameInTwips() const;
     // The frame of the normal (not maximised) window, which is what the settings keep.
     QRect NormalFrameInTwips() const;
@@ -173,7 +162,6 @@ private:
     ArticleViewer* articleViewer_ = nullptr;
     std::unique_ptr<WidgetPrompt> prompt_;
     std::unique_ptr<ScreenGridPort> gridPort_;
-    WebTempPane webTemp_;
 
     QList<QRect> monitors_;
     QString uiFontName_;

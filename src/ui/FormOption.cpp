@@ -6,6 +6,7 @@
 #include "app/Trace.h"
 #include "app/Version.h"
 #include "parsers/Board.h"
+#include "ui/Accessibility.h"
 #include "ui/ControlObj.h"
 #include "ui/ShellLaunch.h"
 #include "web/clsWEB.h"
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSoundEffect>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -95,24 +97,27 @@ FormOption::FormOption(QWidget* parent, const QString& uiFontName)
 
 FormOption::~FormOption() = default;
 
-QLineEdit* FormOption::NewText(const QString& name) {
+QLineEdit* FormOption::NewText(const QString& name, const QString& key) {
     auto* box = new QLineEdit;
     box->setObjectName(name);
+    Accessibility::Name(box, key.isEmpty() ? name : key);
     box->installEventFilter(this);
     connect(box, &QLineEdit::textChanged, this, &FormOption::Check_OptionChange);
     return box;
 }
 
-QCheckBox* FormOption::NewCheck(const QString& name, const QString& caption) {
-    auto* check = new QCheckBox(caption);
+QCheckBox* FormOption::NewCheck(const QString& name) {
+    auto* check = new QCheckBox(Accessibility::Of(name).text);
     check->setObjectName(name);
+    Accessibility::Name(check, name);
     connect(check, &QCheckBox::toggled, this, &FormOption::Check_OptionChange);
     return check;
 }
 
-QPushButton* FormOption::NewCommand(const QString& name, const QString& caption) {
-    auto* command = new QPushButton(caption);
+QPushButton* FormOption::NewCommand(const QString& name) {
+    auto* command = new QPushButton(Accessibility::Of(name).text);
     command->setObjectName(name);
+    Accessibility::Name(command, name);
     command->setAutoDefault(false);
     return command;
 }
@@ -120,33 +125,33 @@ QPushButton* FormOption::NewCommand(const QString& name, const QString& caption)
 void FormOption::BuildControls() {
     tabs_ = new QTabWidget;
     tabs_->setObjectName(QStringLiteral("TabS"));
+    Accessibility::Name(tabs_, QStringLiteral("TabS"));
 
     // Proxy and maintenance.
     auto* proxyFrame = NewFrame(QStringLiteral("FrameProxy"), QStringLiteral("プロキシ"));
-    checkProxyUse_ =
-        NewCheck(QStringLiteral("CheckProxyUse"), QStringLiteral("プロキシを利用する。"));
+    checkProxyUse_ = NewCheck(QStringLiteral("CheckProxyUse"));
     connect(checkProxyUse_, &QCheckBox::toggled, this, &FormOption::ShowProxyBoxes);
     textProxyAdrs_ = NewText(QStringLiteral("TextProxyAdrs"));
     textProxyPort_ = NewText(QStringLiteral("TextProxyPort"));
-    auto* getProxy =
-        NewCommand(QStringLiteral("CommandGetProxyIE"), QStringLiteral("システムの設定を取得"));
+    auto* getProxy = NewCommand(QStringLiteral("CommandGetProxyIE"));
     connect(getProxy, &QPushButton::clicked, this, &FormOption::CommandGetProxyIE_Click);
     auto* proxyGrid = new QGridLayout(proxyFrame);
     proxyGrid->addWidget(checkProxyUse_, 0, 0, 1, 2);
-    proxyGrid->addWidget(NewLabel(QStringLiteral("LabelProxyAdrs"), QStringLiteral("アドレス")), 1,
-                         0);
+    auto* labelAdrs = NewLabel(QStringLiteral("LabelProxyAdrs"), QStringLiteral("アドレス"));
+    labelAdrs->setBuddy(textProxyAdrs_);
+    proxyGrid->addWidget(labelAdrs, 1, 0);
     proxyGrid->addWidget(textProxyAdrs_, 1, 1);
-    proxyGrid->addWidget(NewLabel(QStringLiteral("LabelProxyPort"), QStringLiteral("ポート")), 2,
-                         0);
+    auto* labelPort = NewLabel(QStringLiteral("LabelProxyPort"), QStringLiteral("ポート"));
+    labelPort->setBuddy(textProxyPort_);
+    proxyGrid->addWidget(labelPort, 2, 0);
     proxyGrid->addWidget(textProxyPort_, 2, 1);
     proxyGrid->addWidget(getProxy, 3, 1, Qt::AlignRight);
 
     auto* maintenance =
         NewFrame(QStringLiteral("FrameMaintenance"), QStringLiteral("メンテナンス"));
-    auto* reload =
-        NewCommand(QStringLiteral("CommandNewsReload"), QStringLiteral("ニュース再取得"));
+    auto* reload = NewCommand(QStringLiteral("CommandNewsReload"));
     connect(reload, &QPushButton::clicked, this, &FormOption::CommandNewsReload_Click);
-    auto* bbs = NewCommand(QStringLiteral("CommandBBS"), QStringLiteral("掲示板の総括"));
+    auto* bbs = NewCommand(QStringLiteral("CommandBBS"));
     connect(bbs, &QPushButton::clicked, this, &FormOption::CommandBBS_Click);
     auto* maintenanceRow = new QHBoxLayout(maintenance);
     maintenanceRow->addWidget(reload);
@@ -160,8 +165,9 @@ void FormOption::BuildControls() {
 
     // Font, sound and browser.
     auto* fontFrame = NewFrame(QStringLiteral("FrameFont"), QStringLiteral("フォント"));
-    labelFont_ = NewLabel(QStringLiteral("LabelFont"), QStringLiteral("フォントの見本です。"));
-    auto* fontCommand = NewCommand(QStringLiteral("CommandFont"), QStringLiteral("フォント変更"));
+    labelFont_ = NewLabel(QStringLiteral("LabelFont"), Accessibility::Of("LabelFont").text);
+    Accessibility::Name(labelFont_, QStringLiteral("LabelFont"));
+    auto* fontCommand = NewCommand(QStringLiteral("CommandFont"));
     connect(fontCommand, &QPushButton::clicked, this, &FormOption::CommandFont_Click);
     auto* fontRow = new QHBoxLayout(fontFrame);
     fontRow->addWidget(labelFont_, 1);
@@ -169,9 +175,9 @@ void FormOption::BuildControls() {
 
     auto* soundFrame = NewFrame(QStringLiteral("FrameSound"), QStringLiteral("アラートサウンド"));
     textSound_ = NewText(QStringLiteral("TextSound"));
-    auto* soundCommand = NewCommand(QStringLiteral("CommandSound"), QStringLiteral("参照..."));
+    auto* soundCommand = NewCommand(QStringLiteral("CommandSound"));
     connect(soundCommand, &QPushButton::clicked, this, &FormOption::CommandSound_Click);
-    auto* playCommand = NewCommand(QStringLiteral("CommandSoundPlay"), QStringLiteral("試聴"));
+    auto* playCommand = NewCommand(QStringLiteral("CommandSoundPlay"));
     connect(playCommand, &QPushButton::clicked, this, &FormOption::CommandSoundPlay_Click);
     auto* soundRow = new QHBoxLayout(soundFrame);
     soundRow->addWidget(textSound_, 1);
@@ -180,8 +186,7 @@ void FormOption::BuildControls() {
 
     auto* browserFrame = NewFrame(QStringLiteral("FrameBrowser"), QStringLiteral("外部ブラウザ"));
     textBrowser_ = NewText(QStringLiteral("TextBrowser"));
-    auto* browserCommand =
-        NewCommand(QStringLiteral("CommandExternalBrowser"), QStringLiteral("参照..."));
+    auto* browserCommand = NewCommand(QStringLiteral("CommandExternalBrowser"));
     connect(browserCommand, &QPushButton::clicked, this, &FormOption::CommandExternalBrowser_Click);
     auto* browserGrid = new QGridLayout(browserFrame);
     browserGrid->addWidget(
@@ -207,10 +212,10 @@ void FormOption::BuildControls() {
     viewerPosition_ = new QButtonGroup(this);
     auto* viewerColumn = new QVBoxLayout(viewerFrame);
     for (int index : {1, 0}) {
-        auto* option = new QRadioButton(
-            index == 1 ? QStringLiteral("メインウィンドウの右にビューワを表示します。")
-                       : QStringLiteral("メインウィンドウの下にビューワを表示します。"));
+        const QString key = QStringLiteral("OptionViewerPosition") + QString::number(index);
+        auto* option = new QRadioButton(Accessibility::Of(key).text);
         option->setObjectName(QStringLiteral("OptionViewerPosition"));
+        Accessibility::Name(option, key);
         viewerPosition_->addButton(option, index);
         viewerColumn->addWidget(option);
     }
@@ -218,22 +223,17 @@ void FormOption::BuildControls() {
 
     auto* vipFrame =
         NewFrame(QStringLiteral("FrameVIP"), QStringLiteral("Yahoo!ファイナンス VIP倶楽部"));
-    checkVip_ =
-        NewCheck(QStringLiteral("CheckVIP"), QStringLiteral("Yahoo!ファイナンス VIP倶楽部を表示"));
-    auto* vipCommand =
-        NewCommand(QStringLiteral("CommandYahooVIP"), QStringLiteral("VIP倶楽部解説ページへ"));
+    checkVip_ = NewCheck(QStringLiteral("CheckVIP"));
+    auto* vipCommand = NewCommand(QStringLiteral("CommandYahooVIP"));
     connect(vipCommand, &QPushButton::clicked, this, &FormOption::CommandYahooVIP_Click);
     auto* vipColumn = new QVBoxLayout(vipFrame);
     vipColumn->addWidget(checkVip_);
     vipColumn->addWidget(vipCommand, 0, Qt::AlignRight);
 
     auto* otherFrame = NewFrame(QStringLiteral("FrameOther"), QStringLiteral("その他の設定"));
-    checkFromTray_ = NewCheck(QStringLiteral("CheckFromTray"),
-                              QStringLiteral("新着時に、タスクトレイから出す。"));
-    checkQuickStart_ = NewCheck(QStringLiteral("CheckQuickStart"),
-                                QStringLiteral("起動時に、タイマーをONにする。"));
-    checkDontForward_ = NewCheck(QStringLiteral("CheckDontForward"),
-                                 QStringLiteral("新着時に、ウィンドウを前面に出さない。"));
+    checkFromTray_ = NewCheck(QStringLiteral("CheckFromTray"));
+    checkQuickStart_ = NewCheck(QStringLiteral("CheckQuickStart"));
+    checkDontForward_ = NewCheck(QStringLiteral("CheckDontForward"));
     auto* otherColumn = new QVBoxLayout(otherFrame);
     otherColumn->addWidget(checkFromTray_);
     otherColumn->addWidget(checkQuickStart_);
@@ -254,8 +254,11 @@ void FormOption::BuildControls() {
                                                 "です。書式を間違えると正しく作動しません。")),
                         0, 0, 1, 2);
     for (int n = 0; n < kWords; ++n) {
-        textWord_.append(NewText(QStringLiteral("TextWord")));
-        wordGrid->addWidget(NewLabel(QStringLiteral("LabelWord"), kWordLabels.at(n)), n + 1, 0);
+        textWord_.append(
+            NewText(QStringLiteral("TextWord"), QStringLiteral("TextWord") + QString::number(n)));
+        auto* label = NewLabel(QStringLiteral("LabelWord"), kWordLabels.at(n));
+        label->setBuddy(textWord_.last());
+        wordGrid->addWidget(label, n + 1, 0);
         wordGrid->addWidget(textWord_.last(), n + 1, 1);
     }
     auto* wordPage = new QWidget;
@@ -267,10 +270,10 @@ void FormOption::BuildControls() {
     auto* debugFrame = NewFrame(QStringLiteral("FrameDebug"), QStringLiteral("デバッグ情報"));
     textDebug_ = new QPlainTextEdit;
     textDebug_->setObjectName(QStringLiteral("TextDebug"));
+    Accessibility::Name(textDebug_, QStringLiteral("TextDebug"));
     textDebug_->setReadOnly(true);
     textDebug_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    auto* copy =
-        NewCommand(QStringLiteral("CommandToClipBoard"), QStringLiteral("クリップボードへコピー"));
+    auto* copy = NewCommand(QStringLiteral("CommandToClipBoard"));
     connect(copy, &QPushButton::clicked, this, &FormOption::CommandToClipBoard_Click);
     auto* debugColumn = new QVBoxLayout(debugFrame);
     debugColumn->addWidget(textDebug_);
@@ -279,18 +282,29 @@ void FormOption::BuildControls() {
     auto* debugLayout = new QVBoxLayout(debugPage);
     debugLayout->addWidget(debugFrame);
 
-    tabs_->addTab(generalPage, QStringLiteral("全般"));
-    tabs_->addTab(viewPage, QStringLiteral("表示"));
-    tabs_->addTab(wordPage, QStringLiteral("定型ワード"));
-    tabs_->addTab(netPage, QStringLiteral("通信"));
-    tabs_->addTab(debugPage, QStringLiteral("情報"));
+    const std::pair<QWidget*, const char*> pages[] = {{generalPage, "TabGeneral"},
+                                                      {viewPage, "TabView"},
+                                                      {wordPage, "TabWords"},
+                                                      {netPage, "TabNet"},
+                                                      {debugPage, "TabInfo"}};
+    for (const auto& [page, key] : pages) {
+        const Accessibility::Names names = Accessibility::Of(QString::fromLatin1(key));
+        const int at = tabs_->addTab(page, names.text);
+        tabs_->setTabToolTip(at, names.description);
+    }
+    // The tab row and the arrows it shows when the tabs do not fit.
+    Accessibility::Name(tabs_->tabBar(), QStringLiteral("TabS"));
+    for (QWidget* arrow : tabs_->tabBar()->findChildren<QWidget*>()) {
+        if (Accessibility::Known(arrow->objectName()))
+            Accessibility::Name(arrow, arrow->objectName());
+    }
 
-    auto* ok = NewCommand(QStringLiteral("CommandOK"), QStringLiteral("OK"));
+    auto* ok = NewCommand(QStringLiteral("CommandOK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &FormOption::CommandOK_Click);
-    auto* cancel = NewCommand(QStringLiteral("CommandCancel"), QStringLiteral("キャンセル"));
+    auto* cancel = NewCommand(QStringLiteral("CommandCancel"));
     connect(cancel, &QPushButton::clicked, this, &FormOption::CommandCancel_Click);
-    commandApply_ = NewCommand(QStringLiteral("CommandApply"), QStringLiteral("適用"));
+    commandApply_ = NewCommand(QStringLiteral("CommandApply"));
     connect(commandApply_, &QPushButton::clicked, this, &FormOption::CommandApply_Click);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -72,9 +72,11 @@ protected:
 
 private:
     void BuildControls();
-    QLineEdit* NewText(const QString& name);
-    QCheckBox* NewCheck(const QString& name, const QString& caption);
-    QPushButton* NewCommand(const QString& name, const QString& caption);
+    // Captions, accessible names and tips come from the table of control names: by the object
+    // name, or by key where several controls share one name.
+    QLineEdit* NewText(const QString& name, const QString& key = QString());
+    QCheckBox* NewCheck(const QString& name);
+    QPushButton* NewCommand(const QString& name);
     void SetSampleFont(const QFont& font);
     bool Changed() const;
     void ShowProxyBoxes();

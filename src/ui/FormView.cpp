@@ -1,5 +1,6 @@
 #include "ui/FormView.h"
 
+#include "ui/Accessibility.h"
 #include "ui/ControlObj.h"
 #include "ui/ImageRegistry.h"
 #include "ui/StatusPanels.h"
@@ -21,6 +22,8 @@ const QString BusyPanel = QStringLiteral("ビジー：ネット");
 FormView::FormView(const QString& uiFontName, QWidget* parent)
     : QWidget(parent, Qt::Window), images_(std::make_unique<ImageRegistry>()) {
     setObjectName(QStringLiteral("FormView"));
+    // Until a headline gives it its title; a window without one has no name to be found by.
+    setWindowTitle(Accessibility::Of(QStringLiteral("FormView")).name);
     setAttribute(Qt::WA_DeleteOnClose);
     // Only the main window's close ends the program, even when it sits in the tray.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -30,8 +33,10 @@ FormView::FormView(const QString& uiFontName, QWidget* parent)
 
     webMain_ = new WebEngineBrowser(this);
     webMain_->View()->setObjectName(QStringLiteral("WebMain"));
+    Accessibility::Name(webMain_->View(), QStringLiteral("WebMain"), Accessibility::Tip::None);
     sBar_ = new StatusPanels(images_.get(), this);
     sBar_->setObjectName(QStringLiteral("SBar"));
+    Accessibility::Name(sBar_, QStringLiteral("ViewSBar"));
     sBar_->AddPanel(MessagePanel, true);
     sBar_->AddPanel(BusyPanel, false, 24);
     sBar_->setPicture(BusyPanel, QStringLiteral("LAMP_OFF"));

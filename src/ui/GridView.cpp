@@ -378,10 +378,13 @@ void GridView::selectionChanged(const QItemSelection& selected, const QItemSelec
 }
 
 bool GridView::event(QEvent* event) {
-    // Tab and Shift+Tab belong to the grid's keys, not to the focus chain.
+    // Shift+Tab belongs to the grid's keys (one column left). Tab alone does nothing in the grid,
+    // so it moves the focus on: the keyboard must never be caught in the grid.
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        const bool tabAlone =
+            key->key() == Qt::Key_Tab && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (!tabAlone && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
             keyPressEvent(key);
             return true;
         }

@@ -1,15 +1,20 @@
 #include "ui/StatusPanels.h"
 
+#include "ui/Accessibility.h"
 #include "ui/ImageRegistry.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSizeGrip>
 
 StatusPanels::StatusPanels(const ImageRegistry* images, QWidget* parent)
     : QStatusBar(parent), images_(images) {
     setSizeGripEnabled(true);
+    if (auto* grip = findChild<QSizeGrip*>())
+        Accessibility::Name(grip, QStringLiteral("SizeGrip"));
 }
 
 void StatusPanels::AddPanel(const QString& key, bool stretch, int minimumWidth) {
@@ -31,6 +36,12 @@ void StatusPanels::AddPanel(const QString& key, bool stretch, int minimumWidth) 
     if (minimumWidth > 0)
         frame->setMinimumWidth(minimumWidth);
     panel.frame = frame;
+    // Read out under its own name; the tip, when the program sets one, is its description.
+    const Accessibility::Names names = Accessibility::Of(key);
+    const QString name = names.name.isEmpty() ? key : names.name;
+    frame->setAccessibleName(name);
+    frame->setAccessibleDescription(names.description);
+    panel.picture->setAccessibleName(name);
     // The labels ignore mouse releases, so a click anywhere in the panel reaches the frame.
     frame->installEventFilter(this);
     if (stretch) {
@@ -47,6 +58,8 @@ void StatusPanels::AddStandardPanels() {
     AddPanel(QStringLiteral("メッセージ"), true);
     AddPanel(QStringLiteral("新着"), false, 24);
     AddPanel(QStringLiteral("ビジー：ネット"), false, 56);
+    // The one panel with a command: reached by Tab and run with Space or Enter as well.
+    panelWidget(QStringLiteral("新着"))->setFocusPolicy(Qt::TabFocus);
 }
 
 const StatusPanels::Panel* StatusPanels::Find(const QString& key) const {
@@ -70,6 +83,10 @@ void StatusPanels::setTip(const QString& key, const QString& tip) {
         p->frame->setToolTip(tip);
         p->picture->setToolTip(tip);
         p->text->setToolTip(tip);
+        if (!tip.isEmpty()) {
+            p->frame->setAccessibleDescription(tip);
+            p->picture->setAccessibleDescription(tip);
+        }
     }
 }
 
@@ -112,6 +129,15 @@ QWidget* StatusPanels::panelWidget(const QString& key) const {
 }
 
 bool StatusPanels::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const QVariant panel = watched->property("panelKey");
+        if (panel.isValid() &&
+            (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            emit clicked(panel.toString());
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         auto* me = static_cast<QMouseEvent*>(event);
         // A disabled panel still reports its click: the indicator is clicked while it is off.

@@ -14,6 +14,7 @@
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QProcess>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #ifdef TW_HAVE_MULTIMEDIA
 #include <QSoundEffect>
@@ -189,10 +190,14 @@ bool MainWindowPorts::GridVisible() const {
 }
 
 void MainWindowPorts::SetButtonPressed(const QString& key, bool pressed) {
-    // Setting the state is not a click: no command runs.
+    // Setting the state is not a click: no command runs. Commands follow a check-style action's
+    // toggled signal (an assistive technology's Toggle sends no other), so that signal is held
+    // back; the button still follows the action through its change event.
     if (QAction* action = actions_.value(key)) {
+        const QSignalBlocker quiet(action);
         action->setChecked(pressed);
     } else if (QAbstractButton* button = buttons_.value(key)) {
+        const QSignalBlocker quiet(button);
         button->setChecked(pressed);
     }
 }

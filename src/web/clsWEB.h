@@ -82,6 +82,8 @@ private:
 };
 
 namespace Program {
+// Downloads the list pages and the boards; it has no browser and navigates nothing.
 clsWEB& PageWeb();
+// Bound to the viewer window's browser while that window exists.
 clsWEB& ViewerWeb();
 } // namespace Program

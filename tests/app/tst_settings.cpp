@@ -64,6 +64,12 @@ private slots:
         };
         for (const auto& [name, line, saved] : rows)
             QTest::newRow(name) << QByteArray(line) << QByteArray(saved);
+        // Start-up reads as ReadIni does: at most 1023 characters.
+        const QByteArray long1500(1500, 'w'), cut(1023, 'w');
+        QTest::newRow("long search word cut")
+            << "SEARCH WORD 3=" + long1500 << "SEARCH WORD 3=" + cut + "\r\n";
+        QTest::newRow("long host cut") << "[SERVER]\r\nSITE=http://" + long1500
+                                       << "SITE=http://" + QByteArray(1023 - 7, 'w') + "\r\n";
     }
     void conversions() {
         QFETCH(QByteArray, line);

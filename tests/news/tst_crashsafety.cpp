@@ -3,6 +3,7 @@
 // TW_CRASH_SEED=<n> replays a run.
 
 #include "app/AppData.h"
+#include "files/WholeFile.h"
 #include "news/DayFile.h"
 
 #include <QDir>
@@ -110,15 +111,17 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("ageSeconds");
         QTest::addColumn<bool>("removed");
-        QTest::newRow("settings copy") << "SYSTEM.INI.vXCxXz" << 7200 << true;
-        QTest::newRow("day file copy") << "Data/20240315.DAT.TnpvVk" << 7200 << true;
-        QTest::newRow("report copy") << "掲示板.TXT.abcDEF" << 7200 << true;
+        QTest::newRow("settings copy") << "SYSTEM.INI.twsave-0a1b2c3d" << 7200 << true;
+        QTest::newRow("day file copy") << "Data/20240315.DAT.twsave-9f00e1d2" << 7200 << true;
+        QTest::newRow("history copy") << "Data/検索.INI.twsave-00000000" << 7200 << true;
+        QTest::newRow("report copy") << "掲示板.TXT.twsave-ffffffff" << 7200 << true;
         QTest::newRow("fresh copy: maybe another instance saving")
-            << "SYSTEM.INI.vXCxXz" << 0 << false;
+            << "SYSTEM.INI.twsave-0a1b2c3d" << 0 << false;
         QTest::newRow("damaged day file kept aside") << "Data/20240315.DAT.bad" << 7200 << false;
-        QTest::newRow("not one of ours") << "notes.txt.AbCdEf" << 7200 << false;
+        QTest::newRow("not one of ours") << "notes.txt.twsave-0a1b2c3d" << 7200 << false;
         QTest::newRow("user's backup") << "SYSTEM.INI.backup" << 7200 << false;
-        QTest::newRow("wrong folder") << "Data/SYSTEM.INI.AbCdEf" << 7200 << false;
+        QTest::newRow("wrong folder") << "Data/SYSTEM.INI.twsave-0a1b2c3d" << 7200 << false;
+        QTest::newRow("short random part") << "SYSTEM.INI.twsave-0a1b2c3" << 7200 << false;
     }
 
     void staleCopies() {
@@ -135,6 +138,27 @@ private slots:
         Common::SetAppDataFolder(tmp.path());
         Common::EnsureDataFolder();
         QCOMPARE(!QFileInfo::exists(tmp.filePath(name)), removed);
+    }
+
+    // A save that fails or is given up leaves the file as it was and no copy beside it.
+    void abandonedSaveLeavesNothing() {
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath("SYSTEM.INI");
+        {
+            Files::WholeFile first(path);
+            QVERIFY(first.open() && first.write("old") && first.commit());
+        }
+        {
+            Files::WholeFile abandoned(path);
+            QVERIFY(abandoned.open() && abandoned.write("new"));
+            QCOMPARE(Entries(tmp.path()).size(), 2); // the file and its copy
+        }
+        QCOMPARE(Entries(tmp.path()), QStringList{"SYSTEM.INI"});
+        QCOMPARE(ReadAll(path), QByteArray("old"));
+        // A folder in the way: nothing is written and nothing left.
+        Files::WholeFile folder(tmp.path());
+        QVERIFY(!folder.open() && !folder.write("x") && !folder.commit());
+        QCOMPARE(Entries(tmp.path()), QStringList{"SYSTEM.INI"});
     }
 };
 

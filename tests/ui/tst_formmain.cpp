@@ -27,6 +27,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <cmath>
 
@@ -429,6 +430,30 @@ private slots:
         };
         for (const auto& [text, encoded] : rows)
             QCOMPARE(Launch::EncodeUrlUtf8(text), QString(encoded));
+    }
+
+    // 環境設定 sits centred over the window by the dialog's own width.
+    void optionsDialogCentred() {
+        Fixture f;
+        f.ShowWindow();
+        f.form->move(60, 20);
+        QTRY_COMPARE(f.form->frameGeometry().topLeft(), QPoint(60, 20));
+        QRect dialog;
+        std::function<void()> closeWhenShown = [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                dialog = modal->frameGeometry();
+                modal->close();
+                return;
+            }
+            QTimer::singleShot(10, closeWhenShown);
+        };
+        QTimer::singleShot(0, closeWhenShown);
+        f.form->TBar_ButtonClick(QStringLiteral("環境設定"));
+        QVERIFY(dialog.isValid());
+        QVERIFY2(
+            std::abs(dialog.center().x() - f.form->frameGeometry().center().x()) <= 1,
+            qPrintable(
+                QStringLiteral("dialog %1 px wide at %2").arg(dialog.width()).arg(dialog.x())));
     }
 
     void reloadWithNothingNew() {

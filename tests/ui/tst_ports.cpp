@@ -151,14 +151,12 @@ private slots:
         QFETCH(QString, key);
         QFETCH(bool, checkable);
         Window w;
-        QSignalSpy triggered(w.timer, &QAction::triggered);
         MainWindowPort& port = w.ports;
         QVERIFY(port.ButtonEnabled(key) && !port.ButtonPressed(key));
         port.SetButtonEnabled(key, false);
         port.SetButtonPressed(key, true);
         QCOMPARE(std::pair(port.ButtonEnabled(key), port.ButtonPressed(key)),
                  std::pair(false, checkable));
-        QCOMPARE(triggered.count(), 0); // setting the state is not a click
     }
 
     void topmostAndSearchText() {

@@ -5,6 +5,7 @@
 #include "ui/WebEngineBrowser.h"
 #include "web/clsWEB.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -148,6 +149,26 @@ private slots:
         QVERIFY(!server_.served.contains("/target"));
         QCOMPARE(view->WebMain()->View()->title(), QStringLiteral("false:null"));
         QVERIFY(!HasDialog());
+    }
+
+    // Assistive technology finds the window, the page and the status panels by name; the page and
+    // the panels carry a description.
+    void controlsNamed() {
+        FormView* view = ShowViewer();
+        QVERIFY(view);
+        QList<QWidget*> pieces{view->WebMain()->View(), view->SBar()};
+        for (const QString& key : view->SBar()->PanelKeys())
+            pieces << view->SBar()->panelWidget(key);
+        for (QWidget* piece : pieces) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(piece);
+            QVERIFY(iface);
+            QVERIFY2(!iface->text(QAccessible::Name).isEmpty(), piece->metaObject()->className());
+            QVERIFY2(!iface->text(QAccessible::Description).isEmpty(),
+                     qPrintable(iface->text(QAccessible::Name)));
+        }
+        // The window is found by its title before a headline gives it one.
+        QCOMPARE(QAccessible::queryAccessibleInterface(view)->text(QAccessible::Name),
+                 QStringLiteral("記事ビューワ"));
     }
 
     void qClosesViewer_data() {

@@ -1,0 +1,227 @@
+#include "ui/Accessibility.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QHash>
+#include <QKeyEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWidget>
+
+namespace Accessibility {
+
+namespace {
+
+// key, caption, spoken name, description. A name left empty is the caption.
+struct Row {
+    const char16_t* key;
+    const char16_t* text;
+    const char16_t* name;
+    const char16_t* description;
+};
+
+constexpr Row kRows[] = {
+    // Main window: tool-bar commands (the key is the caption).
+    {u"ウィンドウシェード", u"ウィンドウシェード", u"", u"ツールバーだけを残して畳む／元に戻す"},
+    {u"タスクトレイ", u"タスクトレイ", u"", u"タスクトレイにしまう"},
+    {u"タイマー", u"タイマー", u"", u"約1分ごとの自動巡回をオン／オフ"},
+    {u"リロード", u"リロード", u"", u"今すぐニュースを取得"},
+    {u"トップページ", u"トップページ", u"", u"このバージョンのページを開く"},
+    {u"指標", u"指標", u"", u"市況のページを開く"},
+    {u"決算発表日時", u"決算発表日時", u"", u"決算発表予定日のページを開く"},
+    {u"ヘルプ", u"ヘルプ", u"", u"ヘルプを開く"},
+    {u"環境設定", u"環境設定", u"", u"プロキシ・フォント・サウンドなどの設定画面を開く"},
+    {u"全て既読", u"全て既読", u"", u"すべてのニュースを既読にする"},
+    {u"フィルタ", u"フィルタ", u"", u"検索語に合うニュースだけを表示"},
+    {u"検索", u"検索", u"", u"検索語でニュースを探す"},
+    // The drop-down button and its entries.
+    {u"ButtonMenu", u"", u"ウィンドウ・その他",
+     u"ウィンドウの大きさ、バージョン情報、ニュースのCSV出力"},
+    {u"ウィンドウ：フル", u"ウィンドウ：フル（画面の左半分）", u"", u"画面の左半分に広げる"},
+    {u"ウィンドウ：中間", u"ウィンドウ：中間", u"", u"画面の中ほどに置く"},
+    {u"ウィンドウ：ミニ", u"ウィンドウ：ミニ", u"", u"画面の左上に小さく置く"},
+    {u"バージョン情報", u"バージョン情報", u"", u"このプログラムのバージョンを表示"},
+    {u"ニュースをCSV出力", u"ニュースをCSV出力…", u"ニュースをCSV出力",
+     u"ニュースをCSVファイルに書き出す"},
+    // The tool bar itself and the button that shows the buttons it has no room for.
+    {u"TBar", u"", u"ツールバー", u"コマンドのボタンと検索ボックス"},
+    {u"qt_toolbar_ext_button", u"", u"ツールバーの続き", u"ウィンドウに収まらないボタンを表示"},
+    {u"ComboSearch", u"", u"検索ボックス",
+     u"検索語（例：日銀 & (円|ドル)）。Enter で検索。Alt+1…9, 0, Q, W, E で登録語"},
+    {u"ComboSearchList", u"", u"検索の履歴", u"これまでに検索した語"},
+    {u"PictureLogo", u"", u"バージョン情報", u"クリックでバージョン情報を表示"},
+    {u"GridNews", u"", u"ヘッドライン一覧",
+     u"ニュースの見出し。スペースキーで記事を開く、メニューキーで記事・Google検索のメニュー"},
+    // Status bars of the main window and the viewer.
+    {u"SBar", u"", u"ステータスバー", u"メッセージ、新着、通信の状態"},
+    {u"メッセージ", u"", u"メッセージ", u"処理の結果とお知らせ"},
+    {u"新着", u"", u"新着", u"新着ニュースの有無。クリックかスペースキーで最初の新着へ移動"},
+    {u"ビジー：ネット", u"", u"通信中", u"ニュースやページを読み込んでいる間点灯"},
+    {u"SizeGrip", u"", u"サイズ変更つまみ", u"ドラッグしてウィンドウの大きさを変える"},
+    // The viewer window.
+    {u"FormView", u"", u"記事ビューワ", u""},
+    {u"WebMain", u"", u"記事", u"記事のページ。Q キーで閉じる"},
+    {u"ViewSBar", u"", u"ステータスバー", u"ページの状態と読み込み中の表示"},
+    // Options dialog.
+    {u"TabS", u"", u"設定の種類", u"全般・表示・定型ワード・通信・情報"},
+    {u"ScrollLeftButton", u"", u"前のタブ", u"隠れている前のタブを表示"},
+    {u"ScrollRightButton", u"", u"次のタブ", u"隠れている次のタブを表示"},
+    {u"TabGeneral", u"全般", u"", u"新着時の動作、ビューワの位置、VIP倶楽部"},
+    {u"TabView", u"表示", u"", u"フォント、アラートサウンド、外部ブラウザ"},
+    {u"TabWords", u"定型ワード", u"", u"Alt キーで呼び出す検索語"},
+    {u"TabNet", u"通信", u"", u"プロキシとニュースの再取得"},
+    {u"TabInfo", u"情報", u"", u"不具合報告に使うデバッグ情報"},
+    {u"CheckProxyUse", u"プロキシを利用する。", u"", u"プロキシサーバを通して通信する"},
+    {u"TextProxyAdrs", u"", u"プロキシのアドレス", u"プロキシサーバのホスト名かIPアドレス"},
+    {u"TextProxyPort", u"", u"プロキシのポート", u"プロキシサーバのポート番号"},
+    {u"CommandGetProxyIE", u"システムの設定を取得", u"", u"デスクトップのプロキシ設定を読み込む"},
+    {u"CommandNewsReload", u"ニュース再取得", u"",
+     u"設定を保存し、今日のニュースを消してすべて取得し直す"},
+    {u"CommandBBS", u"掲示板の総括", u"", u"銘柄の掲示板の投稿を集計し、掲示板.TXT に書き出す"},
+    {u"TextDebug", u"", u"デバッグ情報", u"不具合報告に使う、動作環境と設定の一覧"},
+    {u"CommandToClipBoard", u"クリップボードへコピー", u"",
+     u"デバッグ情報をクリップボードにコピーする"},
+    {u"LabelFont", u"フォントの見本です。", u"フォントの見本", u"ヘッドライン一覧に使うフォント"},
+    {u"CommandFont", u"フォント変更", u"", u"ヘッドライン一覧のフォントを選ぶ"},
+    {u"TextSound", u"", u"アラートサウンドのファイル", u"新着時に鳴らすWAVファイル"},
+    {u"CommandSound", u"参照...", u"アラートサウンドを参照", u"鳴らすWAVファイルを選ぶ"},
+    {u"CommandSoundPlay", u"試聴", u"", u"選んだサウンドを鳴らしてみる"},
+    {u"TextBrowser", u"", u"外部ブラウザのプログラム",
+     u"記事を開くプログラム。空白なら内部ビューワで表示"},
+    {u"CommandExternalBrowser", u"参照...", u"外部ブラウザを参照", u"記事を開くプログラムを選ぶ"},
+    {u"OptionViewerPosition1", u"メインウィンドウの右にビューワを表示します。", u"",
+     u"記事のビューワをメインウィンドウの右に置く"},
+    {u"OptionViewerPosition0", u"メインウィンドウの下にビューワを表示します。", u"",
+     u"記事のビューワをメインウィンドウの下に置く"},
+    {u"CheckVIP", u"Yahoo!ファイナンス VIP倶楽部を表示", u"",
+     u"VIP倶楽部専用のニュースも一覧に載せる"},
+    {u"CommandYahooVIP", u"VIP倶楽部解説ページへ", u"", u"VIP倶楽部の解説ページを開く"},
+    {u"CheckFromTray", u"新着時に、タスクトレイから出す。", u"",
+     u"新着があればタスクトレイからウィンドウを戻す"},
+    {u"CheckQuickStart", u"起動時に、タイマーをONにする。", u"",
+     u"起動したらすぐに自動巡回を始める"},
+    {u"CheckDontForward", u"新着時に、ウィンドウを前面に出さない。", u"",
+     u"新着があってもウィンドウを前面に出さない"},
+    {u"CommandOK", u"OK", u"", u"設定を保存して閉じる"},
+    {u"CommandCancel", u"キャンセル", u"", u"何も変えずに閉じる"},
+    {u"CommandApply", u"適用", u"", u"設定を保存する"},
+};
+
+// The preset-word boxes, "TextWord0" … "TextWord12", by the Alt key that calls each.
+constexpr const char16_t* kWordKeys[] = {u"1", u"2", u"3", u"4", u"5", u"6", u"7",
+                                         u"8", u"9", u"0", u"Q", u"W", u"E"};
+
+const QHash<QString, Names>& Table() {
+    static const QHash<QString, Names> table = [] {
+        QHash<QString, Names> t;
+        for (const Row& row : kRows) {
+            Names n{QString::fromUtf16(row.text), QString::fromUtf16(row.name),
+                    QString::fromUtf16(row.description)};
+            if (n.name.isEmpty())
+                n.name = n.text;
+            t.insert(QString::fromUtf16(row.key), n);
+        }
+        for (int i = 0; i < int(std::size(kWordKeys)); ++i) {
+            const QString alt = QStringLiteral("Alt+") + QString::fromUtf16(kWordKeys[i]);
+            t.insert(QStringLiteral("TextWord") + QString::number(i),
+                     {QString(), QStringLiteral("定型ワード ") + alt,
+                      alt + QStringLiteral(" で検索ボックスに入る語")});
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Forwards the Menu key and Shift+F10 to the view's right-button handler.
+class ContextMenuKeys : public QObject {
+public:
+    ContextMenuKeys(QAbstractItemView* view, std::function<void(const QPoint&)> open)
+        : QObject(view), view_(view), open_(std::move(open)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != view_)
+            return false;
+        if (event->type() == QEvent::ContextMenu) {
+            // Some platforms send this before the Menu key itself; the key opens the menu, once.
+            return static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
+        }
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        const bool menuKey = key->key() == Qt::Key_Menu && mods == Qt::NoModifier;
+        const bool shiftF10 = key->key() == Qt::Key_F10 && mods == Qt::ShiftModifier;
+        if (!menuKey && !shiftF10)
+            return false;
+        const QModelIndex current = view_->currentIndex();
+        const QRect cell = current.isValid() ? view_->visualRect(current) : QRect();
+        if (cell.isValid() && view_->viewport()->rect().intersects(cell))
+            open_(cell.center());
+        return true;
+    }
+
+private:
+    QAbstractItemView* view_;
+    std::function<void(const QPoint&)> open_;
+};
+
+} // namespace
+
+Names Of(const QString& key) {
+    return Table().value(key);
+}
+
+bool Known(const QString& key) {
+    return Table().contains(key);
+}
+
+void Name(QWidget* widget, const QString& key, Tip tip) {
+    if (!widget)
+        return;
+    const Names n = Of(key);
+    Q_ASSERT_X(!n.name.isEmpty(), "Accessibility::Name", qPrintable(key));
+    widget->setAccessibleName(n.name);
+    widget->setAccessibleDescription(n.description);
+    if (tip == Tip::Show)
+        widget->setToolTip(n.description);
+}
+
+void ConnectCommand(QAction* action, QObject* context, std::function<void()> run) {
+    if (action->isCheckable()) {
+        // A click toggles too (before it triggers), so every way in comes through here once.
+        QObject::connect(action, &QAction::toggled, context, [run](bool) { run(); });
+    } else {
+        QObject::connect(action, &QAction::triggered, context, [run](bool) { run(); });
+    }
+}
+
+void PrepareToolBar(QToolBar* bar) {
+    Name(bar, QStringLiteral("TBar"));
+    // Tool bars keep their buttons out of the Tab chain; a keyboard user needs them in it.
+    for (QAction* action : bar->actions()) {
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+        if (!button)
+            continue;
+        // A command's button by its key, a button of our own by its object name.
+        const QString data = action->data().toString();
+        const QString key = Known(data) ? data : button->objectName();
+        if (Known(key))
+            Name(button, key);
+        button->setFocusPolicy(Qt::TabFocus);
+    }
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        Name(more, QStringLiteral("qt_toolbar_ext_button"));
+        more->setFocusPolicy(Qt::TabFocus);
+    }
+}
+
+void ForwardKeyboardContextMenu(QWidget* view, std::function<void(const QPoint&)> open) {
+    auto* itemView = qobject_cast<QAbstractItemView*>(view);
+    if (!itemView)
+        return;
+    itemView->installEventFilter(new ContextMenuKeys(itemView, std::move(open)));
+}
+
+} // namespace Accessibility

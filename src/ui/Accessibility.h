@@ -1,0 +1,47 @@
+#pragma once
+// What every control is called: its caption, the name a screen reader speaks and the description
+// (also its tooltip), in one table for all windows; and the pieces that let a keyboard or an
+// assistive technology reach and run every command the way a mouse does.
+
+#include <QString>
+#include <functional>
+
+class QAction;
+class QObject;
+class QPoint;
+class QToolBar;
+class QWidget;
+
+namespace Accessibility {
+
+struct Names {
+    QString text;        // the caption on the screen
+    QString name;        // what assistive technology reads out
+    QString description; // also the tooltip
+};
+
+// The names of a control by key: a tool-bar command's key ("フィルタ"), a drop-down entry's key,
+// or a control's object name ("ComboSearch", "CheckProxyUse", "TextWord0" … "TextWord12").
+// Empty names for a key the table does not know.
+Names Of(const QString& key);
+bool Known(const QString& key);
+
+// Gives the widget its accessible name, accessible description and tooltip from the table. A
+// view that shows tips of its own (the grid's titles, a page's links) takes no tooltip.
+enum class Tip { Show, None };
+void Name(QWidget* widget, const QString& key, Tip tip = Tip::Show);
+
+// Runs the command on a click, a key, or assistive technology's Press or Toggle. A check-style
+// action is followed by its state: an AT Toggle changes the state without a click. A state that
+// the program sets itself runs nothing (MainWindowPorts::SetButtonPressed blocks the signal).
+void ConnectCommand(QAction* action, QObject* context, std::function<void()> run);
+
+// Names the tool bar, its overflow button and every button of its actions by their keys (the
+// actions' data), and puts them all in the Tab chain.
+void PrepareToolBar(QToolBar* bar);
+
+// The keyboard's way to a context menu (the Menu key, Shift+F10) on a view that opens its menu
+// from a right mouse press: the press is sent to `open` at the centre of the current cell.
+void ForwardKeyboardContextMenu(QWidget* view, std::function<void(const QPoint& viewportPos)> open);
+
+} // namespace Accessibility
