@@ -22,14 +22,19 @@ CONTROL_ROLES = {
     pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX,
     pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY,
     pyatspi.ROLE_PASSWORD_TEXT, pyatspi.ROLE_SPIN_BUTTON, pyatspi.ROLE_SLIDER,
-    pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE, pyatspi.ROLE_PAGE_TAB,
-    pyatspi.ROLE_PAGE_TAB_LIST, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM,
-    pyatspi.ROLE_RADIO_MENU_ITEM, pyatspi.ROLE_MENU, pyatspi.ROLE_LINK, pyatspi.ROLE_STATUS_BAR,
-    pyatspi.ROLE_DOCUMENT_WEB, pyatspi.ROLE_DOCUMENT_FRAME, pyatspi.ROLE_TOOL_BAR,
+    pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE, pyatspi.ROLE_LIST,
+    pyatspi.ROLE_PAGE_TAB, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM,
+    pyatspi.ROLE_RADIO_MENU_ITEM, pyatspi.ROLE_MENU, pyatspi.ROLE_LINK,
 }
+# Containers: named when they are windows or status-bar panels, otherwise by what they hold.
+CONTAINER_ROLES = {pyatspi.ROLE_FILLER, pyatspi.ROLE_PANEL, pyatspi.ROLE_LAYERED_PANE,
+                   pyatspi.ROLE_UNKNOWN, pyatspi.ROLE_TOOL_BAR, pyatspi.ROLE_STATUS_BAR,
+                   pyatspi.ROLE_SCROLL_PANE, pyatspi.ROLE_VIEWPORT, pyatspi.ROLE_PAGE_TAB_LIST}
 # Their insides are cells, items or page content, named by what they show.
 OPAQUE_ROLES = {pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE,
                 pyatspi.ROLE_LIST, pyatspi.ROLE_DOCUMENT_WEB, pyatspi.ROLE_DOCUMENT_FRAME}
+# Named by the page's own title, not by the program.
+PAGE_ROLES = {pyatspi.ROLE_DOCUMENT_WEB, pyatspi.ROLE_DOCUMENT_FRAME}
 
 
 def state_names(acc):
@@ -48,13 +53,22 @@ def actions(acc):
     return [ai.getName(i) for i in range(ai.nActions)]
 
 
-def is_control(acc, parent_role, acts, states):
-    if acc.getRole() in CONTROL_ROLES:
+def needs_name(acc, depth, parent_role, acts, states):
+    role = acc.getRole()
+    if depth == 1:
+        return True  # a window: what is announced when it comes up
+    if role in PAGE_ROLES or role == pyatspi.ROLE_SCROLL_BAR:
+        return False  # named by the page's title / by the pane they scroll
+    # The text field and drop-down list of a combo box go by the combo box's name.
+    if parent_role == pyatspi.ROLE_COMBO_BOX:
+        return False
+    if parent_role == pyatspi.ROLE_STATUS_BAR:
+        # A status-bar panel is read on its own; the size grip is not.
+        return role in (pyatspi.ROLE_FILLER, pyatspi.ROLE_PANEL, pyatspi.ROLE_LABEL)
+    if role in CONTROL_ROLES:
         return True
-    # A status-bar panel is read on its own.
-    if parent_role == pyatspi.ROLE_STATUS_BAR and acc.getRole() in (pyatspi.ROLE_FILLER,
-                                                                     pyatspi.ROLE_PANEL):
-        return True
+    if role in CONTAINER_ROLES:
+        return False
     # Anything else a user can act on or move the focus to.
     return bool(acts) or "focusable" in states
 
@@ -65,11 +79,10 @@ def dump(acc, out, unnamed, depth=0, parent_role=None, path=""):
     acts = actions(acc)
     name = acc.name or ""
     here = f"{path}/{role}" + (f"[{name}]" if name else "")
-    control = is_control(acc, parent_role, acts, states)
-    # What is not on the screen (a closed drop-down list, a hidden picture) is not read.
+    # Hidden controls count too: the tool bar's overflow button, the other pages of a dialog.
     showing = "showing" in states
     flag = ""
-    if control and showing and not name.strip():
+    if needs_name(acc, depth, parent_role, acts, states) and not name.strip():
         flag = "   <-- NO NAME"
         unnamed.append(here)
     extra = []

@@ -242,6 +242,8 @@ def is_mapped(win):
 
 
 def parent_of(win):
+    if not win:
+        return 0  # xwininfo would wait for a click to choose a window
     m = re.search(r"Parent window id: (0x[0-9a-f]+)", run(["xwininfo", "-children", "-id",
                                                              str(win)], check=False))
     return int(m.group(1), 16) if m else 0

@@ -215,16 +215,15 @@ class App:
         return None
 
     def tray_icon_window(self):
-        """The program's icon inside trayer's notification area."""
-        trays = set(int(w) for w in dt.run(["xdotool", "search", "--classname", "trayer"],
-                                            check=False).split())
+        """The program's icon: its window embedded in another program's window (trayer's)."""
+        others = {win for win, pid, _ in dt.managed_windows() if pid != self.pid}
         root = dt.root_window()
         for win in dt.windows_of(self.pid):
             if not dt.is_mapped(win):
                 continue
             up = dt.parent_of(win)
             for _ in range(8):
-                if up in trays:
+                if up in others:
                     return win
                 if up in (0, root):
                     break
@@ -844,31 +843,52 @@ def sc_restart_placement(sc, feed):
     app.close()
 
 
-def sc_focus_after_open(sc, feed):
-    app, items = start_seeded(sc, feed)
-    viewer = wait_viewer(app)
-    rows = app.rows()
-    target = rows[3]
-    follower = rows[4]
-    app.raise_main()
-    dt.click_at(target["rect"][0] + 20, target["rect"][1] + target["rect"][3] // 2)
-    wait_until("the headline open in the viewer",
-               lambda: dt.window_name(app.viewer_window() or viewer) == target["title"], 20)
-    # The page loads and draws; the keyboard must stay with the grid all that time.
+def keyboard_stays_in_grid(sc, app, when):
+    """The page loads and draws after a headline opens; the keyboard must stay with the grid all
+    that time."""
     end = time.monotonic() + 3 * dt.SLOW
     while time.monotonic() < end:
         if dt.active_window() != app.win or "focused" not in dt.states(app.table()):
             break
         time.sleep(0.2)
-    sc.check(dt.active_window() == app.win,
-             f"active window {dt.window_name(dt.active_window())!r} after opening a headline")
-    sc.check("focused" in dt.states(app.table()), "the grid lost the keyboard")
+    active = dt.active_window()
+    return (sc.check(active == app.win, f"{when}: the keyboard went to "
+                     f"{dt.window_name(active)!r}, not the main window") and
+            sc.check("focused" in dt.states(app.table()), f"{when}: the grid lost the keyboard"))
+
+
+def open_by_keys(app, row):
+    """Down to the next headline, Space to open it, as the grid's keys do."""
     dt.key("Down")
-    wait_until("Down moved to the next headline",
-               lambda: (app.current_row() or {}).get("title") == follower["title"], 10)
+    wait_until(f"Down on {row['title']!r}",
+               lambda: (app.current_row() or {}).get("title") == row["title"], 10)
     dt.key("space")
-    wait_until("Space opened the next headline",
-               lambda: dt.window_name(app.viewer_window() or viewer) == follower["title"], 20)
+    return wait_until(f"{row['title']!r} open in the viewer",
+                      lambda: dt.window_name(app.viewer_window() or 0) == row["title"], 20)
+
+
+def sc_focus_after_open(sc, feed):
+    app, items = start_seeded(sc, feed)
+    wait_viewer(app)
+    rows = app.rows()
+    first = rows[3]
+    app.raise_main()
+    dt.click_at(first["rect"][0] + 20, first["rect"][1] + first["rect"][3] // 2)
+    wait_until("the headline open in the viewer",
+               lambda: dt.window_name(app.viewer_window() or 0) == first["title"], 20)
+    keyboard_stays_in_grid(sc, app, "a click on a headline, viewer open")
+    app.raise_main()
+    open_by_keys(app, rows[4])
+    keyboard_stays_in_grid(sc, app, "Space on a headline, viewer open")
+    # With the viewer closed, opening a headline brings up a new viewer window.
+    dt.close_window(app.viewer_window())
+    wait_until("the viewer closed", lambda: app.viewer_window() is None, 10)
+    app.raise_main()
+    open_by_keys(app, rows[5])
+    if keyboard_stays_in_grid(sc, app, "Space on a headline, viewer new"):
+        dt.key("Down")
+        wait_until("Down still walking the headlines",
+                   lambda: (app.current_row() or {}).get("title") == rows[6]["title"], 10)
     app.close()
 
 
