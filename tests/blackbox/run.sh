@@ -3,8 +3,11 @@
 #   bash tests/blackbox/run.sh [scenario...]     all scenarios when none is named
 #   bash tests/blackbox/run.sh --list            the scenario names
 #   bash tests/blackbox/run.sh --exec CMD...     run CMD inside the same desktop (for poking around)
-# Environment: TW_BUILD_DIR (default build/), TW_BLACKBOX_RESULTS (where failing scenarios leave
-# their screenshot and logs; default build/blackbox-results).
+# Environment: TW_BUILD_DIR (default build/; or TW_BIN and TW_FEEDSIM, the two programs),
+# TW_BLACKBOX_RESULTS (where failing scenarios leave their screenshot, logs and accessibility
+# dump; default build/blackbox-results), TW_BLACKBOX_SLOW (multiplies every wait, default 1),
+# TW_BLACKBOX_STRICT_NAMES=1 (no fallback for controls without an accessible name),
+# TW_BLACKBOX_VERBOSE=1 (what the checks saw).
 # Starts its own virtual screen, window manager, tray, session bus and accessibility bus, so it
 # needs no display of its own; exits 77 (a skip for CTest) when a tool it needs is missing.
 set -euo pipefail
@@ -13,6 +16,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=${TW_BUILD_DIR:-$root/build}
 results=${TW_BLACKBOX_RESULTS:-$build/blackbox-results}
+bin=${TW_BIN:-$build/src/tickerwisp}
+feedsim=${TW_FEEDSIM:-$build/tools/feedsim/feedsim}
 
 missing=()
 for tool in Xvfb openbox trayer xdotool wmctrl xprop xwininfo import dbus-daemon; do
@@ -20,8 +25,8 @@ for tool in Xvfb openbox trayer xdotool wmctrl xprop xwininfo import dbus-daemon
 done
 [ -x /usr/libexec/at-spi-bus-launcher ] || missing+=(at-spi-bus-launcher)
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=(python3-pyatspi)
-for bin in "$build/src/tickerwisp" "$build/tools/feedsim/feedsim"; do
-    [ -x "$bin" ] || missing+=("$bin")
+for program in "$bin" "$feedsim"; do
+    [ -x "$program" ] || missing+=("$program (build it first)")
 done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "blackbox: missing ${missing[*]}; 'bash scripts/dev.sh deps' installs the packages" >&2
@@ -94,7 +99,7 @@ wait_for 30 "trayer" xdotool search --classname trayer
 pids+=($!)
 wait_for 30 "the accessibility bus" xprop -root AT_SPI_BUS
 
-export TW_BIN="$build/src/tickerwisp" TW_FEEDSIM="$build/tools/feedsim/feedsim"
+export TW_BIN="$bin" TW_FEEDSIM="$feedsim"
 export TW_ROOT="$root" TW_RESULTS="$results" TW_WORK="$work"
 
 if [ "${1:-}" = "--exec" ]; then
