@@ -191,8 +191,16 @@ def xdotool(*args):
     return run(["xdotool", *[str(a) for a in args]])
 
 
+def pointer():
+    out = run(["xdotool", "getmouselocation", "--shell"])
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return int(values["X"]), int(values["Y"])
+
+
 def click_at(x, y, button=1, repeat=1):
-    xdotool("mousemove", "--sync", x, y)
+    # --sync waits for the pointer to arrive, and for ever when it is there already.
+    if pointer() != (x, y):
+        xdotool("mousemove", "--sync", x, y)
     args = ["click"]
     if repeat > 1:
         args += ["--repeat", repeat, "--delay", 80]

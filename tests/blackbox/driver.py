@@ -645,9 +645,8 @@ def sc_tray_and_viewer(sc, feed):
     ini_before = twfiles.Ini(sc.ini_path)
     sc.check(ini_before.get("FORM MAIN", "LEFT") == str(10 * TWIPS),
              "SYSTEM.INI was written while the main window sat in the tray")
-    _, _, w, h = dt.geometry(icon)
-    dt.run(["xdotool", "mousemove", "--sync", "--window", str(icon), str(w // 2), str(h // 2)])
-    dt.run(["xdotool", "click", "--repeat", "2", "--delay", "80", "1"])
+    x, y, w, h = dt.geometry(icon)
+    dt.click_at(x + w // 2, y + h // 2, repeat=2)
     wait_until("the main window back from the tray", lambda: dt.is_mapped(app.win), 10)
     wait_until("the tray icon gone", lambda: app.tray_icon_window() is None, 10)
     sc.check(dt.frame_geometry(app.win) == frame,
