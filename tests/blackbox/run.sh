@@ -36,8 +36,14 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/tw-blackbox.XXXXXX")
 pids=()
 dbus_pid=
+driver_pid=
 cleanup() {
     local p
+    # The driver first: it ends the programs and servers it started.
+    if [ -n "$driver_pid" ]; then
+        kill "$driver_pid" 2>/dev/null || true
+        wait "$driver_pid" 2>/dev/null || true
+    fi
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
         p=${pids[i]}
         kill "$p" 2>/dev/null || true
@@ -107,6 +113,10 @@ if [ "${1:-}" = "--exec" ]; then
     "$@"
     exit $?
 fi
+# In the background, so that a TERM (CTest's time-out) reaches the trap at once.
 status=0
-/usr/bin/python3 "$here/driver.py" "$@" || status=$?
+/usr/bin/python3 "$here/driver.py" "$@" &
+driver_pid=$!
+wait "$driver_pid" || status=$?
+driver_pid=
 exit $status
