@@ -107,6 +107,8 @@ wait_for 30 "the accessibility bus" xprop -root AT_SPI_BUS
 
 export TW_BIN="$bin" TW_FEEDSIM="$feedsim"
 export TW_ROOT="$root" TW_RESULTS="$results" TW_WORK="$work"
+# The source tree stays as it was checked out.
+export PYTHONDONTWRITEBYTECODE=1
 
 if [ "${1:-}" = "--exec" ]; then
     shift
