@@ -1050,6 +1050,9 @@ def sc_a11y_dump(sc, feed):
     done = app.dump()
     with open(sc.path("a11y-dump.txt"), "w") as f:
         f.write(done.stdout + done.stderr)
+    # Kept whatever the outcome: the list of what a screen reader finds.
+    os.makedirs(RESULTS, exist_ok=True)
+    shutil.copy(sc.path("a11y-dump.txt"), os.path.join(RESULTS, "a11y-dump.txt"))
     sc.check(done.returncode == 0, "unnamed controls: " + " ".join(
         line.strip() for line in done.stdout.split("without a name:")[-1].splitlines()
         if line.strip()) if "without a name" in done.stdout else
