@@ -1123,6 +1123,8 @@ def main(argv):
     try:
         for name, fn in chosen:
             sc = Scenario(name)
+            # What an earlier run left for this scenario would mislead.
+            shutil.rmtree(os.path.join(RESULTS, name), ignore_errors=True)
             log(f"--- {name}")
             start = time.monotonic()
             error = ""
