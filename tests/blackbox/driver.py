@@ -321,7 +321,7 @@ class App:
         table, where rows() asks about every row."""
         t = self.table()
         comp = t.queryComponent()
-        tx, ty, tw, th = dt.extents(t)
+        _, ty, _, th = dt.extents(t)
         ti = t.queryTable()
         if ti.nRows == 0:
             return []
@@ -909,10 +909,10 @@ def sc_restart_placement(sc, feed):
     wait_until("the window maximised again", lambda: dt.is_maximized(app.win), 10)
     dt.run(["wmctrl", "-ir", hex(app.win), "-b", "remove,maximized_vert,maximized_horz"])
     wait_until("the window restored", lambda: not dt.is_maximized(app.win), 10)
-    width, height = dt.screen_size()
+    _, screen_height = dt.screen_size()
     wait_until(f"restored to its earlier size {client}",
                lambda: dt.geometry(app.win) == client, 10)
-    sc.check(dt.frame_geometry(app.win)[3] <= height, "restored window taller than the screen")
+    sc.check(dt.frame_geometry(app.win)[3] <= screen_height, "restored window taller than the screen")
     app.close()
 
 
