@@ -912,7 +912,8 @@ def sc_restart_placement(sc, feed):
     _, screen_height = dt.screen_size()
     wait_until(f"restored to its earlier size {client}",
                lambda: dt.geometry(app.win) == client, 10)
-    sc.check(dt.frame_geometry(app.win)[3] <= screen_height, "restored window taller than the screen")
+    sc.check(dt.frame_geometry(app.win)[3] <= screen_height,
+             "restored window taller than the screen")
     app.close()
 
 
