@@ -14,6 +14,7 @@ packages=(
     libgl-dev libuchardet-dev libicu-dev
     xvfb xauth trayer fonts-noto-cjk
     python3 python3-bs4 python3-lxml
+    openbox xdotool wmctrl x11-utils imagemagick dbus-daemon at-spi2-core python3-pyatspi
 )
 
 install_deps() {
