@@ -6,7 +6,6 @@
 # Environment: TW_BUILD_DIR (default build/; or TW_BIN and TW_FEEDSIM, the two programs),
 # TW_BLACKBOX_RESULTS (where failing scenarios leave their screenshot, logs and accessibility
 # dump; default build/blackbox-results), TW_BLACKBOX_SLOW (multiplies every wait, default 1),
-# TW_BLACKBOX_STRICT_NAMES=1 (no fallback for controls without an accessible name),
 # TW_BLACKBOX_VERBOSE=1 (what the checks saw).
 # Starts its own virtual screen, window manager, tray, session bus and accessibility bus, so it
 # needs no display of its own; exits 77 (a skip for CTest) when a tool it needs is missing.
