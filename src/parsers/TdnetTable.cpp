@@ -483,6 +483,9 @@ private:
 
 qsizetype MainListTableStart(QStringView page) {
     static constexpr QStringView id = u"main-list-table";
+    // Each stretch of the page is searched once for the tag's '<' and each tag read once, so a
+    // page full of near misses costs no more than one pass.
+    qsizetype open = -1, searched = 0, readOpen = -1, readEnd = 0;
     for (qsizetype hit = page.indexOf(id); hit >= 0; hit = page.indexOf(id, hit + 1)) {
         // Behind the value: its quote, a blank or the tag's end.
         const qsizetype after = hit + id.size();
@@ -502,13 +505,19 @@ qsizetype MainListTableStart(QStringView page) {
             --i;
         if (i < 3 || !EqualsNoCase(page.sliced(i - 2, 2), "id") || !IsSpace(page[i - 3].unicode()))
             continue;
-        const qsizetype open = page.lastIndexOf(u'<', i - 3);
+        const qsizetype before = page.sliced(searched, i - 3 - searched).lastIndexOf(u'<');
+        if (before >= 0)
+            open = searched + before;
+        searched = i - 3;
         if (open < 0)
             continue;
-        Tag tag;
-        if (!ReadTag(page, open, tag, [](QStringView, QStringView) {}) || tag.end <= hit)
-            continue;
-        return tag.end;
+        if (open != readOpen) {
+            Tag tag;
+            readOpen = open;
+            readEnd = ReadTag(page, open, tag, [](QStringView, QStringView) {}) ? tag.end : 0;
+        }
+        if (readEnd > hit)
+            return readEnd;
     }
     return -1;
 }

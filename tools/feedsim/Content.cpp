@@ -74,7 +74,8 @@ const Company kCompanies[] = {
 };
 constexpr int kCompanyCount = int(sizeof(kCompanies) / sizeof(kCompanies[0]));
 
-// Listed since codes may hold a letter; the older layout shows them under a numeric stand-in.
+// Companies listed since codes began to hold letters; the older layout shows them under a
+// numeric stand-in.
 struct LetterCompany {
     const char* name;
     const char* code;

@@ -86,7 +86,6 @@ public:
     // Headlines of a source and day that exist at the simulated now, oldest first.
     QVector<Headline> VisibleHeadlines(const QString& code, const QDate& date);
     QVector<Disclosure> VisibleDisclosures(const QDate& date);
-    TdnetLayout Layout() const { return layout_; }
 
     static constexpr int kPortalPageSize = 20;
     static constexpr int kTdnetPageSize = 100;
