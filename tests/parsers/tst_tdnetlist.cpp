@@ -316,9 +316,10 @@ private slots:
         QTest::newRow("lone < and unknown entity stay")
             << TodayPage(row("10:00", "<a href=a.pdf>1 < 2 &copy &#xZZ;</a>"))
             << "10:00|13010|1 < 2 &copy &#xZZ;|a.pdf|";
-        QTest::newRow("times that are no times")
+        QTest::newRow("no time or a blank link")
             << TodayPage(row("25:00", "<a href=a.pdf>A</a>") + row("9:5", "<a href=b.pdf>B</a>") +
-                         row("9:05:30", "<a href=c.pdf>C</a>") + row("", "<a href=\" \">D</a>"))
+                         row("9:05:30", "<a href=c.pdf>C</a>") + row("", "<a href=d.pdf>D</a>") +
+                         row("11:00", "<a href=\" \">E</a>"))
             << "09:05|13010|C|c.pdf|";
         QTest::newRow("only the first cell of a role counts")
             << TodayPage("<tr><td class=\"kjTime\">10:00</td><td class=\"kjTime\">11:00</td>"
