@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""The same extraction as our two list parsers, done with BeautifulSoup (html.parser) and with
+"""The same extraction as our list parsers, done with BeautifulSoup (html.parser) and with
 lxml on the same bytes: per headline the address, title and time text; per disclosure row its
-cells. Prints one "name: value unit" line per figure. Rates are per second of process CPU
-time, so other work on the machine does not skew the comparison. Exit 3 when a module is missing.
+cells (in the current layout found by the role name in their class). Prints one
+"name: value unit" line per figure. Rates are per second of process CPU time, so other work on
+the machine does not skew the comparison. Exit 3 when a module is missing.
 
-usage: peer_parsers.py PORTAL_PAGE TDNET_PAGE [SECONDS]"""
+usage: peer_parsers.py PORTAL_PAGE TDNET_PAGE [SECONDS [NAME=PAGE_OF_THE_CURRENT_LAYOUT]...]"""
 
 import sys
 import time
@@ -47,7 +48,7 @@ def link_and_text(cell, find):
 def tdnet_bs4(data):
     soup = BeautifulSoup(data, "html.parser", from_encoding="cp932")
     out = []
-    for tr in soup.find("table", id="main-list-table").find_all("tr"):
+    for tr in soup.find("table", class_="list").find_all("tr"):
         tds = tr.find_all("td", recursive=False)
         if len(tds) < 7 or "del" in tds[0].get("class", []):
             continue
@@ -62,7 +63,7 @@ def tdnet_bs4(data):
 def tdnet_lxml(data):
     doc = lxml.html.fromstring(data, parser=lxml.html.HTMLParser(encoding="cp932"))
     out = []
-    for tr in doc.get_element_by_id("main-list-table").iterfind(".//tr"):
+    for tr in doc.find('.//table[@class="list"]').iterfind(".//tr"):
         tds = tr.findall("td")
         if len(tds) < 7 or "del" in tds[0].get("class", "").split():
             continue
@@ -71,6 +72,55 @@ def tdnet_lxml(data):
                     tds[2].text_content().strip(), title.get("href"), title.text_content().strip(),
                     link_and_text(tds[4], lambda c: c.find("a")), link_and_text(tds[5], lambda c: c.find("a")),
                     tds[6].text_content().strip()))
+    return out
+
+
+ROLES = ("kjTime", "kjCode", "kjName", "kjTitle", "kjXbrl", "kjPlace")
+PADDING = " \t\r\n\u3000\xa0"
+
+
+def today_row(cells, find_link, text):
+    """One disclosure from the cells by role, or None for a row without a time or a link."""
+    if "kjTime" not in cells or "kjTitle" not in cells:
+        return None
+    title = find_link(cells["kjTitle"])
+    time = text(cells["kjTime"]).strip(PADDING)
+    if title is None or not time:
+        return None
+    xbrl = find_link(cells["kjXbrl"]) if "kjXbrl" in cells else None
+    field = lambda role: text(cells[role]).replace("\n", "").strip(PADDING) if role in cells else ""
+    return (time, field("kjCode").upper(), field("kjName"), title.get("href"),
+            text(title).replace("\n", "").strip(PADDING), xbrl.get("href") if xbrl is not None else "",
+            field("kjPlace"))
+
+
+def today_bs4(data):
+    soup = BeautifulSoup(data, "html.parser", from_encoding="cp932")
+    out = []
+    for tr in soup.find("table", id="main-list-table").find_all("tr"):
+        cells = {}
+        for td in tr.find_all("td", recursive=False):
+            for name in td.get("class", []):
+                if name in ROLES:
+                    cells.setdefault(name, td)
+        row = today_row(cells, lambda c: c.find("a", href=True), lambda e: e.get_text())
+        if row:
+            out.append(row)
+    return out
+
+
+def today_lxml(data):
+    doc = lxml.html.fromstring(data, parser=lxml.html.HTMLParser(encoding="cp932"))
+    out = []
+    for tr in doc.get_element_by_id("main-list-table").iterfind(".//tr"):
+        cells = {}
+        for td in tr.findall("td"):
+            for name in td.get("class", "").split():
+                if name in ROLES:
+                    cells.setdefault(name, td)
+        row = today_row(cells, lambda c: c.find(".//a[@href]"), lambda e: e.text_content())
+        if row:
+            out.append(row)
     return out
 
 
@@ -99,6 +149,11 @@ def main():
     measure("lxml_portal", "headlines", portal_lxml, portal, seconds)
     measure("bs4_tdnet", "rows", tdnet_bs4, tdnet, seconds)
     measure("lxml_tdnet", "rows", tdnet_lxml, tdnet, seconds)
+    for named in sys.argv[4:]:
+        name, path = named.split("=", 1)
+        page = open(path, "rb").read()
+        measure(f"bs4_{name}", "rows", today_bs4, page, seconds)
+        measure(f"lxml_{name}", "rows", today_lxml, page, seconds)
     return 0
 
 

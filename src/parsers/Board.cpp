@@ -195,10 +195,12 @@ QString BoardTableLine(const QString& label, qint16 count, int messages) {
 }
 
 bool BoardCodeIsValid(const QString& code) {
-    if (code.size() != 4)
+    if (code.size() != 4 || code.at(0) < QLatin1Char('0') || code.at(0) > QLatin1Char('9'))
         return false;
+    // Codes have held capital letters since 2024 ("130A").
     for (const QChar c : code) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (!digit && (c < QLatin1Char('A') || c > QLatin1Char('Z')))
             return false;
     }
     return true;
@@ -234,7 +236,7 @@ QString RunBoardCommand(Ports::PromptPort& prompt, const std::function<void(bool
     if (setBusy)
         setBusy(true);
     QString written;
-    const QString code = answer->trimmed();
+    const QString code = answer->trimmed().toUpper();
     if (!BoardCodeIsValid(code)) {
         prompt.MessageBox(QStringLiteral("銘柄コードではないようです。"), BoardTitle,
                           Ports::MsgIcon::Critical, Ports::MsgButtons::Ok);

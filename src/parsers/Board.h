@@ -27,7 +27,8 @@ const QStringList& BoardLabels();
 // One line of the sentiment table, CR LF included.
 QString BoardTableLine(const QString& label, qint16 count, int messages);
 
-// A stock code: exactly four digits, after trimming.
+// A stock code: four characters, a digit first, then digits or capital letters ("7203",
+// "130A"). The board command trims the answer and puts it in upper case before asking.
 bool BoardCodeIsValid(const QString& code);
 // Settings().BoardHost + "/?action=q&board=" + code.
 QString BoardListAddress(const QString& code);

@@ -1,6 +1,7 @@
 #include "app/Ports.h"
 #include "app/SettingsState.h"
 #include "parsers/ParseSupport.h"
+#include "parsers/TdnetTable.h"
 #include "text/Dates.h"
 
 #include <QtMath>
@@ -75,6 +76,13 @@ ParsedHeadlines ParseTdnetListText(const QString& page, const QString& address, 
         QStringLiteral("I_list_%1_").arg(pageNumber + 1, 3, 10, QLatin1Char('0')) + year +
         TwoDigits(month) + TwoDigits(day) + QStringLiteral(".html");
     nextPage = page.contains(nextName) ? folder + nextName : QString();
+
+    // The service's current layout; pages of the older one are read below as they always were.
+    const qsizetype tableStart = detail::MainListTableStart(page);
+    if (tableStart >= 0) {
+        const QDate listDay(year.toInt(), month.toInt(), day.toInt());
+        return detail::ParseTdnetTable(page, tableStart, folder, listDay, cutOff);
+    }
 
     qsizetype position = page.indexOf(QStringLiteral("更新履歴")) + 1;
     if (position == 0)

@@ -27,6 +27,8 @@ News::ParsedHeadlines ParseYahooNewsListText(const QString& page, const QString&
 
 // Downloads one disclosure list page and returns the rows newer than cutOff, newest first.
 // lastModified receives the page's modification time. Faults are thrown as ParseFault.
+// A page holding the list table of the service's current layout is read by its cells' roles;
+// any other page by the markers of the older layout.
 News::ParsedHeadlines ParseTdnetList(const QString& address, QString& nextPage, double cutOff,
                                      double& lastModified);
 News::ParsedHeadlines ParseTdnetListText(const QString& page, const QString& address,

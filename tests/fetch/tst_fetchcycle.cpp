@@ -81,8 +81,6 @@ private slots:
         News::InitNewsSources();
         QVERIFY(sim_.Start(
             QStringLiteral("--start 2024-01-05T10:00:00 --frozen --seed 7").split(u' ')));
-        Program::Settings().NewsHost = sim_.Portal();
-        Program::Settings().TdnetHost = sim_.Tdnet();
     }
 
     void init() {
@@ -98,6 +96,8 @@ private slots:
         News::StartingUp = false;
         News::StopRequested = false;
         QFile::remove(News::DayFilePath());
+        Program::Settings().NewsHost = sim_.Portal();
+        Program::Settings().TdnetHost = sim_.Tdnet();
         sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
     }
 
@@ -377,6 +377,70 @@ private slots:
         patrol.TimerOnOff_Timer();
         QCOMPARE(window_->PanelPicture(News::PanelNew), QStringLiteral("STATUS_NEW_0"));
         QVERIFY(!window_->PanelEnabled(News::PanelNew));
+    }
+
+    // A patrol at 16:00, when the day's disclosures fill several pages, against the service's
+    // current layout and against the older one: every page is read once, in order, and both
+    // stores hold the same disclosures.
+    void patrolReadsEveryPageInBothLayouts() {
+        QHash<QString, QList<News::NewsItem>> read;
+        for (const QString layout : {"today", "classic"}) {
+            FeedsimProcess sim;
+            QVERIFY(sim.Start(QStringLiteral("--start 2024-01-05T16:00:00 --frozen --seed 7 "
+                                             "--tdnet-layout ")
+                                  .split(u' ', Qt::SkipEmptyParts)
+                              << layout));
+            Program::Settings().NewsHost = sim.Portal();
+            Program::Settings().TdnetHost = sim.Tdnet();
+            News::Store().Clear();
+            QFile::remove(News::DayFilePath());
+            clock_.now = QDateTime(QDate(2024, 1, 5), QTime(16, 0, 3));
+            random_.value = 0.9;
+            window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+            QVERIFY(News::RunFetchCycle());
+
+            const QStringList pages = sim.RequestedPaths().filter(QStringLiteral("/inbs/"));
+            QVERIFY2(pages.size() >= 3, qPrintable(pages.join(u' ')));
+            for (int i = 0; i < pages.size(); ++i)
+                QCOMPARE(pages.at(i), QStringLiteral("/inbs/I_list_%1_20240105.html")
+                                          .arg(i + 1, 3, 10, QLatin1Char('0')));
+            for (const News::NewsItem& item : News::Store().Items()) {
+                if (!item.Url.startsWith(sim.Tdnet()))
+                    continue;
+                QCOMPARE(item.Source, News::TdnetSourceName);
+                read[layout] << item;
+                read[layout].last().Url = item.Url.mid(sim.Tdnet().size());
+            }
+            if (layout == QLatin1String("today")) {
+                // The pager's count of the day's disclosures, and a page per hundred of them.
+                const QString first = QString::fromUtf8(
+                    FeedsimProcess::Fetch(sim.Tdnet() + "/inbs/I_list_001_20240105.html?enc=utf8"));
+                const auto total = QRegularExpression(QStringLiteral("全(\\d+)件")).match(first);
+                QVERIFY(total.hasMatch());
+                QCOMPARE(read[layout].size(), total.captured(1).toInt());
+                QCOMPARE(pages.size(), (read[layout].size() + 99) / 100);
+            }
+        }
+
+        const QList<News::NewsItem>&today = read.value("today"), &classic = read.value("classic");
+        QCOMPARE(classic.size(), today.size());
+        // The older layout knows no codes with letters: the simulator lists those companies
+        // under numeric codes there, and the current layout's XBRL link is always "業".
+        static const QRegularExpression letterCode(QStringLiteral(":\\d+[A-Z]\\w*\\)$"));
+        int letters = 0;
+        for (int i = 0; i < today.size(); ++i) {
+            const News::NewsItem &a = today.at(i), &b = classic.at(i);
+            QCOMPARE(std::tie(a.Posted, a.Title, a.Url), std::tie(b.Posted, b.Title, b.Url));
+            QCOMPARE(a.Mark, b.Mark.isEmpty() ? QString() : QStringLiteral("業"));
+            if (letterCode.match(a.Category).hasMatch()) {
+                ++letters;
+                QCOMPARE(a.StockCode, 0);
+                QVERIFY(b.StockCode > 0);
+            } else {
+                QCOMPARE(std::tie(a.Category, a.StockCode), std::tie(b.Category, b.StockCode));
+            }
+        }
+        QVERIFY(letters > 0);
     }
 
     // The request paths above show the addresses; these are the edges they do not reach.

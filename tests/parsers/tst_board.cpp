@@ -131,8 +131,9 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("events");
         QTest::newRow("blanks trimmed") << " 6758 " << QString("busy;open;idle");
+        QTest::newRow("letter code in lower case") << "330a" << QString("busy;open;idle");
         QTest::newRow("cancelled") << QString() << QString();
-        for (const char* code : {"67580", "６７５８"})
+        for (const char* code : {"67580", "６７５８", "A30A", "33-A"})
             QTest::newRow(code) << code << QString("busy;銘柄コードではないようです。|1;idle");
         QTest::newRow("no such board")
             << "0000" << QString("busy;銘柄コードが存在しないか、取得に失敗したようです。|4;idle");

@@ -3,6 +3,7 @@
 
 #include "../fetch/support_feedsim.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <memory>
 #include <unicode/ucnv.h>
@@ -107,12 +108,34 @@ private slots:
         // The path prefix names the portal's own list, not the disclosure service.
         QCOMPARE(Get(sim.Portal() + "/cp/tdnet?date=20240105").status, 503);
         const Fetched list = Get(sim.Tdnet() + "/inbs/I_list_001_20240105.html");
-        QCOMPARE(list.body.count("start->\n"), 150);
+        QCOMPARE(list.body.count("kjTime"), 150);
         QVERIFY(!list.body.contains("I_list_002_"));
         QCOMPARE(sim.Control("/_feedsim/stats?reset=1"),
                  QByteArray("/cp/mai?date=20240105 1\n/cp/reu?date=20240105 2\n"
                             "/cp/tdnet?date=20240105 1\n/inbs/I_list_001_20240105.html 1\n"));
         QCOMPARE(sim.Control("/_feedsim/stats"), QByteArray());
+    }
+
+    // The current layout by default, the older one on request; a full day has several pages.
+    void disclosureLayouts() {
+        FeedsimProcess classic;
+        QVERIFY(classic.Start(Frozen(7) + QStringList{"--tdnet-layout", "classic"}));
+        const QString path = "/inbs/I_list_001_20240104.html";
+        const QString now = Text(Get(sim_.Tdnet() + path));
+        const QString old = Text(Get(classic.Tdnet() + path));
+        QVERIFY(old.contains("<!-start->\n") && old.contains("更新履歴"));
+        QVERIFY(!old.contains("main-list-table") && !old.contains("330A0"));
+        QVERIFY(now.contains("<table id=\"main-list-table\"") && !now.contains("start->"));
+        const auto total = QRegularExpression("1～100件 / 全(\\d+)件").match(now);
+        QVERIFY(total.hasMatch() && total.captured(1).toInt() > 300);
+        QCOMPARE(now.count("onclick=\"pagerLink('I_list_"), (total.captured(1).toInt() + 99) / 100);
+        QVERIFY(now.contains("<option value=\"I_list_001_20231205.html\">2023/12/05</option>"));
+        QVERIFY(!now.contains("I_list_001_20231230.html")); // a Saturday
+        for (const char* part : {"<div class=\"xbrl-mask\"><a href=\"0812", ">東名</td>", "A0</td>",
+                                 "　</td>\n<td class=\"oddnew-M kjTitle\""})
+            QVERIFY2(now.contains(part), part);
+        FeedsimProcess unknown;
+        QVERIFY(!unknown.Start({"--tdnet-layout", "modern"}));
     }
 
     // Last: it moves the shared simulator's clock on.
@@ -124,7 +147,7 @@ private slots:
             return page.mid(at, page.indexOf("&nbsp;", at) - at).section(' ', -1);
         };
         auto rows = [&] {
-            return Get(sim_.Tdnet() + "/inbs/I_list_001_20240105.html").body.count("start->\n");
+            return Get(sim_.Tdnet() + "/inbs/I_list_001_20240105.html").body.count("kjTime");
         };
         const QString before = newest();
         const qsizetype rowsBefore = rows();

@@ -74,6 +74,19 @@ const Company kCompanies[] = {
 };
 constexpr int kCompanyCount = int(sizeof(kCompanies) / sizeof(kCompanies[0]));
 
+// Companies listed since codes began to hold letters; the older layout shows them under a
+// numeric stand-in.
+struct LetterCompany {
+    const char* name;
+    const char* code;
+    const char* standIn;
+};
+const LetterCompany kLetterCompanies[] = {
+    {"北浜データサイエンス", "330A", "3304"},
+    {"みなと再生エネルギー", "398A", "3984"},
+};
+constexpr int kLetterCompanyCount = int(sizeof(kLetterCompanies) / sizeof(kLetterCompanies[0]));
+
 const QStringList& PortalTemplates() {
     static const QStringList list = {
         "再送-{c}、今期営業益{p}％増を見込む",
@@ -201,6 +214,7 @@ const DisclosureKind kDisclosureKinds[] = {
     {"&lt;訂正&gt;「決算短信」の一部訂正について", "業・配"},
     {"&quot;中期経営計画2026&quot;の策定に関するお知らせ", ""},
     {"（開示事項の経過）子会社の異動に関するお知らせ", ""},
+    {"（訂正）{fy}年3月期　決算短信の一部訂正", "業・配"},
 };
 constexpr int kDisclosureKindCount = int(sizeof(kDisclosureKinds) / sizeof(kDisclosureKinds[0]));
 
@@ -225,8 +239,8 @@ void SimClock::Advance(qint64 minutes) {
     offsetMs_ += minutes * 60000;
 }
 
-Content::Content(quint64 seed, double rate, const SimClock& clock)
-    : seed_(seed), rate_(rate), clock_(clock) {}
+Content::Content(quint64 seed, double rate, const SimClock& clock, TdnetLayout layout)
+    : seed_(seed), rate_(rate), clock_(clock), layout_(layout) {}
 
 const QStringList& Content::SourceCodes() {
     static const QStringList codes = {
@@ -404,13 +418,18 @@ const QVector<Disclosure>& Content::DayDisclosures(const QDate& date) {
             Disclosure d;
             d.secs = minute * 60;
             d.seq = int(list.size()) + 1;
-            const int pick = rng.Below(kCompanyCount + 2);
+            const int pick = rng.Below(kCompanyCount + 2 + kLetterCompanyCount);
             if (pick == kCompanyCount) {
                 d.company = "アルファ総合リート投資法人";
                 d.codeText = "01234";
             } else if (pick == kCompanyCount + 1) {
                 d.company = "北浜精密\nホールディングス"; // the cell wraps on the site
                 d.codeText = " 38210";
+            } else if (pick > kCompanyCount + 1) {
+                const LetterCompany& co = kLetterCompanies[pick - kCompanyCount - 2];
+                d.company = QString::fromUtf8(co.name);
+                d.codeText = QString::fromLatin1(co.code) + "0";
+                d.classicCodeText = QString::fromLatin1(co.standIn) + "0";
             } else {
                 d.company = QString::fromUtf8(kCompanies[pick].name);
                 d.codeText = QString::fromLatin1(kCompanies[pick].code) + "0";
@@ -423,6 +442,8 @@ const QVector<Disclosure>& Content::DayDisclosures(const QDate& date) {
             d.history = rng.Chance(0.1);
             d.withdrawn = rng.Chance(0.03);
             d.exchange = rng.Pick(Exchanges());
+            if (d.classicCodeText.isEmpty())
+                d.classicCodeText = d.codeText;
             list.append(d);
         }
     }
@@ -440,11 +461,13 @@ QVector<Disclosure> Content::VisibleDisclosures(const QDate& date) {
 
 bool Content::TdnetPage(const QDate& date, int page, int forcedRows, const QByteArray& charset,
                         QString& html, QDateTime& lastModified) {
+    const bool classic = layout_ == TdnetLayout::Classic;
     QVector<Disclosure> rows;
     if (forcedRows > 0) {
         // A stress page: the day's rows repeated with fresh numbers until there are enough.
-        const QVector<Disclosure>& day =
-            DayDisclosures(date.dayOfWeek() >= 6 ? date.addDays(-2) : date);
+        QVector<Disclosure> day = DayDisclosures(date.dayOfWeek() >= 6 ? date.addDays(-2) : date);
+        if (!classic)
+            day.removeIf([](const Disclosure& d) { return d.withdrawn; });
         for (int i = 0; i < forcedRows && !day.isEmpty(); ++i) {
             Disclosure d = day.at(i % day.size());
             d.secs = 24 * 3600 - 60 - (i * 86340LL / forcedRows);
@@ -453,6 +476,8 @@ bool Content::TdnetPage(const QDate& date, int page, int forcedRows, const QByte
         }
     } else {
         rows = VisibleDisclosures(date);
+        if (!classic)
+            rows.removeIf([](const Disclosure& d) { return d.withdrawn; });
     }
     const int total = int(rows.size());
     const int pages = forcedRows > 0 ? 1 : qMax(1, (total + kTdnetPageSize - 1) / kTdnetPageSize);
@@ -462,23 +487,66 @@ bool Content::TdnetPage(const QDate& date, int page, int forcedRows, const QByte
     auto fileName = [&](int p) {
         return "I_list_" + QString::number(p).rightJustified(3, '0') + "_" + ymd + ".html";
     };
+    const int first = forcedRows > 0 ? 0 : (page - 1) * kTdnetPageSize;
+    const int last = forcedRows > 0 ? total : qMin(total, first + kTdnetPageSize);
 
     QString h = PageHead("適時開示情報閲覧サービス", charset);
     h += "<body>\n<div id=\"header\"><h1>適時開示情報閲覧サービス</h1></div>\n";
-    h += "<div id=\"pager-box\">";
-    for (int p = 1; p <= pages; ++p) {
-        if (p == page)
-            h += "<span class=\"pager-current\">" + QString::number(p) + "</span> ";
-        else
-            h += "<a href=\"" + fileName(p) + "\">" + QString::number(p) + "</a> ";
+    if (classic) {
+        h += "<div id=\"pager-box\">";
+        for (int p = 1; p <= pages; ++p) {
+            if (p == page)
+                h += "<span class=\"pager-current\">" + QString::number(p) + "</span> ";
+            else
+                h += "<a href=\"" + fileName(p) + "\">" + QString::number(p) + "</a> ";
+        }
+        if (page < pages)
+            h += "<a href=\"" + fileName(page + 1) + "\">次へ&gt;</a>";
+        h += "</div>\n<table class=\"list\">\n";
+    } else {
+        // Every page of the day is named in the pager, so the last page names no further one.
+        h += "<div id=\"pager-box-top\">\n";
+        if (total > 0) {
+            h += QStringLiteral("<div class=\"pager-count\">%1～%2件 / 全%3件</div>\n")
+                     .arg(first + 1)
+                     .arg(last)
+                     .arg(total);
+            for (int p = 1; p <= pages; ++p)
+                h += QStringLiteral("<div class=\"%1\" onclick=\"pagerLink('%2')\">%3</div>\n")
+                         .arg(p == page ? "pager-M-selected" : "pager-M", fileName(p))
+                         .arg(p);
+        }
+        h += "</div>\n<form name=\"dayform\">\n<select name=\"daylist\" "
+             "onchange=\"location.href=this.value\">\n";
+        // About a month of working days back from the simulated today.
+        const QDate today = clock_.Now().date();
+        for (int back = 0; back <= 31; ++back) {
+            const QDate d = today.addDays(-back);
+            if (d.dayOfWeek() >= 6)
+                continue;
+            h += "<option value=\"I_list_001_" + Ymd(d) + ".html\"" +
+                 (d == date ? " selected>" : ">") + d.toString("yyyy/MM/dd") + "</option>\n";
+        }
+        h += "</select>\n</form>\n<table id=\"main-list-table\" cellspacing=\"0\" "
+             "cellpadding=\"0\">\n";
     }
-    if (page < pages)
-        h += "<a href=\"" + fileName(page + 1) + "\">次へ&gt;</a>";
-    h += "</div>\n";
-    h += "<table id=\"main-list-table\">\n<tr><th>時刻</th><th>コード</th><th>会社名</th>"
-         "<th>表題</th><th>XBRL</th><th>上場取引所</th><th>更新履歴</th></tr>\n";
-    const int first = forcedRows > 0 ? 0 : (page - 1) * kTdnetPageSize;
-    const int last = forcedRows > 0 ? total : qMin(total, first + kTdnetPageSize);
+    h += "<tr><th>時刻</th><th>コード</th><th>会社名</th><th>表題</th><th>XBRL</th>"
+         "<th>上場取引所</th><th>更新履歴</th></tr>\n";
+    h +=
+        classic ? TdnetRowsClassic(rows, first, last, ymd) : TdnetRowsToday(rows, first, last, ymd);
+    h += "</table>\n</body>\n</html>\n";
+    html = h;
+
+    const int newest = total > 0 ? rows.last().secs : 0;
+    lastModified = QDateTime(date, QTime(0, 0).addSecs(newest));
+    return true;
+}
+
+// rows are oldest first; the page shows indexes first..last-1 counted from the newest.
+QString Content::TdnetRowsClassic(const QVector<Disclosure>& rows, int first, int last,
+                                  const QString& ymd) const {
+    const int total = int(rows.size());
+    QString h;
     for (int i = first; i < last; ++i) {
         const Disclosure& d = rows.at(total - 1 - i);
         const QString time = QTime(0, 0).addSecs(d.secs).toString("HH:mm");
@@ -487,7 +555,7 @@ bool Content::TdnetPage(const QDate& date, int page, int forcedRows, const QByte
         const QString cls = i % 2 ? "evennew" : "oddnew";
         h += "<tr>\n<!-start->\n";
         h += "<td class=\"" + cls + "-L kjTime\">\n" + time + "</td>\n";
-        h += "<td class=\"" + cls + "-M kjCode\">\n" + d.codeText + "</td>\n";
+        h += "<td class=\"" + cls + "-M kjCode\">\n" + d.classicCodeText + "</td>\n";
         h += "<td class=\"" + cls + "-M kjName\">\n" + d.company + "\n</td>\n";
         h += "<td class=\"" + cls + "-M kjTitle\" " +
              (d.withdrawn ? QStringLiteral("id=\"del\">") : QStringLiteral("align=\"left\">")) +
@@ -501,12 +569,40 @@ bool Content::TdnetPage(const QDate& date, int page, int forcedRows, const QByte
         h += "</td>\n<td class=\"" + cls + "-R kjPlace\">\n" + d.exchange + "\n</td>\n";
         h += "</tr>\n<!-I-->\n";
     }
-    h += "</table>\n</body>\n</html>\n";
-    html = h;
+    return h;
+}
 
-    const int newest = total > 0 ? rows.last().secs : 0;
-    lastModified = QDateTime(date, QTime(0, 0).addSecs(newest));
-    return true;
+QString Content::TdnetRowsToday(const QVector<Disclosure>& rows, int first, int last,
+                                const QString& ymd) const {
+    static const QStringList padding = {"", "　　", "   ", "　"};
+    const int total = int(rows.size());
+    QString h;
+    for (int i = first; i < last; ++i) {
+        const Disclosure& d = rows.at(total - 1 - i);
+        const QString time = QTime(0, 0).addSecs(d.secs).toString("HH:mm");
+        const QString doc =
+            QStringLiteral("1401") + ymd + QString::number(500000 + d.seq).rightJustified(6, '0');
+        const QString cls = i % 2 ? "evennew" : "oddnew";
+        // The service pads names to a width and writes the full-width blank in titles by number.
+        const QString title = QString(d.title).replace(QStringLiteral("　"), "&#x3000;");
+        h += "<tr>\n<td class=\"" + cls + "-L kjTime\" noWrap>" + time + "</td>\n";
+        h += "<td class=\"" + cls + "-M kjCode\" noWrap>" + d.codeText + "</td>\n";
+        h += "<td class=\"" + cls + "-M kjName\" noWrap>" + d.company +
+             padding.at(d.seq % padding.size()) + "</td>\n";
+        h += "<td class=\"" + cls + "-M kjTitle\" align=\"left\"><a href=\"" + doc + ".pdf\"" +
+             (d.seq % 5 ? QStringLiteral(" target=\"_blank\">") : QStringLiteral(">")) + title +
+             "</a></td>\n";
+        h += "<td class=\"" + cls + "-M kjXbrl\" noWrap>";
+        if (!d.xbrlText.isEmpty())
+            h += "<div class=\"xbrl-mask\"><a href=\"0812" + doc.mid(4) +
+                 ".zip\" target=\"_blank\">XBRL</a></div>";
+        else
+            h += "&nbsp;";
+        h += "</td>\n<td class=\"" + cls + "-M kjPlace\" noWrap>" + d.exchange + "</td>\n";
+        h += "<td class=\"" + cls + "-R kjHistroy\" noWrap>" +
+             (d.history ? QStringLiteral("更新") : QStringLiteral("　")) + "</td>\n</tr>\n";
+    }
+    return h;
 }
 
 QVector<BoardMessage> Content::BoardMessages(const QString& board) {

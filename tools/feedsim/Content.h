@@ -34,10 +34,15 @@ struct Headline {
     int timeForm = 0;
 };
 
+// How the disclosure service lays out its list pages: as it does today, or the older layout
+// with comment markers around each row.
+enum class TdnetLayout { Today, Classic };
+
 struct Disclosure {
     int secs = 0;
     int seq = 0;
-    QString codeText; // as the code cell shows it, e.g. "72030", "01234"
+    QString codeText;        // as the code cell shows it, e.g. "72030", "01234", "330A0"
+    QString classicCodeText; // the older layout predates codes with letters: a numeric stand-in
     QString company;
     QString title;
     QString xbrlText; // empty: no link in cell 001
@@ -59,7 +64,8 @@ struct BoardMessage {
 
 class Content {
 public:
-    Content(quint64 seed, double rate, const SimClock& clock);
+    Content(quint64 seed, double rate, const SimClock& clock,
+            TdnetLayout layout = TdnetLayout::Today);
 
     static const QStringList& SourceCodes();
     static const QStringList& SourceNames();
@@ -68,7 +74,8 @@ public:
     QString PortalPage(const QString& code, const QDate& date, int page, const QString& origin,
                        const QByteArray& charset);
     // False when the page number is past the last page. forcedRows > 0 serves one page of that
-    // many rows instead of the day's list.
+    // many rows instead of the day's list. Withdrawn disclosures are listed (struck through)
+    // only in the older layout.
     bool TdnetPage(const QDate& date, int page, int forcedRows, const QByteArray& charset,
                    QString& html, QDateTime& lastModified);
     QString BoardListPage(const QString& board, int page, const QString& origin,
@@ -89,10 +96,15 @@ private:
     const QVector<Disclosure>& DayDisclosures(const QDate& date);
     QVector<BoardMessage> BoardMessages(const QString& board);
     int VisibleLimit(const QDate& date) const;
+    QString TdnetRowsClassic(const QVector<Disclosure>& rows, int first, int last,
+                             const QString& ymd) const;
+    QString TdnetRowsToday(const QVector<Disclosure>& rows, int first, int last,
+                           const QString& ymd) const;
 
     quint64 seed_;
     double rate_;
     const SimClock& clock_;
+    TdnetLayout layout_;
     QHash<QString, QVector<Headline>> headlineCache_;
     QHash<qint64, QVector<Disclosure>> disclosureCache_;
 };

@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <sys/socket.h>
 
 namespace Feedsim {
@@ -335,7 +336,11 @@ Server::Response Server::Answer(const QString& target, bool tdnetSide, FaultMode
         r.headers.append({"Last-Modified", HttpDate(modified)});
     } else if (key == "board") {
         const QString board = query.queryItemValue("board");
-        const bool known = board.size() == 4 && board.toInt() > 0;
+        // Four characters, a digit first, letters allowed since 2024; "0000" is no stock.
+        const bool known = board.size() == 4 && board != "0000" && board.at(0).isDigit() &&
+                           std::all_of(board.begin(), board.end(), [](QChar c) {
+                               return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
+                           });
         if (path == "/" && query.queryItemValue("action") == "q") {
             html = known ? content_.BoardListPage(board, qMax(1, query.queryItemValue("p").toInt()),
                                                   origin, charset)

@@ -38,7 +38,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption frozen("frozen",
                                     "Simulated time moves only through /_feedsim/advance.");
     const QCommandLineOption fault("fault", "Fault for a key, repeatable: KEY=MODE.", "KEY=MODE");
-    cli.addOptions({port, tdnetPort, seed, encoding, start, rate, frozen, fault});
+    const QCommandLineOption tdnetLayout(
+        "tdnet-layout",
+        "Layout of the disclosure lists: today (the service's current pages) or classic (the "
+        "older pages with comment markers around each row).",
+        "LAYOUT", "today");
+    cli.addOptions({port, tdnetPort, seed, encoding, start, rate, frozen, fault, tdnetLayout});
     cli.process(app);
 
     auto fail = [](const QString& message) {
@@ -59,6 +64,10 @@ int main(int argc, char** argv) {
     PageEncoding enc;
     if (!ParseEncodingName(cli.value(encoding), enc))
         return fail("unknown encoding " + cli.value(encoding));
+    const QString layoutName = cli.value(tdnetLayout);
+    if (layoutName != "today" && layoutName != "classic")
+        return fail("unknown layout " + layoutName);
+    const TdnetLayout layout = layoutName == "classic" ? TdnetLayout::Classic : TdnetLayout::Today;
     QDateTime startTime = QDateTime::currentDateTime();
     if (cli.isSet(start)) {
         startTime = QDateTime::fromString(cli.value(start), Qt::ISODate);
@@ -67,7 +76,7 @@ int main(int argc, char** argv) {
     }
 
     SimClock clock(startTime, cli.isSet(frozen));
-    Content content(seedValue, rateValue, clock);
+    Content content(seedValue, rateValue, clock, layout);
     Server server(content, clock, enc, seedValue);
     for (const QString& entry : cli.values(fault)) {
         FaultMode mode;

@@ -7,6 +7,7 @@ import os
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ENCODINGS = {"sjis": ("cp932", "Shift_JIS"), "eucjp": ("euc_jp", "EUC-JP")}
+SJIS_ONLY = {"sjis": ENCODINGS["sjis"]}
 
 
 def encode(text, codec):
@@ -16,8 +17,8 @@ def encode(text, codec):
     return text.encode(codec)
 
 
-def write_page(name, builder):
-    for suffix, (codec, label) in ENCODINGS.items():
+def write_page(name, builder, encodings=ENCODINGS):
+    for suffix, (codec, label) in encodings.items():
         with open(os.path.join(HERE, f"{name}.{suffix}.html"), "wb") as f:
             f.write(encode(builder(label), codec))
 
@@ -167,7 +168,7 @@ def tdnet_page(label, links, rows, history=True):
     ]
     for href, text in links:
         out.append(f"<a href=\"{href}\">{text}</a>\n")
-    out.append("</div>\n<table id=\"main-list-table\">\n")
+    out.append("</div>\n<table class=\"list\">\n")
     head = "更新履歴" if history else "履歴"
     out.append(f"<tr><th>時刻</th><th>コード</th><th>会社名</th><th>表題</th><th>XBRL</th><th>上場取引所</th><th>{head}</th></tr>\n")
     out.extend(rows)
@@ -225,6 +226,125 @@ def large_rows(count):
     return rows
 
 
+# ---------------------------------------------------- disclosure list pages, current layout
+
+TODAY_DAY = "20260617"
+
+
+def today_page(label, page, total, rows, day=TODAY_DAY):
+    """A list page as the service lays it out now: pager, day list, the table of rows."""
+    pages = max(1, (total + 99) // 100)
+    out = [
+        f"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset={label}\">\n",
+        "<title>適時開示情報閲覧サービス</title></head>\n<body>\n<div id=\"pager-box-top\">\n",
+    ]
+    if total:
+        first, last = (page - 1) * 100 + 1, min(page * 100, total)
+        out.append(f"<div class=\"pager-count\">{first}\u301c{last}件 / 全{total}件</div>\n")
+        for p in range(1, pages + 1):
+            cls = "pager-M-selected" if p == page else "pager-M"
+            out.append(f"<div class=\"{cls}\" onclick=\"pagerLink('I_list_{p:03d}_{day}.html')\">{p}</div>\n")
+    out.append("</div>\n<select name=\"daylist\" onchange=\"dayLink(this.value)\">\n")
+    for d in ("20260617", "20260616", "20260615", "20260612"):
+        sel = " selected" if d == day else ""
+        out.append(f"<option value=\"I_list_001_{d}.html\"{sel}>{d[:4]}/{d[4:6]}/{d[6:]}</option>\n")
+    out.append("</select>\n<table id=\"main-list-table\" cellspacing=\"0\">\n")
+    out.append("<tr><th>時刻</th><th>コード</th><th>会社名</th><th>表題</th><th>XBRL</th>"
+               "<th>上場取引所</th><th>更新履歴</th></tr>\n")
+    out.extend(rows)
+    out.append("</table>\n</body></html>\n")
+    return "".join(out)
+
+
+def today_row(cls, time, code, name, pdf, title, xbrl, place, history="\u3000"):
+    x = f"<div class=\"xbrl-mask\"><a href=\"{xbrl}\" target=\"_blank\">XBRL</a></div>" if xbrl else "&nbsp;"
+    return (
+        "<tr>\n"
+        f"<td class=\"{cls}-L kjTime\" noWrap>{time}</td>\n"
+        f"<td class=\"{cls}-M kjCode\" noWrap>{code}</td>\n"
+        f"<td class=\"{cls}-M kjName\" noWrap>{name}</td>\n"
+        f"<td class=\"{cls}-M kjTitle\" align=\"left\"><a href=\"{pdf}\" target=\"_blank\">{title}</a></td>\n"
+        f"<td class=\"{cls}-M kjXbrl\" noWrap>{x}</td>\n"
+        f"<td class=\"{cls}-M kjPlace\" noWrap>{place}</td>\n"
+        f"<td class=\"{cls}-R kjHistroy\" noWrap>{history}</td>\n"
+        "</tr>\n"
+    )
+
+
+def today_rows_0617():
+    pdf = lambda n: f"140120260617{n:06d}.pdf"
+    zip_ = lambda n: f"081220260617{n:06d}.zip"
+    return [
+        today_row("oddnew", "15:30", "13010", "極洋   ", pdf(1), "2026年3月期 決算短信〔日本基準〕(連結)",
+                  zip_(1), "東"),
+        "<!-- <tr><td class=\"oddnew-L kjTime\">15:20</td><td class=\"oddnew-M kjTitle\">"
+        "<a href=\"commented.pdf\">消された行</a></td></tr> -->\n",
+        # A code with a letter, a name padded with full-width blanks, no target, no XBRL.
+        "<tr>\n<td class=\"evennew-L kjTime\" noWrap>15:15</td>\n"
+        "<td class=\"evennew-M kjCode\" noWrap>330A0</td>\n"
+        "<td class=\"evennew-M kjName\" noWrap>\u3000北浜データ\u3000\u3000</td>\n"
+        f"<td class=\"evennew-M kjTitle\" align=\"left\"><a href=\"{pdf(2)}\">"
+        "Ｍ&amp;Ａ&#x3000;に関するお知らせ</a></td>\n"
+        "<td class=\"evennew-M kjXbrl\" noWrap>\u3000</td>\n"
+        "<td class=\"evennew-M kjPlace\" noWrap>東名</td>\n"
+        "<td class=\"evennew-R kjHistroy\" noWrap></td>\n</tr>\n",
+        # Attributes in another order, other quotes, upper-case tags, tags over several lines.
+        "<TR>\n<TD noWrap\n    CLASS='oddnew-L kjTime'>15:00</TD>\n"
+        "<td align=\"center\"\n class = \"oddnew-M kjCode\" nowrap>01234</td>\n"
+        "<TD CLASS=\"oddnew-M kjName\" NOWRAP>テスト工業</TD>\n"
+        "<td align=left class=\"oddnew-M kjTitle\"><A target=\"_blank\"\n"
+        f" HREF='{pdf(3)}'>業績予想の修正に関するお知らせ</A></td>\n"
+        f"<td class=\"oddnew-M kjXbrl\"><DIV class=\"xbrl-mask\"><a target=_blank href={zip_(3)}>XBRL</a></DIV></td>\n"
+        "<td class=\"oddnew-M kjPlace\">名</td>\n<td class=\"oddnew-R kjHistroy\"></td>\n</TR>\n",
+        # An extra cell with a link of its own ahead of the title, the exchange before the name.
+        "<tr>\n<td class=\"evennew-L kjTime\" noWrap>14:45</td>\n"
+        "<td class=\"evennew-M kjCode\" noWrap>67580</td>\n"
+        "<td class=\"evennew-M kjPlace\" noWrap>東</td>\n"
+        "<td class=\"evennew-M kjName\" noWrap>ソニーグループ</td>\n"
+        f"<td class=\"evennew-M kjPdf\"><a href=\"{pdf(904)}\">PDF</a></td>\n"
+        f"<td class=\"evennew-M kjTitle\" align=\"left\"><a href=\"{pdf(4)}\" target=\"_blank\">"
+        "自己株式の取得状況に関するお知らせ</a></td>\n"
+        "<td class=\"evennew-M kjXbrl\" noWrap></td>\n"
+        "<td class=\"evennew-R kjHistroy\" noWrap>\u3000</td>\n</tr>\n",
+        today_row("oddnew", "", "72030", "トヨタ自動車", pdf(5), "時刻のない行", None, "東"),
+        today_row("evennew", "14:35", "72030", "トヨタ自動車", pdf(6), "リンクのない行", None, "東")
+        .replace(f"<a href=\"{pdf(6)}\" target=\"_blank\">リンクのない行</a>", "リンクのない行"),
+        today_row("oddnew", "14:30", " 398a0 ", "ソフトバンクグループ", pdf(7),
+                  "&lt;訂正&gt;&quot;中期経営計画&quot;の一部訂正&#38;再掲", zip_(7), "東"),
+        today_row("evennew", "09:05", "86970", "日本取引所グループ", pdf(8), "月次概況", None, "東"),
+    ]
+
+
+# One set of disclosures that both layouts can express, for the test that reads both.
+BOTH_SET = [
+    # time, code, name, pdf, title as written, XBRL (zip, text of the older layout), exchange
+    ("15:30", "13010", "極洋", "140120240105000001.pdf", "決算短信〔日本基準〕(連結)",
+     ("081220240105000001.zip", "業・配"), "東"),
+    ("15:00", "01234", "テスト工業", "140120240105000002.pdf", "業績予想の修正に関するお知らせ",
+     ("081220240105000002.zip", "業"), "東名"),
+    ("14:45", "67580", "ソニーグループ", "140120240105000003.pdf",
+     "&quot;Ｒ&amp;Ｄ&quot; &lt;説明会&gt; のお知らせ", None, "東"),
+    ("9:05", "86970", "日本取引所グループ", "140120240105000004.pdf", "月次概況", None, "福"),
+]
+
+
+def both_fixtures():
+    classic = [tdnet_row("oddnew" if i % 2 else "evennew", t, code, name, pdf, title, x, None, place, i + 1)
+               for i, (t, code, name, pdf, title, x, place) in enumerate(BOTH_SET)]
+    write_page("tdnet_both_classic", lambda l: tdnet_page(l, [], classic), SJIS_ONLY)
+    today = [today_row("oddnew" if i % 2 else "evennew", t.zfill(5), code, "\u3000" + name + " ", pdf, title,
+                       x[0] if x else None, place)
+             for i, (t, code, name, pdf, title, x, place) in enumerate(BOTH_SET)]
+    write_page("tdnet_both_today", lambda l: today_page(l, 1, len(today), today, "20240105"), SJIS_ONLY)
+
+
+def today_fixtures():
+    rows = today_rows_0617()
+    write_page("tdnet_today_page1", lambda l: today_page(l, 1, 227, rows), SJIS_ONLY)
+    write_page("tdnet_today_last", lambda l: today_page(l, 3, 227, rows[-2:]), SJIS_ONLY)
+    write_page("tdnet_today_empty", lambda l: today_page(l, 1, 0, []), SJIS_ONLY)
+
+
 # ---------------------------------------------------------------- word lists
 
 WORD_LISTS = {
@@ -247,4 +367,6 @@ def word_lists():
 if __name__ == "__main__":
     portal_fixtures()
     tdnet_fixtures()
+    today_fixtures()
+    both_fixtures()
     word_lists()
