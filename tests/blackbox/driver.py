@@ -61,6 +61,17 @@ def today():
 
 # ---- services ----
 
+
+def stop_process(proc):
+    """Ends a process of ours: asked first, then killed."""
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
 class Feedsim:
     """tools/feedsim on free loopback ports, its clock frozen at a time of today."""
 
@@ -83,12 +94,7 @@ class Feedsim:
         self.portal, self.tdnet = wait_until("feedsim's addresses", ports, 20)
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
+        stop_process(self.proc)
 
 
 class Gate:
@@ -394,13 +400,7 @@ class App:
             raise CheckFailed("the program did not end after its main window was closed")
 
     def kill(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        stop_process(self.proc)
 
     def dump(self):
         return subprocess.run(["/usr/bin/python3", os.path.join(HERE, "a11y_dump.py"), "--pid",

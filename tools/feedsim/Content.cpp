@@ -542,6 +542,22 @@ bool Content::TdnetPage(const QDate& date, int page, int forcedRows, const QByte
     return true;
 }
 
+namespace {
+
+struct DisclosureRowParts {
+    QString time, doc, cls;
+};
+
+// What both layouts write for the i-th row counted from the newest: its time, its document
+// number and its shading name.
+DisclosureRowParts RowParts(const Disclosure& d, int i, const QString& ymd) {
+    return {QTime(0, 0).addSecs(d.secs).toString("HH:mm"),
+            QStringLiteral("1401") + ymd + QString::number(500000 + d.seq).rightJustified(6, '0'),
+            i % 2 ? QStringLiteral("evennew") : QStringLiteral("oddnew")};
+}
+
+} // namespace
+
 // rows are oldest first; the page shows indexes first..last-1 counted from the newest.
 QString Content::TdnetRowsClassic(const QVector<Disclosure>& rows, int first, int last,
                                   const QString& ymd) const {
@@ -549,10 +565,7 @@ QString Content::TdnetRowsClassic(const QVector<Disclosure>& rows, int first, in
     QString h;
     for (int i = first; i < last; ++i) {
         const Disclosure& d = rows.at(total - 1 - i);
-        const QString time = QTime(0, 0).addSecs(d.secs).toString("HH:mm");
-        const QString doc =
-            QStringLiteral("1401") + ymd + QString::number(500000 + d.seq).rightJustified(6, '0');
-        const QString cls = i % 2 ? "evennew" : "oddnew";
+        const auto [time, doc, cls] = RowParts(d, i, ymd);
         h += "<tr>\n<!-start->\n";
         h += "<td class=\"" + cls + "-L kjTime\">\n" + time + "</td>\n";
         h += "<td class=\"" + cls + "-M kjCode\">\n" + d.classicCodeText + "</td>\n";
@@ -579,10 +592,7 @@ QString Content::TdnetRowsToday(const QVector<Disclosure>& rows, int first, int 
     QString h;
     for (int i = first; i < last; ++i) {
         const Disclosure& d = rows.at(total - 1 - i);
-        const QString time = QTime(0, 0).addSecs(d.secs).toString("HH:mm");
-        const QString doc =
-            QStringLiteral("1401") + ymd + QString::number(500000 + d.seq).rightJustified(6, '0');
-        const QString cls = i % 2 ? "evennew" : "oddnew";
+        const auto [time, doc, cls] = RowParts(d, i, ymd);
         // The service pads names to a width and writes the full-width blank in titles by number.
         const QString title = QString(d.title).replace(QStringLiteral("　"), "&#x3000;");
         h += "<tr>\n<td class=\"" + cls + "-L kjTime\" noWrap>" + time + "</td>\n";
