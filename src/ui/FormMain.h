@@ -103,6 +103,9 @@ public:
     quint8 ViewerShown() const { return viewerShown_; }
     int ShadeMemory() const { return shadeMemory_; }
     QString UiFontName() const { return uiFontName_; }
+    // The placement read at start-up is complete: the window's frame is known, or known to be
+    // absent, and the saved outer size has been applied.
+    bool PlacementSettled() const { return !frameFixPending_; }
     double TwipsPerPixelX() const;
     double TwipsPerPixelY() const;
 

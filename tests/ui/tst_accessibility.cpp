@@ -65,11 +65,13 @@ struct Fixture {
         Ports::SetPrompt(nullptr);
         Common::SetPauseHook(nullptr);
     }
+    // Shown, its start-up placement done, wide enough for every tool-bar button.
     void Show() {
-        form->resize(900, 480);
         form->show();
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTRY_VERIFY(form->PlacementSettled());
+        form->resize(900, 480);
     }
     QToolButton* Button(const QString& key) const {
         return qobject_cast<QToolButton*>(form->TBar()->widgetForAction(form->Action(key)));

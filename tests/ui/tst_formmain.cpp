@@ -95,10 +95,12 @@ struct Fixture {
         Present::FillHeadlineGrid();
     }
 
+    // Shown, its start-up placement done, then at the size the tests count with.
     void ShowWindow() {
-        form->resize(640, 480);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTRY_VERIFY(form->PlacementSettled());
+        form->resize(640, 480);
     }
 };
 
