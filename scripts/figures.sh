@@ -50,7 +50,14 @@ make_data() {
 start_program() {
     XDG_DATA_HOME=$1 QTWEBENGINE_DISABLE_SANDBOX=1 "$build/src/tickerwisp" >/dev/null 2>&1 &
     pid=$!
-    xdotool search --sync --onlyvisible --pid "$pid" >/dev/null
+    # Polled rather than --sync: a window that goes while xdotool walks the tree ends its search.
+    local _
+    for _ in $(seq 1 1500); do
+        xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && return 0
+        sleep 0.02
+    done
+    echo "figures: the main window did not appear" >&2
+    exit 1
 }
 
 stop_program() {
