@@ -3,6 +3,7 @@
 #   scripts/dev.sh test      install what is missing, build, run every test
 #   scripts/dev.sh run       install what is missing, build, start the program
 #   scripts/dev.sh deps      only install the Debian packages
+# TW_BUILD_DIR picks another build folder; TW_CMAKE_ARGS adds CMake options (e.g. -DTW_WERROR=ON).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -31,7 +32,11 @@ install_deps() {
 }
 
 configure_build() {
-    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    local extra=()
+    read -r -a extra <<<"${TW_CMAKE_ARGS:-}"
+    # Warnings stay warnings unless asked for (the cache would otherwise keep a CI run's setting).
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_WERROR=OFF \
+        "${extra[@]}" "$@"
     cmake --build "$build" -j "$(nproc)"
 }
 
@@ -59,7 +64,7 @@ case "${1:-}" in
         exec "$build/src/tickerwisp"
         ;;
     *)
-        sed -n '2,6p' "$0"
+        sed -n '2,7p' "$0"
         exit 2
         ;;
 esac

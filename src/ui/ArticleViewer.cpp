@@ -11,8 +11,27 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace {
+
+// The engine frees the closed viewer's pages over the next moments; the allocator would keep
+// the freed heap for the process unless asked to give it back.
+constexpr int TrimDelayMs = 3000;
+
+void ReturnFreedMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+} // namespace
 
 ArticleViewer::ArticleViewer(QWidget* mainWindow, QObject* parent)
     : QObject(parent), main_(mainWindow) {}
@@ -90,9 +109,10 @@ FormView* ArticleViewer::EnsureView() {
     connect(view_, &FormView::documentComplete, this,
             [] { Program::ViewerWeb().Web_DocumentComplete(); });
     // The browser goes with its window; ViewerWeb must not keep pointing at it.
-    connect(browser, &QObject::destroyed, this, [port] {
+    connect(browser, &QObject::destroyed, this, [this, port] {
         if (Program::ViewerWeb().Browser() == port)
             Program::ViewerWeb().SetBrowser(nullptr);
+        QTimer::singleShot(TrimDelayMs, this, [] { ReturnFreedMemory(); });
     });
     emit viewerCreated(view_);
     return view_;

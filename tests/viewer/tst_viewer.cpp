@@ -327,9 +327,11 @@ private slots:
         QCOMPARE(view_->SBar()->picture(QStringLiteral("ビジー：ネット")),
                  QStringLiteral("LAMP_OFF"));
 
-        // Closed by the user, made anew by the next article.
+        // Closed by the user, made anew by the next article. The page goes with the window.
+        QPointer<QWebEnginePage> page = view_->WebMain()->Page();
         view_->close();
         QTRY_VERIFY(view_.isNull());
+        QVERIFY(page.isNull());
         QVERIFY(Program::ViewerWeb().Browser() == nullptr);
         QVERIFY(viewer.OpenArticle(server_.Url("/text")));
         view_ = viewer.View();
