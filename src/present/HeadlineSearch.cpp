@@ -95,8 +95,7 @@ int SearchHeadlines(int startIndex, int direction, bool markAll, bool colourCell
     grid.EndBatch();
     window.SetGridVisible(true);
     if (markAll && hit < 0)
-        window.SetPanelText(QStringLiteral("メッセージ"),
-                            QStringLiteral("該当記事がありませんでした。"));
+        window.SetPanelText(App::Panel::Message, QStringLiteral("該当記事がありませんでした。"));
     return hit;
 }
 

@@ -161,7 +161,7 @@ void InitHeadlineGrid() {
     grid.SetCursor(0, 0);
     grid.EndBatch();
     Ports::MainWindow().SetGridVisible(false);
-    Ports::MainWindow().SetPanelText(QStringLiteral("メッセージ"), QString());
+    Ports::MainWindow().SetPanelText(App::Panel::Message, QString());
 }
 
 void FillHeadlineGrid() {
@@ -225,8 +225,7 @@ void FillHeadlineGrid() {
         const Rgb shadow = port.ButtonShadowColor();
         const int today = Ports::Clock().Today().day();
         const QString searchText = window.SearchText();
-        const bool filtering =
-            window.ButtonPressed(QStringLiteral("フィルタ")) && !searchText.isEmpty();
+        const bool filtering = window.ButtonPressed(App::Command::Filter) && !searchText.isEmpty();
         const CompiledExpression filter(filtering ? searchText : QString());
         const QString vip = QStringLiteral("VIP"), lookNew = QStringLiteral("LOOK_NEW"),
                       lookOpen = QStringLiteral("LOOK_OPEN"),

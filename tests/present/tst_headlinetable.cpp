@@ -68,7 +68,7 @@ private slots:
         window.hides = 0;
         QCOMPARE(SearchHeadlines(0, 1, true, true), 0);
         QCOMPARE(window.hides, 0);
-        QVERIFY(window.PanelText(QStringLiteral("メッセージ")).isEmpty());
+        QVERIFY(window.PanelText(App::Panel::Message).isEmpty());
     }
 
     void rowsOldestFirst() {
@@ -188,7 +188,7 @@ private slots:
         QFETCH(QString, search);
         QFETCH(bool, rakuten);
         QFETCH(bool, hidden);
-        window.SetButtonPressed(QStringLiteral("フィルタ"), pressed);
+        window.SetButtonPressed(App::Command::Filter, pressed);
         window.SetSearchText(search);
         Headline h = At(12, 0, QStringLiteral("決算発表"));
         h.source = rakuten ? QStringLiteral("楽天市場") : QStringLiteral("ロイター");
@@ -262,8 +262,8 @@ private slots:
         }
         QCOMPARE(window.hides, 1);
         QCOMPARE(window.shows, 1);
-        const bool noHitMessage = window.PanelText(QStringLiteral("メッセージ")) ==
-                                  QStringLiteral("該当記事がありませんでした。");
+        const bool noHitMessage =
+            window.PanelText(App::Panel::Message) == QStringLiteral("該当記事がありませんでした。");
         QCOMPARE(noHitMessage, markAll && paintedRows == QList<int>{1});
     }
 

@@ -71,8 +71,8 @@ struct Fixture {
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
-    QToolButton* Button(const QString& key) const {
-        return qobject_cast<QToolButton*>(form->TBar()->widgetForAction(form->Action(key)));
+    QToolButton* Button(App::Command command) const {
+        return qobject_cast<QToolButton*>(form->TBar()->widgetForAction(form->Action(command)));
     }
 };
 
@@ -169,20 +169,20 @@ private slots:
         QCOMPARE(name(f.form->ComboSearch()), QStringLiteral("検索ボックス"));
         QCOMPARE(name(f.form->ComboSearch()->lineEdit()), QStringLiteral("検索ボックス"));
         QCOMPARE(name(f.form->GridNews()), QStringLiteral("ヘッドライン一覧"));
-        QCOMPARE(name(f.Button(QStringLiteral("フィルタ"))), QStringLiteral("フィルタ"));
-        QToolButton* filter = f.Button(QStringLiteral("フィルタ"));
+        QCOMPARE(name(f.Button(App::Command::Filter)), QStringLiteral("フィルタ"));
+        QToolButton* filter = f.Button(App::Command::Filter);
         QCOMPARE(QAccessible::queryAccessibleInterface(filter)->text(QAccessible::Description),
                  filter->toolTip());
         // The status panels carry the tip the program sets as their description.
-        f.form->WindowPorts()->SetPanelTip(News::PanelNew, QStringLiteral("新着あり！"));
+        f.form->WindowPorts()->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
         QAccessibleInterface* panel =
-            QAccessible::queryAccessibleInterface(f.form->SBar()->panelWidget(News::PanelNew));
+            QAccessible::queryAccessibleInterface(f.form->SBar()->panelWidget(App::Panel::New));
         QCOMPARE(panel->text(QAccessible::Name), QStringLiteral("新着"));
         QCOMPARE(panel->text(QAccessible::Description), QStringLiteral("新着あり！"));
     }
 
-    // フィルタ by each way a user has: every one rebuilds the table; the program's own setting
-    // of the button rebuilds nothing.
+    // The filter button by each way a user has: every one rebuilds the table; the program's own
+    // setting of the button rebuilds nothing.
     void filterEveryWay_data() {
         QTest::addColumn<QString>("way");
         for (const char* way : {"AT toggle", "AT press", "Space key", "mouse"})
@@ -193,7 +193,7 @@ private slots:
         Fixture f;
         f.Show();
         MainWindowPorts* ports = f.form->WindowPorts();
-        const QString key = QStringLiteral("フィルタ");
+        const App::Command key = App::Command::Filter;
         QToolButton* button = f.Button(key);
         f.form->ComboSearch()->setEditText(QStringLiteral("日銀"));
 
@@ -226,7 +226,7 @@ private slots:
     void pressRunsAPlainCommand() {
         Fixture f;
         f.Show();
-        DoAction(f.Button(QStringLiteral("全て既読")), QAccessibleActionInterface::pressAction());
+        DoAction(f.Button(App::Command::AllRead), QAccessibleActionInterface::pressAction());
         QTRY_VERIFY(News::Store().Item(0).IsOpened);
         for (const News::NewsItem& item : News::Store().Items())
             QVERIFY(item.IsOpened && !item.IsNew);
@@ -238,8 +238,8 @@ private slots:
         Fixture f;
         f.Show();
         // As a cycle that found new headlines leaves it.
-        f.form->WindowPorts()->SetPanelTip(News::PanelNew, QStringLiteral("新着あり！"));
-        f.form->WindowPorts()->SetPanelEnabled(News::PanelNew, true);
+        f.form->WindowPorts()->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
+        f.form->WindowPorts()->SetPanelEnabled(App::Panel::New, true);
         f.form->GridNews()->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.form->GridNews()));
         QList<QWidget*> seen;
@@ -258,7 +258,7 @@ private slots:
         }
         QVERIFY(seen.contains(f.form->ComboSearch()) ||
                 seen.contains(f.form->ComboSearch()->lineEdit()));
-        QWidget* panel = f.form->SBar()->panelWidget(News::PanelNew);
+        QWidget* panel = f.form->SBar()->panelWidget(App::Panel::New);
         QVERIFY(seen.contains(panel));
 
         // Space on the panel goes to the newest new headline, as a click does.

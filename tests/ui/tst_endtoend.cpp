@@ -76,7 +76,7 @@ private slots:
             // one timer event, as its waits pump the loop).
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(News::DayFilePath()) && !News::CycleRunning(),
                                      120000);
-            QVERIFY(form.WindowPorts()->ButtonPressed(QStringLiteral("タイマー")));
+            QVERIFY(form.WindowPorts()->ButtonPressed(App::Command::Timer));
             QVERIFY(g_pauseCount > 26);
 
             QFile file(News::DayFilePath());

@@ -140,11 +140,11 @@ private slots:
             QCOMPARE(f.form->ComboSearch()->itemText(0), word.chopped(1));
         } else {
             f.form->ComboSearch()->setEditText(word);
-            f.form->TBar_ButtonClick(QStringLiteral("検索"));
+            f.form->TBar_ButtonClick(App::Command::Search);
         }
         if (title.isEmpty()) {
             QCOMPARE(grid.Row(), 5);
-            QCOMPARE(f.form->SBar()->text(QStringLiteral("メッセージ")),
+            QCOMPARE(f.form->SBar()->text(App::Panel::Message),
                      QStringLiteral("該当記事がありませんでした。"));
             return;
         }
@@ -220,7 +220,7 @@ private slots:
     void allReadMarksAndSaves() {
         Fixture f;
         f.AddHeadlines();
-        f.form->TBar_ButtonClick(QStringLiteral("全て既読"));
+        f.form->TBar_ButtonClick(App::Command::AllRead);
         const QList<News::NewsItem> items = News::Store().Items();
         for (const News::NewsItem& item : items)
             QVERIFY(item.IsOpened && !item.IsNew);
@@ -258,7 +258,7 @@ private slots:
             folderSeen = folder;
             return cancel ? QString() : path;
         };
-        f.form->TBar_ButtonMenuClick(QStringLiteral("ニュースをCSV出力"));
+        f.form->TBar_ButtonMenuClick(App::MenuCommand::ExportCsv);
         QCOMPARE(folderSeen, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
         QCOMPARE(QFile::exists(path), written);
         if (message.isEmpty()) {
@@ -274,16 +274,16 @@ private slots:
         Fixture f;
         f.ShowWindow();
         const int before = f.form->height();
-        f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
+        f.form->TBar_ButtonClick(App::Command::Shade);
         QTRY_COMPARE(f.form->height(), f.form->TBar()->height());
-        f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
+        f.form->TBar_ButtonClick(App::Command::Shade);
         QTRY_COMPARE(f.form->height(), before);
         QVERIFY(f.form->SBar()->isVisible());
 
         f.form->showMaximized();
         QTRY_VERIFY(f.form->isMaximized() && f.form->height() > before);
         const int maximized = f.form->height();
-        f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
+        f.form->TBar_ButtonClick(App::Command::Shade);
         QTest::qWait(20);
         QCOMPARE(f.form->height(), maximized);
     }
@@ -305,21 +305,23 @@ private slots:
 
     // Divisions that do not come out even are cut toward zero.
     void windowModes() {
-        auto rect = [](const QString& key) {
-            return FormGeometry::WindowModeRect(key, 1366 * 15.0, 767 * 15.0).value_or(TwipsRect{});
+        auto rect = [](App::MenuCommand mode) {
+            return FormGeometry::WindowModeRect(mode, 1366 * 15.0, 767 * 15.0)
+                .value_or(TwipsRect{});
         };
-        QCOMPARE(rect("ウィンドウ：フル"), (TwipsRect{0, 0, 10245, 11505}));
-        QCOMPARE(rect("ウィンドウ：中間"), (TwipsRect{2049, 1438, 8196, 8628}));
-        QCOMPARE(rect("ウィンドウ：ミニ"), (TwipsRect{0, 0, 6830, 2876}));
+        QCOMPARE(rect(App::MenuCommand::WindowFull), (TwipsRect{0, 0, 10245, 11505}));
+        QCOMPARE(rect(App::MenuCommand::WindowMiddle), (TwipsRect{2049, 1438, 8196, 8628}));
+        QCOMPARE(rect(App::MenuCommand::WindowMini), (TwipsRect{0, 0, 6830, 2876}));
+        QVERIFY(!FormGeometry::WindowModeRect(App::MenuCommand::About, 1366 * 15.0, 767 * 15.0));
     }
 
     void windowModeMovesTheWindow() {
         Fixture f;
         f.ShowWindow();
-        f.form->TBar_ButtonMenuClick(QStringLiteral("ウィンドウ：ミニ"));
+        f.form->TBar_ButtonMenuClick(App::MenuCommand::WindowMini);
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const double tpp = f.form->TwipsPerPixelX();
-        const auto rect = FormGeometry::WindowModeRect(QStringLiteral("ウィンドウ：ミニ"),
+        const auto rect = FormGeometry::WindowModeRect(App::MenuCommand::WindowMini,
                                                        screen.width() * tpp, screen.height() * tpp);
         QTRY_COMPARE(f.form->frameGeometry().width(), int(std::lround(rect->width / tpp)));
         QCOMPARE(f.form->frameGeometry().topLeft(), QPoint(0, 0));
@@ -336,19 +338,19 @@ private slots:
         f.AddHeadlines(anyNew);
         Present::GridModel& grid = Present::HeadlineGrid();
         grid.SetCursor(5, 3);
-        f.form->WindowPorts()->SetPanelTip(News::PanelNew, QStringLiteral("新着あり！"));
-        f.form->SBar_PanelClick(News::PanelNew);
+        f.form->WindowPorts()->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
+        f.form->SBar_PanelClick(App::Panel::New);
         if (!anyNew) {
             QCOMPARE(grid.Row(), 5);
             QCOMPARE(grid.Col(), 3);
-            QCOMPARE(f.form->SBar()->tip(News::PanelNew), QStringLiteral("新着あり！"));
+            QCOMPARE(f.form->SBar()->tip(App::Panel::New), QStringLiteral("新着あり！"));
             return;
         }
         // The lowest new store index is the newest new headline: "トヨタ 決算".
         QCOMPARE(grid.Text(grid.Row(), 9), QStringLiteral("トヨタ 決算"));
         QCOMPARE(grid.Col(), 9);
-        QCOMPARE(f.form->SBar()->tip(News::PanelNew), News::NoNewsTip);
-        QVERIFY(!f.form->SBar()->panelEnabled(News::PanelNew));
+        QCOMPARE(f.form->SBar()->tip(App::Panel::New), News::NoNewsTip);
+        QVERIFY(!f.form->SBar()->panelEnabled(App::Panel::New));
     }
 
     void rightClick_data() {
@@ -411,9 +413,9 @@ private slots:
         f.form->GridNews_Click();
         QCOMPARE(f.opened.size(), 1);
 
-        // "Googleで検索" on the row of "トヨタ 決算".
+        // Search with Google on the row of "トヨタ 決算", from the menu entry itself.
         grid.SetCursor(4, 1);
-        f.form->MenuHeadline_Click(2);
+        f.form->MenuHeadline()[2]->trigger();
         QCOMPARE(f.opened.last(), Launch::GoogleSearchAddress(QStringLiteral("決算(東証:7203)")));
         QVERIFY(f.opened.last().contains(QStringLiteral("&q=%E6%B1%BA%E7%AE%97&num=50")));
     }
@@ -448,7 +450,7 @@ private slots:
             QTimer::singleShot(10, closeWhenShown);
         };
         QTimer::singleShot(0, closeWhenShown);
-        f.form->TBar_ButtonClick(QStringLiteral("環境設定"));
+        f.form->TBar_ButtonClick(App::Command::Options);
         QVERIFY(dialog.isValid());
         QVERIFY2(
             std::abs(dialog.center().x() - f.form->frameGeometry().center().x()) <= 1,
@@ -462,11 +464,11 @@ private slots:
         Program::Settings().NewsHost = QStringLiteral("http://127.0.0.1:9");
         f.AddHeadlines();
         QVERIFY(News::SaveDayFile());
-        f.form->TBar_ButtonClick(QStringLiteral("リロード"));
-        QCOMPARE(f.form->SBar()->text(News::PanelMessage),
+        f.form->TBar_ButtonClick(App::Command::Reload);
+        QCOMPARE(f.form->SBar()->text(App::Panel::Message),
                  Common::Trim(Dates::DateTimeText(News::Store().Item(0).Posted)) +
                      QStringLiteral(" 以降、更新はありませんでした。"));
-        QVERIFY(f.form->WindowPorts()->ButtonEnabled(QStringLiteral("リロード")));
+        QVERIFY(f.form->WindowPorts()->ButtonEnabled(App::Command::Reload));
     }
 };
 
