@@ -85,11 +85,12 @@ int SearchHeadlines(int startIndex, int direction, bool markAll, bool colourCell
         if (expression.Matches(store.Item(i))) {
             hit = i;
             if (colourCells)
-                grid.SetBackColor(count - i, 9, HitColor);
+                grid.SetBackColor(GridRow{count - i}, GridCol{9}, HitColor);
             if (!markAll)
                 break;
         } else if (colourCells) {
-            grid.SetBackColor(count - i, 9, i % 2 == 0 ? EvenTitleColor : OddTitleColor);
+            grid.SetBackColor(GridRow{count - i}, GridCol{9},
+                              i % 2 == 0 ? EvenTitleColor : OddTitleColor);
         }
     }
     grid.EndBatch();

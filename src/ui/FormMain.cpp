@@ -56,6 +56,9 @@ namespace Program {
 bool ReloadRequested = false;
 }
 
+using Present::GridCol;
+using Present::GridRow;
+
 namespace {
 
 using App::Command;
@@ -661,7 +664,8 @@ void FormMain::CommandSearch() {
     if (hit < 0)
         return;
     Present::GridModel& grid = Present::HeadlineGrid();
-    grid.SetCursor(FormGeometry::RowOfStoreIndex(store.UBound(), hit), grid.Col());
+    grid.SetCursor(GridRow{FormGeometry::RowOfStoreIndex(store.UBound(), hit)},
+                   GridCol{grid.Col()});
     if (ports_->ButtonPressed(Command::Filter))
         Present::FillHeadlineGrid();
 }
@@ -675,7 +679,7 @@ void FormMain::CommandAllRead() {
         News::NewsItem& item = store.MutableItem(i);
         item.IsOpened = true;
         item.IsNew = false;
-        grid.SetText(i + 1, 5, QString());
+        grid.SetText(GridRow{i + 1}, GridCol{5}, QString());
     }
     Present::FillHeadlineGrid();
     News::SaveDayFile();
@@ -783,7 +787,7 @@ void FormMain::GridNews_Click() {
     if (grid.Col() != TitleCol || !store.HasNewsItems())
         return;
     const int row = grid.Row();
-    ports_->SetClipboardText(grid.Text(row, grid.Col()));
+    ports_->SetClipboardText(grid.Text(GridRow{row}, GridCol{grid.Col()}));
     // The headline the row shows, even when pages have merged into the store since the table
     // was built.
     const int index = Present::StoreIndexOfRow(row);
@@ -827,9 +831,9 @@ bool FormMain::GridNews_MouseDown(Qt::MouseButton button, const QPoint& pos) {
         return false;
     Present::GridModel& grid = Present::HeadlineGrid();
     const int row = gridNews_->ModelRow(index.row());
-    grid.SetCursor(row, 1);
-    grid.SetSelection(row, grid.Cols() - 1);
-    const bool web = !grid.Text(row, 7).isEmpty();
+    grid.SetCursor(GridRow{row}, GridCol{1});
+    grid.SetSelection(GridRow{row}, GridCol{grid.Cols() - 1});
+    const bool web = !grid.Text(GridRow{row}, GridCol{7}).isEmpty();
     menuItems_[1]->setVisible(web);
     menuItems_[2]->setVisible(web);
     PopupMenuStep(menuHeadline_, gridNews_->viewport()->mapToGlobal(pos));
@@ -840,7 +844,8 @@ void FormMain::GridNews_MouseMove(const QPoint& pos) {
     const Present::GridModel& grid = Present::HeadlineGrid();
     const int viewRow = gridNews_->rowAt(pos.y());
     const int row = viewRow < 0 ? -1 : gridNews_->ModelRow(viewRow);
-    const QString tip = row < 1 || row >= grid.Rows() ? QString() : grid.Text(row, TitleCol);
+    const QString tip =
+        row < 1 || row >= grid.Rows() ? QString() : grid.Text(GridRow{row}, GridCol{TitleCol});
     if (gridNews_->viewport()->toolTip() != tip)
         gridNews_->viewport()->setToolTip(tip);
 }
@@ -849,7 +854,7 @@ void FormMain::MenuHeadline_Click(HeadlineCommand command) {
     Present::GridModel& grid = Present::HeadlineGrid();
     switch (command) {
     case HeadlineCommand::ReadArticle:
-        grid.SetCursor(grid.Row(), TitleCol);
+        grid.SetCursor(GridRow{grid.Row()}, GridCol{TitleCol});
         GridNews_Click();
         break;
     case HeadlineCommand::GoogleSearch: {
@@ -885,7 +890,7 @@ void FormMain::SBar_PanelClick(Panel panel) {
         return;
     Present::GridModel& grid = Present::HeadlineGrid();
     const int row = std::min(FormGeometry::RowOfStoreIndex(store.UBound(), first), grid.Rows() - 1);
-    grid.SetCursor(row, TitleCol);
+    grid.SetCursor(GridRow{row}, GridCol{TitleCol});
     if (row < grid.TopRow() || row > gridObj_->BottomRow())
         grid.SetTopRow(row);
     gridNews_->setFocus();

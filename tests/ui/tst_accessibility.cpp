@@ -28,6 +28,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+using Present::GridCol;
+using Present::GridRow;
+
 namespace {
 
 void NoPause(int, bool, bool) {}
@@ -265,7 +268,7 @@ private slots:
         panel->setFocus();
         QTest::keyClick(panel, Qt::Key_Space);
         const Present::GridModel& grid = Present::HeadlineGrid();
-        QCOMPARE(grid.Text(grid.Row(), 9), QStringLiteral("トヨタ 決算"));
+        QCOMPARE(grid.Text(GridRow{grid.Row()}, GridCol{9}), QStringLiteral("トヨタ 決算"));
     }
 
     // The Menu key and Shift+F10 open the headline menu on the current row.
@@ -275,7 +278,7 @@ private slots:
         QList<QMenu*> shown;
         f.form->PopupMenuStep = [&](QMenu* menu, const QPoint&) { shown << menu; };
         GridView* view = f.form->GridNews();
-        Present::HeadlineGrid().SetCursor(2, 9);
+        Present::HeadlineGrid().SetCursor(GridRow{2}, GridCol{9});
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Menu);
         QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);

@@ -20,6 +20,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using Present::GridCol;
+using Present::GridRow;
+
 namespace {
 
 int g_pauseCount = 0;
@@ -109,8 +112,8 @@ private slots:
         QCOMPARE(News::Store().Count(), fetched.size());
         const Present::GridModel& grid = Present::HeadlineGrid();
         QCOMPARE(grid.Rows(), fetched.size() + 1);
-        QCOMPARE(grid.Text(1, 9), fetched.last().Title);
-        QCOMPARE(grid.Text(grid.Rows() - 1, 9), fetched.first().Title);
+        QCOMPARE(grid.Text(GridRow{1}, GridCol{9}), fetched.last().Title);
+        QCOMPARE(grid.Text(GridRow{grid.Rows() - 1}, GridCol{9}), fetched.first().Title);
         QVERIFY(second.WindowPorts()->GridVisible());
         Common::SetPauseHook(nullptr);
     }

@@ -34,6 +34,9 @@
 using namespace Ports;
 using FormGeometry::TwipsRect;
 
+using Present::GridCol;
+using Present::GridRow;
+
 namespace {
 
 QList<int> g_pauses;
@@ -126,7 +129,7 @@ private slots:
         Fixture f;
         f.AddHeadlines();
         Present::GridModel& grid = Present::HeadlineGrid();
-        grid.SetCursor(5, 9);
+        grid.SetCursor(GridRow{5}, GridCol{9});
         if (word.endsWith(u'\n')) {
             f.ShowWindow();
             f.form->activateWindow();
@@ -148,10 +151,10 @@ private slots:
                      QStringLiteral("該当記事がありませんでした。"));
             return;
         }
-        QCOMPARE(grid.Text(grid.Row(), 9), title);
+        QCOMPARE(grid.Text(GridRow{grid.Row()}, GridCol{9}), title);
         // The view's cursor is on the same row.
         QCOMPARE(f.form->GridNews()->currentIndex().row(), f.form->GridNews()->ViewRow(grid.Row()));
-        QCOMPARE(grid.BackColor(grid.Row(), 9), Present::HitColor);
+        QCOMPARE(grid.BackColor(GridRow{grid.Row()}, GridCol{9}), Present::HitColor);
     }
 
     void searchHistory_data() {
@@ -225,7 +228,8 @@ private slots:
         for (const News::NewsItem& item : items)
             QVERIFY(item.IsOpened && !item.IsNew);
         for (int row = 1; row <= 5; ++row)
-            QCOMPARE(Present::HeadlineGrid().Picture(row, 5), QStringLiteral("LOOK_OPEN"));
+            QCOMPARE(Present::HeadlineGrid().Picture(GridRow{row}, GridCol{5}),
+                     QStringLiteral("LOOK_OPEN"));
         QFile file(News::DayFilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const auto saved = News::DecodeDayFile(file.readAll());
@@ -337,7 +341,7 @@ private slots:
         Fixture f;
         f.AddHeadlines(anyNew);
         Present::GridModel& grid = Present::HeadlineGrid();
-        grid.SetCursor(5, 3);
+        grid.SetCursor(GridRow{5}, GridCol{3});
         f.form->WindowPorts()->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
         f.form->SBar_PanelClick(App::Panel::New);
         if (!anyNew) {
@@ -347,7 +351,7 @@ private slots:
             return;
         }
         // The lowest new store index is the newest new headline: "トヨタ 決算".
-        QCOMPARE(grid.Text(grid.Row(), 9), QStringLiteral("トヨタ 決算"));
+        QCOMPARE(grid.Text(GridRow{grid.Row()}, GridCol{9}), QStringLiteral("トヨタ 決算"));
         QCOMPARE(grid.Col(), 9);
         QCOMPARE(f.form->SBar()->tip(App::Panel::New), News::NoNewsTip);
         QVERIFY(!f.form->SBar()->panelEnabled(App::Panel::New));
@@ -390,17 +394,17 @@ private slots:
         f.AddHeadlines();
         Present::GridModel& grid = Present::HeadlineGrid();
         g_reenter = f.form.get();
-        grid.SetCursor(1, 9);
+        grid.SetCursor(GridRow{1}, GridCol{9});
         f.form->GridNews_Click();
         g_reenter = nullptr;
         // One wait, one address: the click that arrived during the wait was ignored.
         QCOMPARE(g_pauses, QList<int>{500});
         QCOMPARE(f.opened, QStringList{"http://127.0.0.1:9/a1"});
         QVERIFY(News::Store().Item(4).IsOpened);
-        QCOMPARE(grid.Picture(1, 5), QStringLiteral("LOOK_OPEN"));
+        QCOMPARE(grid.Picture(GridRow{1}, GridCol{5}), QStringLiteral("LOOK_OPEN"));
 
         // A headline without an address says why it does not open.
-        grid.SetCursor(3, 9);
+        grid.SetCursor(GridRow{3}, GridCol{9});
         f.form->GridNews_Click();
         QCOMPARE(f.opened.size(), 1);
         QCOMPARE(f.prompt.boxes.size(), 1);
@@ -409,12 +413,12 @@ private slots:
                      "Yahoo!ファイナンスVIP倶楽部専用ニュースは、登録しないと閲覧できません。"));
 
         // Not the title column: nothing.
-        grid.SetCursor(4, 7);
+        grid.SetCursor(GridRow{4}, GridCol{7});
         f.form->GridNews_Click();
         QCOMPARE(f.opened.size(), 1);
 
         // Search with Google on the row of "トヨタ 決算", from the menu entry itself.
-        grid.SetCursor(4, 1);
+        grid.SetCursor(GridRow{4}, GridCol{1});
         f.form->MenuHeadline()[2]->trigger();
         QCOMPARE(f.opened.last(), Launch::GoogleSearchAddress(QStringLiteral("決算(東証:7203)")));
         QVERIFY(f.opened.last().contains(QStringLiteral("&q=%E6%B1%BA%E7%AE%97&num=50")));
