@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     }
 
     Common::SetPauseHook(&PauseShort);
-    Ports::MainWindow().SetButtonPressed(QStringLiteral("タイマー"), true);
+    Ports::MainWindow().SetButtonPressed(App::Command::Timer, true);
     const int portalSources = 2 * int(News::SourceCodes().size());
     QElapsedTimer gap;
     qint64 worst[3] = {0, 0, 0}; // portal lists, disclosure list, end of the cycle

@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     }
     store.Clear();
     Common::SetPauseHook(&PauseShort);
-    Ports::MainWindow().SetButtonPressed(QStringLiteral("タイマー"), true);
+    Ports::MainWindow().SetButtonPressed(App::Command::Timer, true);
     QElapsedTimer gap;
     qint64 worst = 0;
     QTimer ticker;

@@ -7,41 +7,49 @@
 
 namespace Ports {
 
-void HeadlessMainWindow::SetPanelText(const QString& key, const QString& text) {
-    panels_[key].text = text;
+namespace {
+template <typename Map, typename Key, typename Value>
+Value Lookup(const Map& map, Key key, Value fallback) {
+    const auto it = map.find(key);
+    return it == map.end() ? fallback : it->second;
 }
-QString HeadlessMainWindow::PanelText(const QString& key) const {
-    return panels_.value(key).text;
+} // namespace
+
+void HeadlessMainWindow::SetPanelText(App::Panel panel, const QString& text) {
+    panels_[panel].text = text;
 }
-void HeadlessMainWindow::SetPanelTip(const QString& key, const QString& tip) {
-    panels_[key].tip = tip;
+QString HeadlessMainWindow::PanelText(App::Panel panel) const {
+    return Lookup(panels_, panel, Panel{}).text;
 }
-QString HeadlessMainWindow::PanelTip(const QString& key) const {
-    return panels_.value(key).tip;
+void HeadlessMainWindow::SetPanelTip(App::Panel panel, const QString& tip) {
+    panels_[panel].tip = tip;
 }
-void HeadlessMainWindow::SetPanelPicture(const QString& key, const QString& imageKey) {
-    panels_[key].picture = imageKey;
+QString HeadlessMainWindow::PanelTip(App::Panel panel) const {
+    return Lookup(panels_, panel, Panel{}).tip;
 }
-QString HeadlessMainWindow::PanelPicture(const QString& key) const {
-    return panels_.value(key).picture;
+void HeadlessMainWindow::SetPanelPicture(App::Panel panel, const QString& imageKey) {
+    panels_[panel].picture = imageKey;
 }
-void HeadlessMainWindow::SetPanelEnabled(const QString& key, bool enabled) {
-    panels_[key].enabled = enabled;
+QString HeadlessMainWindow::PanelPicture(App::Panel panel) const {
+    return Lookup(panels_, panel, Panel{}).picture;
 }
-bool HeadlessMainWindow::PanelEnabled(const QString& key) const {
-    return panels_.value(key).enabled;
+void HeadlessMainWindow::SetPanelEnabled(App::Panel panel, bool enabled) {
+    panels_[panel].enabled = enabled;
 }
-void HeadlessMainWindow::SetButtonPressed(const QString& key, bool pressed) {
-    pressed_[key] = pressed;
+bool HeadlessMainWindow::PanelEnabled(App::Panel panel) const {
+    return Lookup(panels_, panel, Panel{}).enabled;
 }
-bool HeadlessMainWindow::ButtonPressed(const QString& key) const {
-    return pressed_.value(key, false);
+void HeadlessMainWindow::SetButtonPressed(App::Command command, bool pressed) {
+    pressed_[command] = pressed;
 }
-void HeadlessMainWindow::SetButtonEnabled(const QString& key, bool enabled) {
-    enabled_[key] = enabled;
+bool HeadlessMainWindow::ButtonPressed(App::Command command) const {
+    return Lookup(pressed_, command, false);
 }
-bool HeadlessMainWindow::ButtonEnabled(const QString& key) const {
-    return enabled_.value(key, true);
+void HeadlessMainWindow::SetButtonEnabled(App::Command command, bool enabled) {
+    enabled_[command] = enabled;
+}
+bool HeadlessMainWindow::ButtonEnabled(App::Command command) const {
+    return Lookup(enabled_, command, true);
 }
 
 namespace {

@@ -3,9 +3,11 @@
 // The windows in ui/ implement them; tests implement them with recording fakes. Until a window
 // installs its own, every port has a quiet default, so core code never needs a null check.
 
+#include "app/Commands.h"
+
 #include <QDateTime>
-#include <QHash>
 #include <QString>
+#include <map>
 #include <optional>
 
 namespace Ports {
@@ -15,14 +17,14 @@ class MainWindowPort {
 public:
     virtual ~MainWindowPort() = default;
 
-    // Status-bar panels by key ("メッセージ", "新着", "ビジー：ネット").
-    virtual void SetPanelText(const QString& key, const QString& text) = 0;
-    virtual QString PanelText(const QString& key) const = 0;
-    virtual void SetPanelTip(const QString& key, const QString& tip) = 0;
-    virtual QString PanelTip(const QString& key) const = 0;
+    // Status-bar panels.
+    virtual void SetPanelText(App::Panel panel, const QString& text) = 0;
+    virtual QString PanelText(App::Panel panel) const = 0;
+    virtual void SetPanelTip(App::Panel panel, const QString& tip) = 0;
+    virtual QString PanelTip(App::Panel panel) const = 0;
     // imageKey names a picture of the window's image registry ("STATUS_NEW_0", "LAMP_ON", ...).
-    virtual void SetPanelPicture(const QString& key, const QString& imageKey) = 0;
-    virtual void SetPanelEnabled(const QString& key, bool enabled) = 0;
+    virtual void SetPanelPicture(App::Panel panel, const QString& imageKey) = 0;
+    virtual void SetPanelEnabled(App::Panel panel, bool enabled) = 0;
 
     virtual void SetCaption(const QString& caption) = 0;
     virtual void SetTopmost(bool on) = 0;
@@ -42,12 +44,11 @@ public:
     virtual void SetGridVisible(bool visible) = 0;
     virtual bool GridVisible() const = 0;
 
-    // Tool-bar buttons by key ("タイマー", "フィルタ", "検索", ...). The search box has key
-    // "ComboSearch".
-    virtual void SetButtonPressed(const QString& key, bool pressed) = 0;
-    virtual bool ButtonPressed(const QString& key) const = 0;
-    virtual void SetButtonEnabled(const QString& key, bool enabled) = 0;
-    virtual bool ButtonEnabled(const QString& key) const = 0;
+    // Tool-bar buttons; Command::SearchBox is the search box.
+    virtual void SetButtonPressed(App::Command command, bool pressed) = 0;
+    virtual bool ButtonPressed(App::Command command) const = 0;
+    virtual void SetButtonEnabled(App::Command command, bool enabled) = 0;
+    virtual bool ButtonEnabled(App::Command command) const = 0;
 
     virtual QString SearchText() const = 0;
     virtual void SetSearchText(const QString& text) = 0;
@@ -115,14 +116,14 @@ namespace Ports {
 // the base of the recording fakes in tests.
 class HeadlessMainWindow : public MainWindowPort {
 public:
-    void SetPanelText(const QString& key, const QString& text) override;
-    QString PanelText(const QString& key) const override;
-    void SetPanelTip(const QString& key, const QString& tip) override;
-    QString PanelTip(const QString& key) const override;
-    void SetPanelPicture(const QString& key, const QString& imageKey) override;
-    QString PanelPicture(const QString& key) const;
-    void SetPanelEnabled(const QString& key, bool enabled) override;
-    bool PanelEnabled(const QString& key) const;
+    void SetPanelText(App::Panel panel, const QString& text) override;
+    QString PanelText(App::Panel panel) const override;
+    void SetPanelTip(App::Panel panel, const QString& tip) override;
+    QString PanelTip(App::Panel panel) const override;
+    void SetPanelPicture(App::Panel panel, const QString& imageKey) override;
+    QString PanelPicture(App::Panel panel) const;
+    void SetPanelEnabled(App::Panel panel, bool enabled) override;
+    bool PanelEnabled(App::Panel panel) const;
     void SetCaption(const QString& caption) override { caption_ = caption; }
     QString Caption() const { return caption_; }
     void SetTopmost(bool on) override { topmost_ = on; }
@@ -143,10 +144,10 @@ public:
     QString ClipboardText() const { return clipboard_; }
     void SetGridVisible(bool visible) override { gridVisible_ = visible; }
     bool GridVisible() const override { return gridVisible_; }
-    void SetButtonPressed(const QString& key, bool pressed) override;
-    bool ButtonPressed(const QString& key) const override;
-    void SetButtonEnabled(const QString& key, bool enabled) override;
-    bool ButtonEnabled(const QString& key) const override;
+    void SetButtonPressed(App::Command command, bool pressed) override;
+    bool ButtonPressed(App::Command command) const override;
+    void SetButtonEnabled(App::Command command, bool enabled) override;
+    bool ButtonEnabled(App::Command command) const override;
     QString SearchText() const override { return searchText_; }
     void SetSearchText(const QString& text) override { searchText_ = text; }
 
@@ -155,8 +156,8 @@ private:
         QString text, tip, picture;
         bool enabled = true;
     };
-    QHash<QString, Panel> panels_;
-    QHash<QString, bool> pressed_, enabled_;
+    std::map<App::Panel, Panel> panels_;
+    std::map<App::Command, bool> pressed_, enabled_;
     QString caption_, trayTip_, clipboard_, searchText_;
     int trayIcon_ = -1;
     bool topmost_ = false, visible_ = true, waitCursor_ = false, gridVisible_ = true;

@@ -19,8 +19,6 @@ namespace News {
 
 namespace {
 
-const QString kMessagePanel = QStringLiteral("メッセージ");
-
 // Posted, four counts, StockCode, two counts, two flags, one count, two flags.
 constexpr qsizetype kMinRecordBytes = 8 + 4 * 2 + 4 + 2 * 2 + 2 * 2 + 2 + 2 * 2;
 constexpr qsizetype kMaxTextBytes = 65535;
@@ -176,7 +174,7 @@ QString FreeBadName(const QString& path) {
 
 void Report(const QString& trace, const QString& message) {
     Common::TraceLine(QStringLiteral("Err  : [") + trace);
-    Ports::MainWindow().SetPanelText(kMessagePanel, message);
+    Ports::MainWindow().SetPanelText(App::Panel::Message, message);
 }
 
 } // namespace

@@ -32,21 +32,21 @@ bool g_endRequested = false;
 // running cycle until it ends. Each lock is released by its own holder only, so a patrol that
 // stops in the middle of a manual cycle does not free the commands under that cycle.
 bool g_patrolLock = false;
-// The running cycle began with the patrol off and also holds "タイマー".
+// The running cycle began with the patrol off and also holds the timer button.
 bool g_cycleHoldsTimer = false;
 
-const QString TimerKey = QStringLiteral("タイマー");
-const QString ReloadKey = QStringLiteral("リロード");
+using App::Command;
+using App::Panel;
+
 // The commands that change the store or the filters; the patrol disables them.
-const QStringList PatrolLockedKeys = {QStringLiteral("環境設定"), QStringLiteral("全て既読"),
-                                      QStringLiteral("フィルタ"), QStringLiteral("検索"),
-                                      QStringLiteral("ComboSearch")};
+constexpr Command PatrolLockedCommands[] = {Command::Options, Command::AllRead, Command::Filter,
+                                            Command::Search, Command::SearchBox};
 
 void ApplyCommandLock() {
     auto& w = Ports::MainWindow();
     const bool enabled = !g_patrolLock && !g_cycleRunning;
-    for (const QString& key : PatrolLockedKeys)
-        w.SetButtonEnabled(key, enabled);
+    for (Command command : PatrolLockedCommands)
+        w.SetButtonEnabled(command, enabled);
 }
 
 QString FaultLine(int number, const QString& source, const QString& description) {
@@ -142,15 +142,15 @@ bool CycleEndRequested() {
 
 void SetNetLamp(bool busy) {
     auto& w = Ports::MainWindow();
-    w.SetPanelPicture(PanelNet, busy ? QStringLiteral("LAMP_ON") : QStringLiteral("LAMP_OFF"));
-    w.SetPanelText(PanelNet, busy ? QStringLiteral("点灯") : QStringLiteral("消灯"));
+    w.SetPanelPicture(Panel::Net, busy ? QStringLiteral("LAMP_ON") : QStringLiteral("LAMP_OFF"));
+    w.SetPanelText(Panel::Net, busy ? QStringLiteral("点灯") : QStringLiteral("消灯"));
 }
 
 void ResetNewIndicator() {
     auto& w = Ports::MainWindow();
-    w.SetPanelPicture(PanelNew, QStringLiteral("STATUS_NEW_0"));
-    w.SetPanelEnabled(PanelNew, false);
-    w.SetPanelTip(PanelNew, NoNewsTip);
+    w.SetPanelPicture(Panel::New, QStringLiteral("STATUS_NEW_0"));
+    w.SetPanelEnabled(Panel::New, false);
+    w.SetPanelTip(Panel::New, NoNewsTip);
 }
 
 QString TitleText() {
@@ -181,8 +181,8 @@ void FetchSource(const QString& address, const QString& sourceName, int minPause
     int pagesLeft = 200;
     while (pagesLeft-- > 0 && !g_endRequested) {
         QString next;
-        w.SetPanelText(PanelMessage, disclosure ? QStringLiteral("適時開示情報読み込み中…")
-                                                : sourceName + QStringLiteral("読み込み中…"));
+        w.SetPanelText(Panel::Message, disclosure ? QStringLiteral("適時開示情報読み込み中…")
+                                                  : sourceName + QStringLiteral("読み込み中…"));
         bool knownMet = false;
         try {
             ParsedHeadlines page;
@@ -222,12 +222,12 @@ bool RunFetchCycle() {
     auto& w = Ports::MainWindow();
     NewsStore& store = Store();
 
-    const bool patrol = w.ButtonPressed(TimerKey);
-    w.SetButtonEnabled(ReloadKey, false);
+    const bool patrol = w.ButtonPressed(Command::Timer);
+    w.SetButtonEnabled(Command::Reload, false);
     ApplyCommandLock();
     g_cycleHoldsTimer = !patrol;
     if (g_cycleHoldsTimer)
-        w.SetButtonEnabled(TimerKey, false);
+        w.SetButtonEnabled(Command::Timer, false);
 
     if (QFile::exists(DayFilePath()))
         LoadDayFile();
@@ -237,7 +237,7 @@ bool RunFetchCycle() {
 
     if (!StartingUp) {
         for (int d = 0; d <= 1 && !g_endRequested; ++d) {
-            if (d == 1 && !w.ButtonPressed(TimerKey))
+            if (d == 1 && !w.ButtonPressed(Command::Timer))
                 break;
             for (int i = 0; i < SourceCodes().size() && !g_endRequested; ++i) {
                 const QDate day = Ports::Clock().Today().addDays(-d);
@@ -245,14 +245,14 @@ bool RunFetchCycle() {
                             3000);
             }
         }
-        if (!g_endRequested && w.ButtonPressed(TimerKey)) {
+        if (!g_endRequested && w.ButtonPressed(Command::Timer)) {
             AlignToDisclosureRhythm();
             if (!g_endRequested)
                 FetchSource(TdnetAddress(Ports::Clock().Today()), TdnetSourceName, 1500, 4000);
         }
     }
 
-    w.SetPanelText(PanelMessage, QString());
+    w.SetPanelText(Panel::Message, QString());
     SetNetLamp(false);
 
     bool grew = false;
@@ -261,15 +261,15 @@ bool RunFetchCycle() {
         grew = store.Count() > countBefore;
         const auto& s = Program::Settings();
         if (grew) {
-            w.SetPanelTip(PanelNew, QStringLiteral("新着あり！"));
-            w.SetPanelEnabled(PanelNew, true);
+            w.SetPanelTip(Panel::New, QStringLiteral("新着あり！"));
+            w.SetPanelEnabled(Panel::New, true);
             Present::FillHeadlineGrid();
             if (!TableShown)
                 Present::PutCursorOnLastRow();
             if (!s.DontForward)
                 w.SetTopmost(true);
-            w.SetPanelText(PanelMessage, QString::number(store.Count() - countBefore) +
-                                             QStringLiteral(" 件の新着ニュースがあります！！"));
+            w.SetPanelText(Panel::Message, QString::number(store.Count() - countBefore) +
+                                               QStringLiteral(" 件の新着ニュースがあります！！"));
             if (!s.DontForward)
                 w.SetTopmost(false);
             w.PlaySound(s.SoundFile);
@@ -285,10 +285,10 @@ bool RunFetchCycle() {
             save = true;
         } else {
             w.SetGridVisible(true);
-            w.SetPanelTip(PanelNew, NoNewsTip);
-            w.SetPanelEnabled(PanelNew, false);
+            w.SetPanelTip(Panel::New, NoNewsTip);
+            w.SetPanelEnabled(Panel::New, false);
             const QDateTime now = Ports::Clock().Now();
-            w.SetPanelText(PanelMessage,
+            w.SetPanelText(Panel::Message,
                            QStringLiteral("[") + Dates::ShortDate(now.date()) +
                                QStringLiteral(" ") + QString::number(now.time().hour()) +
                                QStringLiteral(":") + QString::number(now.time().minute()) +
@@ -308,13 +308,13 @@ bool RunFetchCycle() {
         TableShown = true;
     }
 
-    w.SetButtonEnabled(ReloadKey, true);
+    w.SetButtonEnabled(Command::Reload, true);
     g_cycleRunning = false;
     // A patrol started meanwhile (the quick start during the start-up cycle) keeps its lock.
     ApplyCommandLock();
     if (g_cycleHoldsTimer) {
         g_cycleHoldsTimer = false;
-        w.SetButtonEnabled(TimerKey, true);
+        w.SetButtonEnabled(Command::Timer, true);
     }
     return grew;
 }
@@ -325,7 +325,7 @@ void StopPatrol() {
     g_patrolLock = false;
     ApplyCommandLock();
     if (!g_cycleHoldsTimer)
-        Ports::MainWindow().SetButtonEnabled(TimerKey, true);
+        Ports::MainWindow().SetButtonEnabled(Command::Timer, true);
 }
 
 PatrolController::PatrolController(QObject* parent) : QObject(parent) {
@@ -344,7 +344,7 @@ void PatrolController::TimerTour_Timer() {
     timerTour_.stop();
     Common::TraceLine(QStringLiteral("Timr : Call"));
     auto& w = Ports::MainWindow();
-    if (!StopRequested && w.ButtonPressed(TimerKey)) {
+    if (!StopRequested && w.ButtonPressed(Command::Timer)) {
         if (CycleRunning()) {
             // A manual reload is under way: try again shortly.
             timerTour_.start(1000);
@@ -353,7 +353,7 @@ void PatrolController::TimerTour_Timer() {
         const bool grew = RunFetchCycle();
         UpdateTitle();
         emit CycleFinished(grew);
-        if (w.ButtonPressed(TimerKey) && !StopRequested) {
+        if (w.ButtonPressed(Command::Timer) && !StopRequested) {
             PatrolInterval = PatrolBaseInterval - RandomBetween(0, 3000);
             timerTour_.start(PatrolInterval);
         } else {
@@ -369,16 +369,16 @@ void PatrolController::TimerOnOff_Timer() {
     if (!quickStartDone_) {
         quickStartDone_ = true;
         if (Program::Settings().QuickStart) {
-            w.SetButtonPressed(TimerKey, true);
+            w.SetButtonPressed(Command::Timer, true);
             StartPatrol();
             // Run the first cycle from the event loop, not inside this tick, so the blink
             // timer keeps firing while the cycle pumps events.
             QTimer::singleShot(0, this, &PatrolController::TimerTour_Timer);
         }
     }
-    if (w.PanelTip(PanelNew) != NoNewsTip) {
+    if (w.PanelTip(Panel::New) != NoNewsTip) {
         if (BlinkCounter == 0 || BlinkCounter == 32)
-            w.SetPanelPicture(PanelNew,
+            w.SetPanelPicture(Panel::New,
                               QStringLiteral("STATUS_NEW_") + QString::number(BlinkCounter / 32));
         BlinkCounter = static_cast<qint16>((BlinkCounter + 1) % 64);
     }
@@ -391,7 +391,7 @@ void PatrolController::TimerButtonPressed() {
 
 void PatrolController::TimerButtonReleased() {
     auto& w = Ports::MainWindow();
-    w.SetButtonEnabled(TimerKey, false);
+    w.SetButtonEnabled(Command::Timer, false);
     if (timerTour_.isActive()) {
         timerTour_.stop();
         StopPatrol();

@@ -10,17 +10,13 @@ namespace News {
 
 // Patrol state shared with the main window.
 extern qint32 PatrolInterval; // ms; 65535 at start-up
-extern bool StopRequested;    // the user released "タイマー"
+extern bool StopRequested;    // the user released the timer button
 extern bool StartingUp;       // the start-up cycle: no download
 extern bool TableShown;       // false until the first cycle has ended
 extern qint16 BlinkCounter;   // 0 .. 63
 
 inline constexpr int PatrolBaseInterval = 65535;
 
-// Status-bar panel keys.
-inline const QString PanelMessage = QStringLiteral("メッセージ");
-inline const QString PanelNew = QStringLiteral("新着");
-inline const QString PanelNet = QStringLiteral("ビジー：ネット");
 inline const QString NoNewsTip = QStringLiteral("新着はありません。");
 inline const QString TdnetSourceName = QStringLiteral("適時開示情報");
 
@@ -62,7 +58,7 @@ public:
     void Arm();
     void TimerTour_Timer();
     void TimerOnOff_Timer();
-    // The "タイマー" button was pressed or released by the user.
+    // The timer button was pressed or released by the user.
     void TimerButtonPressed();
     void TimerButtonReleased();
 

@@ -25,7 +25,7 @@ public:
                         const QString& category, const QString& title, const QString& url,
                         bool isVip, const QString& mark);
     void ClearNewFlags();
-    void MarkAllRead(); // "全て既読": opened, not new
+    void MarkAllRead(); // every headline opened, none new
     void Clear();
 
     // Replaces the whole store, items in store order (newest first), as the day file holds them.

@@ -127,30 +127,30 @@ void GridModel::Changed(int row1, int col1, int row2, int col2) {
     }
 }
 
-bool GridModel::Normalise(int& row1, int& col1, int& row2, int& col2) const {
+bool GridModel::Normalise(GridRow& row1, GridCol& col1, GridRow& row2, GridCol& col2) const {
     if (row1 > row2)
         std::swap(row1, row2);
     if (col1 > col2)
         std::swap(col1, col2);
-    row1 = std::max(row1, 0);
-    col1 = std::max(col1, 0);
-    row2 = std::min(row2, rows_ - 1);
-    col2 = std::min(col2, cols_ - 1);
+    row1 = GridRow{std::max<int>(row1, 0)};
+    col1 = GridCol{std::max<int>(col1, 0)};
+    row2 = GridRow{std::min<int>(row2, rows_ - 1)};
+    col2 = GridCol{std::min<int>(col2, cols_ - 1)};
     return row1 <= row2 && col1 <= col2;
 }
 
-QString GridModel::Text(int row, int col) const {
+QString GridModel::Text(GridRow row, GridCol col) const {
     return IsValid(row, col) ? At(row, col).text : QString();
 }
 
-void GridModel::SetText(int row, int col, const QString& text) {
+void GridModel::SetText(GridRow row, GridCol col, const QString& text) {
     if (!IsValid(row, col))
         return;
     At(row, col).text = text;
     Changed(row, col, row, col);
 }
 
-void GridModel::SetRowTexts(int row, int col, const QStringList& parts) {
+void GridModel::SetRowTexts(GridRow row, GridCol col, const QStringList& parts) {
     if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
         return;
     const int last = std::min<qsizetype>(cols_ - 1, col + parts.size() - 1);
@@ -160,15 +160,15 @@ void GridModel::SetRowTexts(int row, int col, const QStringList& parts) {
         Changed(row, col, row, last);
 }
 
-void GridModel::SetClipH(int row, int col, const QString& text) {
+void GridModel::SetClipH(GridRow row, GridCol col, const QString& text) {
     SetRowTexts(row, col, text.split(u'\t'));
 }
 
-QString GridModel::GetClipH(int row, int col) const {
-    return ClipText(row, col, row, cols_ - 1);
+QString GridModel::GetClipH(GridRow row, GridCol col) const {
+    return ClipText(row, col, row, GridCol{cols_ - 1});
 }
 
-QString GridModel::ClipText(int row1, int col1, int row2, int col2) const {
+QString GridModel::ClipText(GridRow row1, GridCol col1, GridRow row2, GridCol col2) const {
     if (!Normalise(row1, col1, row2, col2))
         return QString();
     QString out;
@@ -184,7 +184,8 @@ QString GridModel::ClipText(int row1, int col1, int row2, int col2) const {
     return out;
 }
 
-void GridModel::SetClipText(int row1, int col1, int row2, int col2, const QString& text) {
+void GridModel::SetClipText(GridRow row1, GridCol col1, GridRow row2, GridCol col2,
+                            const QString& text) {
     if (!Normalise(row1, col1, row2, col2))
         return;
     const QStringList lines = text.split(u'\r');
@@ -196,7 +197,7 @@ void GridModel::SetClipText(int row1, int col1, int row2, int col2, const QStrin
     Changed(row1, col1, row2, col2);
 }
 
-void GridModel::ClearTexts(int row1, int col1, int row2, int col2) {
+void GridModel::ClearTexts(GridRow row1, GridCol col1, GridRow row2, GridCol col2) {
     if (!Normalise(row1, col1, row2, col2))
         return;
     for (int r = row1; r <= row2; ++r)
@@ -205,14 +206,15 @@ void GridModel::ClearTexts(int row1, int col1, int row2, int col2) {
     Changed(row1, col1, row2, col2);
 }
 
-Rgb GridModel::ForeColor(int row, int col) const {
+Rgb GridModel::ForeColor(GridRow row, GridCol col) const {
     return IsValid(row, col) ? At(row, col).fore : NoColor;
 }
-Rgb GridModel::BackColor(int row, int col) const {
+Rgb GridModel::BackColor(GridRow row, GridCol col) const {
     return IsValid(row, col) ? At(row, col).back : NoColor;
 }
 
-void GridModel::FillColors(int row1, int col1, int row2, int col2, Rgb fore, Rgb back) {
+void GridModel::FillColors(GridRow row1, GridCol col1, GridRow row2, GridCol col2, Rgb fore,
+                           Rgb back) {
     if (!Normalise(row1, col1, row2, col2) || (fore == KeepColor && back == KeepColor))
         return;
     for (int r = row1; r <= row2; ++r)
@@ -240,15 +242,15 @@ quint16 GridModel::PictureIndex(const QString& key) {
     return index;
 }
 
-QString GridModel::Picture(int row, int col) const {
+QString GridModel::Picture(GridRow row, GridCol col) const {
     return IsValid(row, col) ? pictureKeys_[At(row, col).picture] : QString();
 }
 
-CellAlign GridModel::PictureAlign(int row, int col) const {
+CellAlign GridModel::PictureAlign(GridRow row, GridCol col) const {
     return IsValid(row, col) ? At(row, col).pictureAlign : CellAlign::CenterCenter;
 }
 
-void GridModel::SetPicture(int row, int col, const QString& key, CellAlign align) {
+void GridModel::SetPicture(GridRow row, GridCol col, const QString& key, CellAlign align) {
     if (!IsValid(row, col))
         return;
     Cell& cell = At(row, col);
@@ -257,18 +259,18 @@ void GridModel::SetPicture(int row, int col, const QString& key, CellAlign align
     Changed(row, col, row, col);
 }
 
-bool GridModel::HasCellFont(int row, int col) const {
+bool GridModel::HasCellFont(GridRow row, GridCol col) const {
     return IsValid(row, col) && cellFonts_.contains(qint64(row) * cols_ + col);
 }
 
-GridFont GridModel::CellFont(int row, int col) const {
+GridFont GridModel::CellFont(GridRow row, GridCol col) const {
     if (!IsValid(row, col))
         return font_;
     return cellFonts_.value(qint64(row) * cols_ + col, font_);
 }
 
-void GridModel::SetCellFont(int row1, int col1, int row2, int col2, const QString& name,
-                            double size) {
+void GridModel::SetCellFont(GridRow row1, GridCol col1, GridRow row2, GridCol col2,
+                            const QString& name, double size) {
     if (!Normalise(row1, col1, row2, col2))
         return;
     for (int r = row1; r <= row2; ++r)
@@ -346,7 +348,7 @@ void GridModel::SetColResizable(int col, bool on) {
     StructureChanged();
 }
 
-void GridModel::SetCursor(int row, int col) {
+void GridModel::SetCursor(GridRow row, GridCol col) {
     row_ = rowSel_ = row;
     col_ = colSel_ = col;
     ClampCursor();
@@ -356,7 +358,7 @@ void GridModel::SetCursor(int row, int col) {
         emit CursorChanged();
 }
 
-void GridModel::SetSelection(int rowSel, int colSel) {
+void GridModel::SetSelection(GridRow rowSel, GridCol colSel) {
     rowSel_ = rowSel;
     colSel_ = colSel;
     ClampCursor();

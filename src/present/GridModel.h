@@ -41,6 +41,20 @@ enum class CellAlign : quint8 {
     General = 9, // text left, numbers right
 };
 
+// A row and a column of a grid. Each is its own type, made only by naming it (GridRow{3}), so a
+// column given where a row belongs does not compile; inside, each reads as its number. They type
+// every call that takes both; a call with a single row or column takes a plain number.
+struct GridRow {
+    constexpr explicit GridRow(int number) : v(number) {}
+    constexpr operator int() const { return v; }
+    int v;
+};
+struct GridCol {
+    constexpr explicit GridCol(int number) : v(number) {}
+    constexpr operator int() const { return v; }
+    int v;
+};
+
 struct GridFont {
     QString Name;
     double Size = 9.0;
@@ -66,40 +80,41 @@ public:
     // Empties every cell (text, colours, pictures, cell fonts); sizes stay.
     void Clear();
 
-    QString Text(int row, int col) const;
-    void SetText(int row, int col, const QString& text);
+    QString Text(GridRow row, GridCol col) const;
+    void SetText(GridRow row, GridCol col, const QString& text);
     // The parts from col on; parts beyond the last column are dropped. One change signal.
-    void SetRowTexts(int row, int col, const QStringList& parts);
+    void SetRowTexts(GridRow row, GridCol col, const QStringList& parts);
     // Same, splitting text at tabs.
-    void SetClipH(int row, int col, const QString& text);
-    QString GetClipH(int row, int col) const;
+    void SetClipH(GridRow row, GridCol col, const QString& text);
+    QString GetClipH(GridRow row, GridCol col) const;
     // Tab between cells, CR between rows.
-    QString ClipText(int row1, int col1, int row2, int col2) const;
+    QString ClipText(GridRow row1, GridCol col1, GridRow row2, GridCol col2) const;
     // Fills the range row by row from text (tabs and CRs); what does not fit is dropped.
-    void SetClipText(int row1, int col1, int row2, int col2, const QString& text);
-    void ClearTexts(int row1, int col1, int row2, int col2);
+    void SetClipText(GridRow row1, GridCol col1, GridRow row2, GridCol col2, const QString& text);
+    void ClearTexts(GridRow row1, GridCol col1, GridRow row2, GridCol col2);
 
-    Rgb ForeColor(int row, int col) const;
-    Rgb BackColor(int row, int col) const;
+    Rgb ForeColor(GridRow row, GridCol col) const;
+    Rgb BackColor(GridRow row, GridCol col) const;
     // KeepColor leaves a colour as it is. One change signal for the range.
-    void FillColors(int row1, int col1, int row2, int col2, Rgb fore, Rgb back);
-    void SetForeColor(int row, int col, Rgb fore) {
+    void FillColors(GridRow row1, GridCol col1, GridRow row2, GridCol col2, Rgb fore, Rgb back);
+    void SetForeColor(GridRow row, GridCol col, Rgb fore) {
         FillColors(row, col, row, col, fore, KeepColor);
     }
-    void SetBackColor(int row, int col, Rgb back) {
+    void SetBackColor(GridRow row, GridCol col, Rgb back) {
         FillColors(row, col, row, col, KeepColor, back);
     }
 
     // Empty key removes the picture.
-    QString Picture(int row, int col) const;
-    CellAlign PictureAlign(int row, int col) const;
-    void SetPicture(int row, int col, const QString& key,
+    QString Picture(GridRow row, GridCol col) const;
+    CellAlign PictureAlign(GridRow row, GridCol col) const;
+    void SetPicture(GridRow row, GridCol col, const QString& key,
                     CellAlign align = CellAlign::CenterCenter);
 
     // Per-cell font name and size; none set means the grid font.
-    bool HasCellFont(int row, int col) const;
-    GridFont CellFont(int row, int col) const;
-    void SetCellFont(int row1, int col1, int row2, int col2, const QString& name, double size);
+    bool HasCellFont(GridRow row, GridCol col) const;
+    GridFont CellFont(GridRow row, GridCol col) const;
+    void SetCellFont(GridRow row1, GridCol col1, GridRow row2, GridCol col2, const QString& name,
+                     double size);
     GridFont Font() const { return font_; }
     void SetFont(const GridFont& font);
     bool WordWrap() const { return wordWrap_; }
@@ -127,8 +142,8 @@ public:
     int RowSel() const { return rowSel_; }
     int ColSel() const { return colSel_; }
     // Setting the cursor collapses the selection onto it.
-    void SetCursor(int row, int col);
-    void SetSelection(int rowSel, int colSel);
+    void SetCursor(GridRow row, GridCol col);
+    void SetSelection(GridRow rowSel, GridCol colSel);
     int TopRow() const { return topRow_; }
     int LeftCol() const { return leftCol_; }
     void SetTopRow(int row);
@@ -145,7 +160,7 @@ public:
     void BeginBatch();
     void EndBatch();
 
-    bool IsValid(int row, int col) const {
+    bool IsValid(GridRow row, GridCol col) const {
         return row >= 0 && row < rows_ && col >= 0 && col < cols_;
     }
     static qsizetype CellSize();
@@ -177,7 +192,7 @@ private:
         return cells_[size_t(row) * size_t(cols_) + size_t(col)];
     }
     quint16 PictureIndex(const QString& key);
-    bool Normalise(int& row1, int& col1, int& row2, int& col2) const;
+    bool Normalise(GridRow& row1, GridCol& col1, GridRow& row2, GridCol& col2) const;
     void Changed(int row1, int col1, int row2, int col2);
     void StructureChanged();
     void Resize(int rows, int cols);

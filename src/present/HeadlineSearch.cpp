@@ -85,18 +85,18 @@ int SearchHeadlines(int startIndex, int direction, bool markAll, bool colourCell
         if (expression.Matches(store.Item(i))) {
             hit = i;
             if (colourCells)
-                grid.SetBackColor(count - i, 9, HitColor);
+                grid.SetBackColor(GridRow{count - i}, GridCol{9}, HitColor);
             if (!markAll)
                 break;
         } else if (colourCells) {
-            grid.SetBackColor(count - i, 9, i % 2 == 0 ? EvenTitleColor : OddTitleColor);
+            grid.SetBackColor(GridRow{count - i}, GridCol{9},
+                              i % 2 == 0 ? EvenTitleColor : OddTitleColor);
         }
     }
     grid.EndBatch();
     window.SetGridVisible(true);
     if (markAll && hit < 0)
-        window.SetPanelText(QStringLiteral("メッセージ"),
-                            QStringLiteral("該当記事がありませんでした。"));
+        window.SetPanelText(App::Panel::Message, QStringLiteral("該当記事がありませんでした。"));
     return hit;
 }
 

@@ -148,7 +148,7 @@ void InitHeadlineGrid() {
             align = CellAlign::CenterCenter;
         if (align != CellAlign::General)
             text.remove(0, 1);
-        grid.SetText(0, c, text);
+        grid.SetText(GridRow{0}, GridCol{c}, text);
         grid.SetColAlignment(c, align);
         grid.SetFixedAlignment(c, CellAlign::CenterCenter);
         grid.SetColResizable(c, c != 5);
@@ -158,10 +158,10 @@ void InitHeadlineGrid() {
     grid.SetColWidth(4, 18);
     grid.SetColWidth(5, 18);
     grid.SetColWidth(6, 34);
-    grid.SetCursor(0, 0);
+    grid.SetCursor(GridRow{0}, GridCol{0});
     grid.EndBatch();
     Ports::MainWindow().SetGridVisible(false);
-    Ports::MainWindow().SetPanelText(QStringLiteral("メッセージ"), QString());
+    Ports::MainWindow().SetPanelText(App::Panel::Message, QString());
 }
 
 void FillHeadlineGrid() {
@@ -177,7 +177,7 @@ void FillHeadlineGrid() {
     if (grid.Cols() < ColumnCount)
         grid.SetCols(ColumnCount);
     grid.SetRows(2);
-    grid.SetClipH(0, 0, HeaderLine);
+    grid.SetClipH(GridRow{0}, GridCol{0}, HeaderLine);
 
     const GridFont font = SettingsFont();
     grid.SetFont(font);
@@ -199,7 +199,7 @@ void FillHeadlineGrid() {
             if (item.Category.contains(u'\t') || item.Mark.contains(u'\t') ||
                 item.Title.contains(u'\t')) {
                 // A tab in a field shifts the later columns, as the row text is tab-separated.
-                grid.SetClipH(row, 0,
+                grid.SetClipH(GridRow{row}, GridCol{0},
                               QStringList{QString::number(k), SmallNumber(when.Day),
                                           SmallNumber(when.Hour), SmallNumber(when.Minute),
                                           QString(), QString(), QString(), item.Category, item.Mark,
@@ -207,13 +207,13 @@ void FillHeadlineGrid() {
                                   .join(u'\t'));
                 continue;
             }
-            grid.SetText(row, 0, QString::number(k));
-            grid.SetText(row, 1, SmallNumber(when.Day));
-            grid.SetText(row, 2, SmallNumber(when.Hour));
-            grid.SetText(row, 3, SmallNumber(when.Minute));
-            grid.SetText(row, 7, item.Category);
-            grid.SetText(row, 8, item.Mark);
-            grid.SetText(row, 9, item.Title);
+            grid.SetText(GridRow{row}, GridCol{0}, QString::number(k));
+            grid.SetText(GridRow{row}, GridCol{1}, SmallNumber(when.Day));
+            grid.SetText(GridRow{row}, GridCol{2}, SmallNumber(when.Hour));
+            grid.SetText(GridRow{row}, GridCol{3}, SmallNumber(when.Minute));
+            grid.SetText(GridRow{row}, GridCol{7}, item.Category);
+            grid.SetText(GridRow{row}, GridCol{8}, item.Mark);
+            grid.SetText(GridRow{row}, GridCol{9}, item.Title);
         }
 
         QHash<QString, QString> logoKeys;
@@ -225,8 +225,7 @@ void FillHeadlineGrid() {
         const Rgb shadow = port.ButtonShadowColor();
         const int today = Ports::Clock().Today().day();
         const QString searchText = window.SearchText();
-        const bool filtering =
-            window.ButtonPressed(QStringLiteral("フィルタ")) && !searchText.isEmpty();
+        const bool filtering = window.ButtonPressed(App::Command::Filter) && !searchText.isEmpty();
         const CompiledExpression filter(filtering ? searchText : QString());
         const QString vip = QStringLiteral("VIP"), lookNew = QStringLiteral("LOOK_NEW"),
                       lookOpen = QStringLiteral("LOOK_OPEN"),
@@ -236,36 +235,39 @@ void FillHeadlineGrid() {
             const News::NewsItem& item = store.Item(j);
             const int row = count - j;
             const OleParts when = SplitOle(item.Posted);
-            grid.SetPicture(row, 6, logoKeys.value(item.Source), HeadlinePictureAlign);
+            grid.SetPicture(GridRow{row}, GridCol{6}, logoKeys.value(item.Source),
+                            HeadlinePictureAlign);
             if (item.Category.isEmpty())
-                grid.SetBackColor(row, 7, shadow);
+                grid.SetBackColor(GridRow{row}, GridCol{7}, shadow);
             const Rgb markColor = MarkColor(item.Mark);
             if (markColor != KeepColor)
-                grid.SetBackColor(row, 8, markColor);
+                grid.SetBackColor(GridRow{row}, GridCol{8}, markColor);
             if (j % 2 == 0)
-                grid.SetBackColor(row, 9, EvenTitleColor);
+                grid.SetBackColor(GridRow{row}, GridCol{9}, EvenTitleColor);
             if (when.Day != today)
-                grid.SetBackColor(row, 1, OtherDayColor);
+                grid.SetBackColor(GridRow{row}, GridCol{1}, OtherDayColor);
             if (item.IsVip)
-                grid.SetPicture(row, 4, vip, HeadlinePictureAlign);
-            grid.SetPicture(row, 5, item.IsNew ? lookNew : (item.IsOpened ? lookOpen : lookClose),
+                grid.SetPicture(GridRow{row}, GridCol{4}, vip, HeadlinePictureAlign);
+            grid.SetPicture(GridRow{row}, GridCol{5},
+                            item.IsNew ? lookNew : (item.IsOpened ? lookOpen : lookClose),
                             HeadlinePictureAlign);
             const bool rakuten = item.Source == RakutenSource;
             if (rakuten)
-                grid.SetForeColor(row, 9, RakutenTextColor);
-            grid.FillColors(row, 2, row, 3, KeepColor, HourBands[when.Hour % 24]);
+                grid.SetForeColor(GridRow{row}, GridCol{9}, RakutenTextColor);
+            grid.FillColors(GridRow{row}, GridCol{2}, GridRow{row}, GridCol{3}, KeepColor,
+                            HourBands[when.Hour % 24]);
 
             if (filtering && !rakuten && !filter.Matches(item)) {
                 grid.SetRowHeight(row, 0);
                 for (int c = 4; c <= 6; ++c)
-                    grid.SetPicture(row, c, QString(), HeadlinePictureAlign);
+                    grid.SetPicture(GridRow{row}, GridCol{c}, QString(), HeadlinePictureAlign);
             }
         }
     }
 
     const int lastRow = grid.Rows() - 1;
     grid.SetTopRow(std::min(savedTop, lastRow));
-    grid.SetCursor(std::min(savedRow, lastRow), savedCol);
+    grid.SetCursor(GridRow{std::min(savedRow, lastRow)}, GridCol{savedCol});
     for (int c = 4; c <= 6; ++c)
         grid.SetColWidth(c, 18);
     // Row numbers grow with the store: keep the widest one readable.
@@ -282,7 +284,7 @@ void FillHeadlineGrid() {
 
 void PutCursorOnLastRow() {
     GridModel& grid = HeadlineGrid();
-    grid.SetCursor(grid.Rows() - 1, 9);
+    grid.SetCursor(GridRow{grid.Rows() - 1}, GridCol{9});
 }
 
 void ScrollLastRowToTop() {
@@ -294,7 +296,8 @@ void MarkOpenedPicture(int row) {
     Ports::MainWindowPort& window = Ports::MainWindow();
     const bool wasVisible = window.GridVisible();
     window.SetGridVisible(false);
-    HeadlineGrid().SetPicture(row, 5, QStringLiteral("LOOK_OPEN"), HeadlinePictureAlign);
+    HeadlineGrid().SetPicture(GridRow{row}, GridCol{5}, QStringLiteral("LOOK_OPEN"),
+                              HeadlinePictureAlign);
     window.SetGridVisible(wasVisible);
 }
 

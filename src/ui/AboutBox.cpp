@@ -1,6 +1,7 @@
 #include "ui/AboutBox.h"
 
 #include "app/Version.h"
+#include "ui/Accessibility.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -9,7 +10,8 @@
 #include <QVBoxLayout>
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    // Titled as the entry that opens it.
+    setWindowTitle(Accessibility::Of(App::MenuCommand::About).text);
     auto* picture = new QLabel(this);
     picture->setPixmap(QIcon(QStringLiteral(":/tickerwisp.svg")).pixmap(64, 64));
     picture->setAlignment(Qt::AlignTop);

@@ -1,5 +1,7 @@
 #include "ui/Accessibility.h"
 
+#include "app/Commands.h"
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QContextMenuEvent>
@@ -13,41 +15,68 @@ namespace Accessibility {
 
 namespace {
 
-// key, caption, spoken name, description. A name left empty is the caption.
+// A row's key: a command, a panel, or the object name of any other control.
+struct Key {
+    enum class Kind { Object, Command, Menu, Headline, Panel };
+    Kind kind;
+    int id = -1;
+    const char16_t* object = nullptr;
+
+    constexpr Key(const char16_t* objectName) : kind(Kind::Object), object(objectName) {}
+    constexpr Key(App::Command c) : kind(Kind::Command), id(int(c)) {}
+    constexpr Key(App::MenuCommand c) : kind(Kind::Menu), id(int(c)) {}
+    constexpr Key(App::HeadlineCommand c) : kind(Kind::Headline), id(int(c)) {}
+    constexpr Key(App::Panel p) : kind(Kind::Panel), id(int(p)) {}
+    constexpr bool operator==(const Key& other) const {
+        return kind == other.kind && id == other.id;
+    }
+};
+
+// key, caption, spoken name, description, icon. A name left empty is the caption.
 struct Row {
-    const char16_t* key;
+    Key key;
     const char16_t* text;
     const char16_t* name;
     const char16_t* description;
+    const char* icon = nullptr;
 };
 
 constexpr Row kRows[] = {
-    // Main window: tool-bar commands (the key is the caption).
-    {u"ウィンドウシェード", u"ウィンドウシェード", u"", u"ツールバーだけを残して畳む／元に戻す"},
-    {u"タスクトレイ", u"タスクトレイ", u"", u"タスクトレイにしまう"},
-    {u"タイマー", u"タイマー", u"", u"約1分ごとの自動巡回をオン／オフ"},
-    {u"リロード", u"リロード", u"", u"今すぐニュースを取得"},
-    {u"トップページ", u"トップページ", u"", u"このバージョンのページを開く"},
-    {u"指標", u"指標", u"", u"市況のページを開く"},
-    {u"決算発表日時", u"決算発表日時", u"", u"決算発表予定日のページを開く"},
-    {u"ヘルプ", u"ヘルプ", u"", u"ヘルプを開く"},
-    {u"環境設定", u"環境設定", u"", u"プロキシ・フォント・サウンドなどの設定画面を開く"},
-    {u"全て既読", u"全て既読", u"", u"すべてのニュースを既読にする"},
-    {u"フィルタ", u"フィルタ", u"", u"検索語に合うニュースだけを表示"},
-    {u"検索", u"検索", u"", u"検索語でニュースを探す"},
+    // Main window: tool-bar commands.
+    {App::Command::Shade, u"ウィンドウシェード", u"", u"ツールバーだけを残して畳む／元に戻す",
+     "TB_SHADE"},
+    {App::Command::Tray, u"タスクトレイ", u"", u"タスクトレイにしまう", "TB_TRAY"},
+    {App::Command::Timer, u"タイマー", u"", u"約1分ごとの自動巡回をオン／オフ", "TB_TIMER"},
+    {App::Command::Reload, u"リロード", u"", u"今すぐニュースを取得", "TB_RELOAD"},
+    {App::Command::TopPage, u"トップページ", u"", u"このバージョンのページを開く", "TB_HOME"},
+    {App::Command::Market, u"指標", u"", u"市況のページを開く", "TB_INDEX"},
+    {App::Command::Earnings, u"決算発表日時", u"", u"決算発表予定日のページを開く", "TB_CALENDAR"},
+    {App::Command::Help, u"ヘルプ", u"", u"ヘルプを開く", "TB_HELP"},
+    {App::Command::Options, u"環境設定", u"", u"プロキシ・フォント・サウンドなどの設定画面を開く",
+     "TB_OPTIONS"},
+    {App::Command::AllRead, u"全て既読", u"", u"すべてのニュースを既読にする", "TB_ALLREAD"},
+    {App::Command::Filter, u"フィルタ", u"", u"検索語に合うニュースだけを表示", "TB_FILTER"},
+    {App::Command::Search, u"検索", u"", u"検索語でニュースを探す", "TB_SEARCH"},
     // The drop-down button and its entries.
     {u"ButtonMenu", u"", u"ウィンドウ・その他",
      u"ウィンドウの大きさ、バージョン情報、ニュースのCSV出力"},
-    {u"ウィンドウ：フル", u"ウィンドウ：フル（画面の左半分）", u"", u"画面の左半分に広げる"},
-    {u"ウィンドウ：中間", u"ウィンドウ：中間", u"", u"画面の中ほどに置く"},
-    {u"ウィンドウ：ミニ", u"ウィンドウ：ミニ", u"", u"画面の左上に小さく置く"},
-    {u"バージョン情報", u"バージョン情報", u"", u"このプログラムのバージョンを表示"},
-    {u"ニュースをCSV出力", u"ニュースをCSV出力…", u"ニュースをCSV出力",
-     u"ニュースをCSVファイルに書き出す"},
+    {App::MenuCommand::WindowFull, u"ウィンドウ：フル（画面の左半分）", u"",
+     u"画面の左半分に広げる", "DD_WINDOW_FULL"},
+    {App::MenuCommand::WindowMiddle, u"ウィンドウ：中間", u"", u"画面の中ほどに置く",
+     "DD_WINDOW_MIDDLE"},
+    {App::MenuCommand::WindowMini, u"ウィンドウ：ミニ", u"", u"画面の左上に小さく置く",
+     "DD_WINDOW_MINI"},
+    {App::MenuCommand::About, u"バージョン情報", u"", u"このプログラムのバージョンを表示",
+     "DD_ABOUT"},
+    {App::MenuCommand::ExportCsv, u"ニュースをCSV出力…", u"ニュースをCSV出力",
+     u"ニュースをCSVファイルに書き出す", "DD_CSV"},
+    // The headline grid's context menu.
+    {App::HeadlineCommand::ReadArticle, u"記事を読む", u"", u""},
+    {App::HeadlineCommand::GoogleSearch, u"Googleで検索", u"", u""},
     // The tool bar itself and the button that shows the buttons it has no room for.
     {u"TBar", u"", u"ツールバー", u"コマンドのボタンと検索ボックス"},
     {u"qt_toolbar_ext_button", u"", u"ツールバーの続き", u"ウィンドウに収まらないボタンを表示"},
-    {u"ComboSearch", u"", u"検索ボックス",
+    {App::Command::SearchBox, u"", u"検索ボックス",
      u"検索語（例：日銀 & (円|ドル)）。Enter で検索。Alt+1…9, 0, Q, W, E で登録語"},
     {u"ComboSearchList", u"", u"検索の履歴", u"これまでに検索した語"},
     {u"PictureLogo", u"", u"バージョン情報", u"クリックでバージョン情報を表示"},
@@ -55,9 +84,10 @@ constexpr Row kRows[] = {
      u"ニュースの見出し。スペースキーで記事を開く、メニューキーで記事・Google検索のメニュー"},
     // Status bars of the main window and the viewer.
     {u"SBar", u"", u"ステータスバー", u"メッセージ、新着、通信の状態"},
-    {u"メッセージ", u"", u"メッセージ", u"処理の結果とお知らせ"},
-    {u"新着", u"", u"新着", u"新着ニュースの有無。クリックかスペースキーで最初の新着へ移動"},
-    {u"ビジー：ネット", u"", u"通信中", u"ニュースやページを読み込んでいる間点灯"},
+    {App::Panel::Message, u"", u"メッセージ", u"処理の結果とお知らせ"},
+    {App::Panel::New, u"", u"新着",
+     u"新着ニュースの有無。クリックかスペースキーで最初の新着へ移動"},
+    {App::Panel::Net, u"", u"通信中", u"ニュースやページを読み込んでいる間点灯"},
     {u"SizeGrip", u"", u"サイズ変更つまみ", u"ドラッグしてウィンドウの大きさを変える"},
     // The viewer window.
     {u"FormView", u"", u"記事ビューワ", u""},
@@ -112,21 +142,50 @@ constexpr Row kRows[] = {
 constexpr const char16_t* kWordKeys[] = {u"1", u"2", u"3", u"4", u"5", u"6", u"7",
                                          u"8", u"9", u"0", u"Q", u"W", u"E"};
 
+// Every command and panel has its row; one without does not compile.
+template <typename Enum, std::size_t N> constexpr bool EveryOneHasARow(const Enum (&all)[N]) {
+    for (Enum e : all) {
+        bool found = false;
+        for (const Row& row : kRows)
+            found = found || row.key == Key(e);
+        if (!found)
+            return false;
+    }
+    return true;
+}
+static_assert(EveryOneHasARow(App::kCommands));
+static_assert(EveryOneHasARow(App::kMenuCommands));
+static_assert(EveryOneHasARow(App::kHeadlineCommands));
+static_assert(EveryOneHasARow(App::kPanels));
+
+Names NamesOf(const Row& row) {
+    Names n{QString::fromUtf16(row.text), QString::fromUtf16(row.name),
+            QString::fromUtf16(row.description), QString::fromLatin1(row.icon)};
+    if (n.name.isEmpty())
+        n.name = n.text;
+    return n;
+}
+
+Names Find(const Key& key) {
+    for (const Row& row : kRows) {
+        if (row.key == key)
+            return NamesOf(row);
+    }
+    return {};
+}
+
 const QHash<QString, Names>& Table() {
     static const QHash<QString, Names> table = [] {
         QHash<QString, Names> t;
         for (const Row& row : kRows) {
-            Names n{QString::fromUtf16(row.text), QString::fromUtf16(row.name),
-                    QString::fromUtf16(row.description)};
-            if (n.name.isEmpty())
-                n.name = n.text;
-            t.insert(QString::fromUtf16(row.key), n);
+            if (row.key.kind == Key::Kind::Object)
+                t.insert(QString::fromUtf16(row.key.object), NamesOf(row));
         }
         for (int i = 0; i < int(std::size(kWordKeys)); ++i) {
             const QString alt = QStringLiteral("Alt+") + QString::fromUtf16(kWordKeys[i]);
             t.insert(QStringLiteral("TextWord") + QString::number(i),
                      {QString(), QStringLiteral("定型ワード ") + alt,
-                      alt + QStringLiteral(" で検索ボックスに入る語")});
+                      alt + QStringLiteral(" で検索ボックスに入る語"), QString()});
         }
         return t;
     }();
@@ -173,19 +232,48 @@ Names Of(const QString& key) {
     return Table().value(key);
 }
 
+Names Of(App::Command command) {
+    return Find(command);
+}
+
+Names Of(App::MenuCommand command) {
+    return Find(command);
+}
+
+Names Of(App::HeadlineCommand command) {
+    return Find(command);
+}
+
+Names Of(App::Panel panel) {
+    return Find(panel);
+}
+
 bool Known(const QString& key) {
     return Table().contains(key);
 }
+
+namespace {
+
+void Apply(QWidget* widget, const Names& n, Tip tip) {
+    widget->setAccessibleName(n.name);
+    widget->setAccessibleDescription(n.description);
+    if (tip == Tip::Show)
+        widget->setToolTip(n.description);
+}
+
+} // namespace
 
 void Name(QWidget* widget, const QString& key, Tip tip) {
     if (!widget)
         return;
     const Names n = Of(key);
     Q_ASSERT_X(!n.name.isEmpty(), "Accessibility::Name", qPrintable(key));
-    widget->setAccessibleName(n.name);
-    widget->setAccessibleDescription(n.description);
-    if (tip == Tip::Show)
-        widget->setToolTip(n.description);
+    Apply(widget, n, tip);
+}
+
+void Name(QWidget* widget, App::Command command, Tip tip) {
+    if (widget)
+        Apply(widget, Of(command), tip);
 }
 
 void ConnectCommand(QAction* action, QObject* context, std::function<void()> run) {
@@ -204,11 +292,12 @@ void PrepareToolBar(QToolBar* bar) {
         auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
         if (!button)
             continue;
-        // A command's button by its key, a button of our own by its object name.
-        const QString data = action->data().toString();
-        const QString key = Known(data) ? data : button->objectName();
-        if (Known(key))
-            Name(button, key);
+        // A command's button by its command, a button of our own by its object name.
+        const QVariant data = action->data();
+        if (data.metaType() == QMetaType::fromType<App::Command>())
+            Name(button, data.value<App::Command>());
+        else if (Known(button->objectName()))
+            Name(button, button->objectName());
         button->setFocusPolicy(Qt::TabFocus);
     }
     if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {

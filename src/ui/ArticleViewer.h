@@ -19,7 +19,7 @@ public:
     ~ArticleViewer() override;
 
     // False when the address was not opened; message then holds the status text for the main
-    // window's "メッセージ" panel (empty when the launch routine has already told the user).
+    // window's message panel (empty when the launch routine has already told the user).
     bool OpenArticle(const QString& url, QString* message = nullptr);
     // Always the viewer, whatever the external browser setting (the help page): navigates and
     // places it by viewerPosition.

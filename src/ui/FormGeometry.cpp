@@ -7,16 +7,21 @@
 
 namespace FormGeometry {
 
-std::optional<TwipsRect> WindowModeRect(const QString& key, double screenWidthTw,
+std::optional<TwipsRect> WindowModeRect(App::MenuCommand mode, double screenWidthTw,
                                         double screenHeightTw) {
     const int w = static_cast<int>(std::lround(screenWidthTw));
     const int h = static_cast<int>(std::lround(screenHeightTw));
-    if (key == QStringLiteral("ウィンドウ：フル"))
+    switch (mode) {
+    case App::MenuCommand::WindowFull:
         return TwipsRect{0, 0, w / 2, h};
-    if (key == QStringLiteral("ウィンドウ：中間"))
+    case App::MenuCommand::WindowMiddle:
         return TwipsRect{w / 10, h / 8, (w * 4) / 10, (h * 6) / 8};
-    if (key == QStringLiteral("ウィンドウ：ミニ"))
+    case App::MenuCommand::WindowMini:
         return TwipsRect{0, 0, w / 3, h / 4};
+    case App::MenuCommand::About:
+    case App::MenuCommand::ExportCsv:
+        break;
+    }
     return std::nullopt;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The main window's sizes as plain arithmetic, so they can be checked without a screen.
 
+#include "app/Commands.h"
+
 #include <QString>
 #include <Qt>
 #include <optional>
@@ -12,9 +14,9 @@ struct TwipsRect {
     bool operator==(const TwipsRect&) const = default;
 };
 
-// "ウィンドウ：フル", "ウィンドウ：中間", "ウィンドウ：ミニ" on a screen of the given size in
-// twips; std::nullopt for any other key.
-std::optional<TwipsRect> WindowModeRect(const QString& key, double screenWidthTw,
+// The full, middle and mini window on a screen of the given size in twips; std::nullopt for any
+// other entry.
+std::optional<TwipsRect> WindowModeRect(App::MenuCommand mode, double screenWidthTw,
                                         double screenHeightTw);
 
 // One shade command. Returns the new outer height in twips, or std::nullopt when nothing

@@ -56,26 +56,20 @@ namespace Program {
 bool ReloadRequested = false;
 }
 
+using Present::GridCol;
+using Present::GridRow;
+
 namespace {
 
-const QString KeyShade = QStringLiteral("ウィンドウシェード");
-const QString KeyTray = QStringLiteral("タスクトレイ");
-const QString KeyTimer = QStringLiteral("タイマー");
-const QString KeyReload = QStringLiteral("リロード");
-const QString KeyTopPage = QStringLiteral("トップページ");
-const QString KeyMarket = QStringLiteral("指標");
-const QString KeyEarnings = QStringLiteral("決算発表日時");
-const QString KeyHelp = QStringLiteral("ヘルプ");
-const QString KeyOptions = QStringLiteral("環境設定");
-const QString KeyAllRead = QStringLiteral("全て既読");
-const QString KeyFilter = QStringLiteral("フィルタ");
-const QString KeySearch = QStringLiteral("検索");
-const QString KeyPlaceholder = QStringLiteral("プレイスホルダー");
-const QString KeyFull = QStringLiteral("ウィンドウ：フル");
-const QString KeyMiddle = QStringLiteral("ウィンドウ：中間");
-const QString KeyMini = QStringLiteral("ウィンドウ：ミニ");
-const QString KeyAbout = QStringLiteral("バージョン情報");
-const QString KeyCsv = QStringLiteral("ニュースをCSV出力");
+using App::Command;
+using App::HeadlineCommand;
+using App::MenuCommand;
+using App::Panel;
+
+template <typename Key> QAction* Find(const std::map<Key, QAction*>& map, Key key) {
+    const auto it = map.find(key);
+    return it == map.end() ? nullptr : it->second;
+}
 
 constexpr int TitleCol = 9;
 
@@ -103,7 +97,7 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
         QString message;
         const bool opened = articleViewer_->OpenArticle(url, &message);
         if (!opened && !message.isEmpty())
-            ports_->SetPanelText(News::PanelMessage, message);
+            ports_->SetPanelText(Panel::Message, message);
         return opened;
     };
     OptionsDialogStep = [this](int mainLeftTw, int mainWidthTw, int topTw) {
@@ -138,13 +132,13 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
         QString message;
         const bool shown = articleViewer_->ShowInViewer(url, 1, &message);
         if (!shown && !message.isEmpty())
-            ports_->SetPanelText(News::PanelMessage, message);
+            ports_->SetPanelText(Panel::Message, message);
         return shown;
     };
     SaveFileDialogStep = [this](const QString& filter, QString& folder) {
         // The dialog reads a folder that does not exist as a file name to type in.
         const QString path =
-            QFileDialog::getSaveFileName(this, QStringLiteral("ニュースをCSV出力"),
+            QFileDialog::getSaveFileName(this, Accessibility::Of(MenuCommand::ExportCsv).name,
                                          FormGeometry::ExistingFolder(folder), filter);
         if (!path.isEmpty())
             folder = QFileInfo(path).absolutePath();
@@ -188,14 +182,22 @@ double FormMain::TwipsPerPixelY() const {
 
 // --- controls ---
 
-QAction* FormMain::AddKeyedAction(const QString& key, bool checkable) {
-    const Accessibility::Names names = Accessibility::Of(key);
-    QAction* action = tbar_->addAction(images_.Icon(key), names.text);
-    action->setData(key);
+QAction* FormMain::Action(App::Command command) const {
+    return Find(actions_, command);
+}
+
+QAction* FormMain::Action(App::MenuCommand command) const {
+    return Find(menuActions_, command);
+}
+
+QAction* FormMain::AddCommandAction(Command command, bool checkable) {
+    const Accessibility::Names names = Accessibility::Of(command);
+    QAction* action = tbar_->addAction(images_.Icon(names.icon), names.text);
+    action->setData(QVariant::fromValue(command));
     action->setToolTip(names.description);
     action->setCheckable(checkable);
-    actions_.insert(key, action);
-    Accessibility::ConnectCommand(action, this, [this, key] { TBar_ButtonClick(key); });
+    actions_[command] = action;
+    Accessibility::ConnectCommand(action, this, [this, command] { TBar_ButtonClick(command); });
     return action;
 }
 
@@ -209,47 +211,46 @@ void FormMain::BuildToolBar() {
     tbar_->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, tbar_);
 
-    AddKeyedAction(KeyShade, false);
-    AddKeyedAction(KeyTray, false);
+    AddCommandAction(Command::Shade, false);
+    AddCommandAction(Command::Tray, false);
     tbar_->addSeparator();
-    AddKeyedAction(KeyTimer, true);
-    AddKeyedAction(KeyReload, false);
+    AddCommandAction(Command::Timer, true);
+    AddCommandAction(Command::Reload, false);
     tbar_->addSeparator();
-    AddKeyedAction(KeyTopPage, false);
-    AddKeyedAction(KeyMarket, false);
-    AddKeyedAction(KeyEarnings, false);
-    AddKeyedAction(KeyHelp, false);
-    AddKeyedAction(KeyOptions, false);
+    AddCommandAction(Command::TopPage, false);
+    AddCommandAction(Command::Market, false);
+    AddCommandAction(Command::Earnings, false);
+    AddCommandAction(Command::Help, false);
+    AddCommandAction(Command::Options, false);
     tbar_->addSeparator();
-    AddKeyedAction(KeyAllRead, false);
-    AddKeyedAction(KeyFilter, true);
-    AddKeyedAction(KeySearch, false);
+    AddCommandAction(Command::AllRead, false);
+    AddCommandAction(Command::Filter, true);
+    AddCommandAction(Command::Search, false);
 
     // The drop-down button with the window sizes and the rarer commands.
     auto* menu = new QMenu(this);
-    for (const QString& key : {KeyFull, KeyMiddle, KeyMini, QString(), KeyAbout, KeyCsv}) {
-        if (key.isEmpty()) {
+    for (MenuCommand command : App::kMenuCommands) {
+        if (command == MenuCommand::About)
             menu->addSeparator();
-            continue;
-        }
-        const Accessibility::Names names = Accessibility::Of(key);
-        QAction* entry = menu->addAction(images_.Icon(key), names.text);
-        entry->setData(key);
+        const Accessibility::Names names = Accessibility::Of(command);
+        QAction* entry = menu->addAction(images_.Icon(names.icon), names.text);
+        entry->setData(QVariant::fromValue(command));
         entry->setToolTip(names.description);
-        actions_.insert(key, entry);
-        connect(entry, &QAction::triggered, this, [this, key] { TBar_ButtonMenuClick(key); });
+        menuActions_[command] = entry;
+        connect(entry, &QAction::triggered, this,
+                [this, command] { TBar_ButtonMenuClick(command); });
     }
     menu->setToolTipsVisible(true);
     dropDown_ = new QToolButton(tbar_);
     dropDown_->setObjectName(QStringLiteral("ButtonMenu"));
-    dropDown_->setIcon(images_.Icon(KeyMiddle));
+    dropDown_->setIcon(images_.Icon(Accessibility::Of(MenuCommand::WindowMiddle).icon));
     dropDown_->setPopupMode(QToolButton::InstantPopup);
     dropDown_->setMenu(menu);
     tbar_->addWidget(dropDown_);
 
     // An empty slot that marks where the search box begins.
     placeholder_ = new QWidget(tbar_);
-    placeholder_->setObjectName(KeyPlaceholder);
+    placeholder_->setObjectName(QStringLiteral("プレイスホルダー"));
     placeholder_->setFixedWidth(4);
     tbar_->addWidget(placeholder_);
 
@@ -266,8 +267,8 @@ void FormMain::BuildToolBar() {
     comboSearch_->setMinimumContentsLength(4);
     comboSearch_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     comboSearch_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    Accessibility::Name(comboSearch_, QStringLiteral("ComboSearch"));
-    Accessibility::Name(comboSearch_->lineEdit(), QStringLiteral("ComboSearch"));
+    Accessibility::Name(comboSearch_, Command::SearchBox);
+    Accessibility::Name(comboSearch_->lineEdit(), Command::SearchBox);
     Accessibility::Name(comboSearch_->view(), QStringLiteral("ComboSearchList"),
                         Accessibility::Tip::None);
     connect(comboSearch_, &QComboBox::activated, this, [this](int) { ComboSearch_Click(); });
@@ -323,12 +324,15 @@ void FormMain::BuildControls() {
 
     menuHeadline_ = new QMenu(QStringLiteral("ヘッドライン"), this);
     menuHeadline_->setObjectName(QStringLiteral("Menu_Headline"));
-    menuItems_ << menuHeadline_->addAction(QStringLiteral("記事を読む"))
-               << menuHeadline_->addSeparator()
-               << menuHeadline_->addAction(QStringLiteral("Googleで検索"));
+    for (HeadlineCommand command : App::kHeadlineCommands) {
+        if (command == HeadlineCommand::GoogleSearch)
+            menuItems_ << menuHeadline_->addSeparator();
+        QAction* entry = menuHeadline_->addAction(Accessibility::Of(command).text);
+        entry->setData(QVariant::fromValue(command));
+        connect(entry, &QAction::triggered, this, [this, command] { MenuHeadline_Click(command); });
+        menuItems_ << entry;
+    }
     menuHeadline_->setDefaultAction(menuItems_[0]);
-    for (int i = 0; i < menuItems_.size(); ++i)
-        connect(menuItems_[i], &QAction::triggered, this, [this, i] { MenuHeadline_Click(i); });
 
     // Preset words on Alt keys, whichever control has the focus.
     for (int key : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6, Qt::Key_7,
@@ -343,8 +347,8 @@ void FormMain::BuildControls() {
     connect(tray_, &CTray::DblClick, this, &FormMain::Tray_DblClick);
 
     ports_ = std::make_unique<MainWindowPorts>(this, sbar_, tray_, comboSearch_, &images_);
-    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it)
-        ports_->AddAction(it.key(), it.value());
+    for (const auto& [command, action] : actions_)
+        ports_->AddAction(command, action);
     ports_->SetGridCallbacks([this](bool visible) { gridNews_->setVisible(visible); },
                              [this] { return !gridNews_->isHidden(); });
     prompt_ = std::make_unique<WidgetPrompt>(this);
@@ -543,54 +547,76 @@ void FormMain::FixFrameSize() {
 
 // --- dispatch ---
 
-void FormMain::TBar_ButtonClick(const QString& key) {
-    if (key == KeyShade) {
+void FormMain::TBar_ButtonClick(Command command) {
+    switch (command) {
+    case Command::Shade:
         if (!isMaximized())
             ToggleWindowShade();
-    } else if (key == KeyTray) {
+        break;
+    case Command::Tray:
         CommandTray();
-    } else if (key == KeyTimer) {
-        if (ports_->ButtonPressed(KeyTimer))
+        break;
+    case Command::Timer:
+        if (ports_->ButtonPressed(Command::Timer))
             patrol_->TimerButtonPressed();
         else
             patrol_->TimerButtonReleased();
         AfterCycle();
-    } else if (key == KeyReload) {
+        break;
+    case Command::Reload:
         CommandReload();
-    } else if (key == KeyTopPage) {
+        break;
+    case Command::TopPage:
         OpenArticle(Launch::TopPageAddress());
         viewerShown_ = 1;
-    } else if (key == KeyMarket) {
+        break;
+    case Command::Market:
         OpenArticle(Launch::MarketAddress(Program::Settings().DispVip));
         viewerShown_ = 1;
-    } else if (key == KeyEarnings) {
+        break;
+    case Command::Earnings:
         OpenAddressStep(Launch::EarningsScheduleAddress(), true);
-    } else if (key == KeyHelp) {
+        break;
+    case Command::Help:
         ShowHelpStep(Launch::HelpAddress());
         viewerShown_ = 1;
-    } else if (key == KeyOptions) {
+        break;
+    case Command::Options:
         CommandOptions();
-    } else if (key == KeyAllRead) {
+        break;
+    case Command::AllRead:
         CommandAllRead();
-    } else if (key == KeyFilter) {
+        break;
+    case Command::Filter:
         Present::FillHeadlineGrid();
-    } else if (key == KeySearch) {
+        break;
+    case Command::Search:
         CommandSearch();
+        break;
+    case Command::SearchBox:
+        // Not a button: the box searches through ComboSearch_Click.
+        break;
     }
 }
 
-void FormMain::TBar_ButtonMenuClick(const QString& key) {
-    if (key == KeyFull || key == KeyMiddle || key == KeyMini) {
-        SetWindowMode(key);
-    } else if (key == KeyAbout) {
+void FormMain::TBar_ButtonMenuClick(MenuCommand command) {
+    switch (command) {
+    case MenuCommand::WindowFull:
+    case MenuCommand::WindowMiddle:
+    case MenuCommand::WindowMini:
+        SetWindowMode(command);
+        break;
+    case MenuCommand::About:
         AboutStep();
-    } else if (key == KeyCsv) {
+        break;
+    case MenuCommand::ExportCsv:
         CommandExportCsv();
+        break;
     }
 }
 
 void FormMain::ComboSearch_Click() {
-    TBar_ButtonClick(KeySearch);
+    TBar_ButtonClick(Command::Search);
 }
 
 bool FormMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
@@ -638,8 +664,9 @@ void FormMain::CommandSearch() {
     if (hit < 0)
         return;
     Present::GridModel& grid = Present::HeadlineGrid();
-    grid.SetCursor(FormGeometry::RowOfStoreIndex(store.UBound(), hit), grid.Col());
-    if (ports_->ButtonPressed(KeyFilter))
+    grid.SetCursor(GridRow{FormGeometry::RowOfStoreIndex(store.UBound(), hit)},
+                   GridCol{grid.Col()});
+    if (ports_->ButtonPressed(Command::Filter))
         Present::FillHeadlineGrid();
 }
 
@@ -652,14 +679,14 @@ void FormMain::CommandAllRead() {
         News::NewsItem& item = store.MutableItem(i);
         item.IsOpened = true;
         item.IsNew = false;
-        grid.SetText(i + 1, 5, QString());
+        grid.SetText(GridRow{i + 1}, GridCol{5}, QString());
     }
     Present::FillHeadlineGrid();
     News::SaveDayFile();
 }
 
 void FormMain::CommandOptions() {
-    ports_->SetButtonPressed(KeyTimer, false);
+    ports_->SetButtonPressed(Command::Timer, false);
     const QString vipBefore = Program::ReadIni(QStringLiteral("OPTION"), QStringLiteral("DISP VIP"),
                                                QStringLiteral("TRUE"));
     Program::ReloadRequested = false;
@@ -694,9 +721,9 @@ void FormMain::CommandReload() {
     News::UpdateTitle();
     const News::NewsStore& store = News::Store();
     if (grew) {
-        ports_->SetPanelText(News::PanelMessage, QString());
+        ports_->SetPanelText(Panel::Message, QString());
     } else if (store.HasNewsItems()) {
-        ports_->SetPanelText(News::PanelMessage,
+        ports_->SetPanelText(Panel::Message,
                              Common::Trim(Dates::DateTimeText(store.Item(0).Posted)) +
                                  QStringLiteral(" 以降、更新はありませんでした。"));
     }
@@ -704,7 +731,7 @@ void FormMain::CommandReload() {
 }
 
 void FormMain::CommandTray() {
-    if (ports_->PanelTip(News::PanelNew) == News::NoNewsTip) {
+    if (ports_->PanelTip(Panel::New) == News::NoNewsTip) {
         ports_->SetTrayIcon(0);
         ports_->SetTrayTip(QStringLiteral("Tickerwisp[巡回中]"));
     } else {
@@ -760,7 +787,7 @@ void FormMain::GridNews_Click() {
     if (grid.Col() != TitleCol || !store.HasNewsItems())
         return;
     const int row = grid.Row();
-    ports_->SetClipboardText(grid.Text(row, grid.Col()));
+    ports_->SetClipboardText(grid.Text(GridRow{row}, GridCol{grid.Col()}));
     // The headline the row shows, even when pages have merged into the store since the table
     // was built.
     const int index = Present::StoreIndexOfRow(row);
@@ -804,9 +831,9 @@ bool FormMain::GridNews_MouseDown(Qt::MouseButton button, const QPoint& pos) {
         return false;
     Present::GridModel& grid = Present::HeadlineGrid();
     const int row = gridNews_->ModelRow(index.row());
-    grid.SetCursor(row, 1);
-    grid.SetSelection(row, grid.Cols() - 1);
-    const bool web = !grid.Text(row, 7).isEmpty();
+    grid.SetCursor(GridRow{row}, GridCol{1});
+    grid.SetSelection(GridRow{row}, GridCol{grid.Cols() - 1});
+    const bool web = !grid.Text(GridRow{row}, GridCol{7}).isEmpty();
     menuItems_[1]->setVisible(web);
     menuItems_[2]->setVisible(web);
     PopupMenuStep(menuHeadline_, gridNews_->viewport()->mapToGlobal(pos));
@@ -817,26 +844,28 @@ void FormMain::GridNews_MouseMove(const QPoint& pos) {
     const Present::GridModel& grid = Present::HeadlineGrid();
     const int viewRow = gridNews_->rowAt(pos.y());
     const int row = viewRow < 0 ? -1 : gridNews_->ModelRow(viewRow);
-    const QString tip = row < 1 || row >= grid.Rows() ? QString() : grid.Text(row, TitleCol);
+    const QString tip =
+        row < 1 || row >= grid.Rows() ? QString() : grid.Text(GridRow{row}, GridCol{TitleCol});
     if (gridNews_->viewport()->toolTip() != tip)
         gridNews_->viewport()->setToolTip(tip);
 }
 
-void FormMain::MenuHeadline_Click(int index) {
-    if (index < 0 || index >= menuItems_.size())
-        return;
-    const QString caption = menuItems_[index]->text();
+void FormMain::MenuHeadline_Click(HeadlineCommand command) {
     Present::GridModel& grid = Present::HeadlineGrid();
-    if (caption == QStringLiteral("記事を読む")) {
-        grid.SetCursor(grid.Row(), TitleCol);
+    switch (command) {
+    case HeadlineCommand::ReadArticle:
+        grid.SetCursor(GridRow{grid.Row()}, GridCol{TitleCol});
         GridNews_Click();
-    } else if (caption == QStringLiteral("Googleで検索")) {
+        break;
+    case HeadlineCommand::GoogleSearch: {
         const News::NewsStore& store = News::Store();
         const int storeIndex = Present::StoreIndexOfRow(grid.Row());
         if (storeIndex < 0 || storeIndex > store.UBound())
             return;
         OpenArticle(Launch::GoogleSearchAddress(store.Item(storeIndex).Category));
         viewerShown_ = 1;
+        break;
+    }
     }
 }
 
@@ -846,9 +875,9 @@ void FormMain::PictureLogo_Click() {
 
 // --- status bar, tray, layout ---
 
-void FormMain::SBar_PanelClick(const QString& key) {
+void FormMain::SBar_PanelClick(Panel panel) {
     const News::NewsStore& store = News::Store();
-    if (key != News::PanelNew || !store.HasNewsItems())
+    if (panel != Panel::New || !store.HasNewsItems())
         return;
     int first = -1;
     for (int i = 0; i < store.Count(); ++i) {
@@ -861,7 +890,7 @@ void FormMain::SBar_PanelClick(const QString& key) {
         return;
     Present::GridModel& grid = Present::HeadlineGrid();
     const int row = std::min(FormGeometry::RowOfStoreIndex(store.UBound(), first), grid.Rows() - 1);
-    grid.SetCursor(row, TitleCol);
+    grid.SetCursor(GridRow{row}, GridCol{TitleCol});
     if (row < grid.TopRow() || row > gridObj_->BottomRow())
         grid.SetTopRow(row);
     gridNews_->setFocus();
@@ -911,13 +940,13 @@ void FormMain::ToggleWindowShade() {
     Form_Resize();
 }
 
-void FormMain::SetWindowMode(const QString& key) {
+void FormMain::SetWindowMode(MenuCommand mode) {
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
     const QScreen* screen = PrimaryScreen();
     if (!screen)
         return;
     const double tppX = TwipsPerPixelX(), tppY = TwipsPerPixelY();
-    const auto rect = FormGeometry::WindowModeRect(key, screen->geometry().width() * tppX,
+    const auto rect = FormGeometry::WindowModeRect(mode, screen->geometry().width() * tppX,
                                                    screen->geometry().height() * tppY);
     if (!rect)
         return;

@@ -6,7 +6,6 @@
 #include "app/Settings.h"
 #include "ui/ImageRegistry.h"
 
-#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QMargins>
@@ -15,6 +14,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -50,8 +50,8 @@ public:
     ~FormMain() override;
 
     // Commands.
-    void TBar_ButtonClick(const QString& key);
-    void TBar_ButtonMenuClick(const QString& key);
+    void TBar_ButtonClick(App::Command command);
+    void TBar_ButtonMenuClick(App::MenuCommand command);
     void ComboSearch_Click();
     // True when the key chose a preset word.
     bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
@@ -60,13 +60,13 @@ public:
     // pos in the grid's viewport; true when the menu was shown.
     bool GridNews_MouseDown(Qt::MouseButton button, const QPoint& pos);
     void GridNews_MouseMove(const QPoint& pos);
-    void MenuHeadline_Click(int index);
+    void MenuHeadline_Click(App::HeadlineCommand command);
     void PictureLogo_Click();
-    void SBar_PanelClick(const QString& key);
+    void SBar_PanelClick(App::Panel panel);
     void Tray_DblClick();
     void Form_Resize();
     void ToggleWindowShade();
-    void SetWindowMode(const QString& key);
+    void SetWindowMode(App::MenuCommand mode);
 
     static void AddSearchHistory(QComboBox* box, bool moveToTop);
     static constexpr int HistoryLimit = 100;
@@ -81,7 +81,7 @@ public:
     // Opens an address: in the article viewer (or the external browser), or with desktopOnly
     // through the desktop's handler. Tests replace it.
     std::function<bool(const QString& url, bool desktopOnly)> OpenAddressStep;
-    // "ヘルプ": always the viewer, to the right of the window. Tests replace it.
+    // Help: always the viewer, to the right of the window. Tests replace it.
     std::function<bool(const QString& url)> ShowHelpStep;
     // The version page opens at start-up; tests of the window switch it off before they make one.
     static inline bool OpenVersionPageAtStart = true;
@@ -96,7 +96,8 @@ public:
     CTray* Tray() const { return tray_; }
     QMenu* Menu_Headline() const { return menuHeadline_; }
     QList<QAction*> MenuHeadline() const { return menuItems_; }
-    QAction* Action(const QString& key) const { return actions_.value(key); }
+    QAction* Action(App::Command command) const;
+    QAction* Action(App::MenuCommand command) const;
     clsGrid* GridObj() const { return gridObj_; }
     MainWindowPorts* WindowPorts() const { return ports_.get(); }
     News::PatrolController* Patrol() const { return patrol_; }
@@ -137,8 +138,8 @@ private:
     void CommandTray();
     void CommandExportCsv();
     void AfterCycle();
-    // A tool-bar command; its caption and tip come from the table of control names.
-    QAction* AddKeyedAction(const QString& key, bool checkable);
+    // A tool-bar command; its caption, icon and tip come from the table of control names.
+    QAction* AddCommandAction(App::Command command, bool checkable);
     QRect FrameInTwips() const;
     // The frame of the normal (not maximised) window, which is what the settings keep.
     QRect NormalFrameInTwips() const;
@@ -158,7 +159,8 @@ private:
     CTray* tray_ = nullptr;
     QMenu* menuHeadline_ = nullptr;
     QList<QAction*> menuItems_;
-    QHash<QString, QAction*> actions_;
+    std::map<App::Command, QAction*> actions_;
+    std::map<App::MenuCommand, QAction*> menuActions_;
     clsGrid* gridObj_ = nullptr;
     News::PatrolController* patrol_ = nullptr;
     std::unique_ptr<MainWindowPorts> ports_;

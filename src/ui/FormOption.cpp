@@ -63,7 +63,8 @@ QLabel* NewLabel(const QString& name, const QString& caption) {
 
 FormOption::FormOption(QWidget* parent, const QString& uiFontName)
     : QDialog(parent), uiFontName_(uiFontName) {
-    setWindowTitle(QStringLiteral("環境設定"));
+    // Titled as the command that opens it.
+    setWindowTitle(Accessibility::Of(App::Command::Options).text);
     setModal(true);
 
     ChooseFont = [this](const QFont& current) -> std::optional<QFont> {

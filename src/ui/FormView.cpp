@@ -14,11 +14,6 @@
 #include <QWebEngineView>
 #include <QWindow>
 
-namespace {
-const QString MessagePanel = QStringLiteral("メッセージ");
-const QString BusyPanel = QStringLiteral("ビジー：ネット");
-} // namespace
-
 FormView::FormView(const QString& uiFontName, QWidget* parent)
     : QWidget(parent, Qt::Window), images_(std::make_unique<ImageRegistry>()) {
     setObjectName(QStringLiteral("FormView"));
@@ -37,9 +32,9 @@ FormView::FormView(const QString& uiFontName, QWidget* parent)
     sBar_ = new StatusPanels(images_.get(), this);
     sBar_->setObjectName(QStringLiteral("SBar"));
     Accessibility::Name(sBar_, QStringLiteral("ViewSBar"));
-    sBar_->AddPanel(MessagePanel, true);
-    sBar_->AddPanel(BusyPanel, false, 24);
-    sBar_->setPicture(BusyPanel, QStringLiteral("LAMP_OFF"));
+    sBar_->AddPanel(App::Panel::Message, true);
+    sBar_->AddPanel(App::Panel::Net, false, 24);
+    sBar_->setPicture(App::Panel::Net, QStringLiteral("LAMP_OFF"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -57,9 +52,10 @@ FormView::FormView(const QString& uiFontName, QWidget* parent)
     connect(&timerWeb_, &QTimer::timeout, this, &FormView::TimerWeb_Timer);
 
     connect(webMain_, &WebEngineBrowser::statusText, this,
-            [this](const QString& text) { sBar_->setText(MessagePanel, text); });
+            [this](const QString& text) { sBar_->setText(App::Panel::Message, text); });
     connect(webMain_, &WebEngineBrowser::busyChanged, this, [this](bool busy) {
-        sBar_->setPicture(BusyPanel, busy ? QStringLiteral("LAMP_ON") : QStringLiteral("LAMP_OFF"));
+        sBar_->setPicture(App::Panel::Net,
+                          busy ? QStringLiteral("LAMP_ON") : QStringLiteral("LAMP_OFF"));
     });
     connect(webMain_, &WebEngineBrowser::documentComplete, this,
             &FormView::WebMain_DocumentComplete);

@@ -109,9 +109,9 @@ QVariant GridTableAdapter::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return model_->Text(row, col);
+        return model_->Text(GridRow{row}, GridCol{col});
     case Qt::TextAlignmentRole: {
-        const QString text = model_->Text(row, col);
+        const QString text = model_->Text(GridRow{row}, GridCol{col});
         return int(ToAlignment(model_->ColAlignment(col), LooksNumeric(text)));
     }
     default:
@@ -124,7 +124,7 @@ QVariant GridTableAdapter::headerData(int section, Qt::Orientation orientation, 
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
-        return model_->Text(0, section);
+        return model_->Text(GridRow{0}, GridCol{section});
     case Qt::TextAlignmentRole:
         return int(ToAlignment(model_->FixedAlignment(section), false));
     case Qt::FontRole:
@@ -156,7 +156,8 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     const bool selected = (option.state & QStyle::State_Selected) && !current;
     const QPalette& pal = option.palette;
 
-    const Rgb back = model->BackColor(row, col), fore = model->ForeColor(row, col);
+    const Rgb back = model->BackColor(GridRow{row}, GridCol{col}),
+              fore = model->ForeColor(GridRow{row}, GridCol{col});
     QColor background =
         back != NoColor ? ToColor(back) : pal.color(fixed ? QPalette::Button : QPalette::Base);
     QColor foreground =
@@ -174,7 +175,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     }
 
     const QRect inner = option.rect.adjusted(2, 0, -2, 0);
-    const QString key = model->Picture(row, col);
+    const QString key = model->Picture(GridRow{row}, GridCol{col});
     if (!key.isEmpty()) {
         QPixmap pixmap = Image(key);
         if (!pixmap.isNull()) {
@@ -182,16 +183,18 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
             if (size.height() > option.rect.height() || size.width() > option.rect.width())
                 size.scale(option.rect.size(), Qt::KeepAspectRatio);
             const QRect target = QStyle::alignedRect(
-                Qt::LeftToRight, ToAlignment(model->PictureAlign(row, col), false), size,
+                Qt::LeftToRight,
+                ToAlignment(model->PictureAlign(GridRow{row}, GridCol{col}), false), size,
                 option.rect);
             painter->drawPixmap(target, pixmap);
         }
     }
 
-    const QString text = model->Text(row, col);
+    const QString text = model->Text(GridRow{row}, GridCol{col});
     if (!text.isEmpty()) {
-        painter->setFont(model->HasCellFont(row, col) ? ToQFont(model->CellFont(row, col))
-                                                      : ToQFont(model->Font()));
+        painter->setFont(model->HasCellFont(GridRow{row}, GridCol{col})
+                             ? ToQFont(model->CellFont(GridRow{row}, GridCol{col}))
+                             : ToQFont(model->Font()));
         painter->setPen(foreground);
         int flags = int(ToAlignment(model->ColAlignment(col), LooksNumeric(text)));
         if (model->WordWrap())
@@ -349,7 +352,7 @@ void GridView::currentChanged(const QModelIndex& current, const QModelIndex& pre
     if (!model || syncing_ || !current.isValid())
         return;
     syncing_ = true;
-    model->SetCursor(ModelRow(current.row()), current.column());
+    model->SetCursor(GridRow{ModelRow(current.row())}, GridCol{current.column()});
     syncing_ = false;
     selectionChanged(QItemSelection(), QItemSelection());
 }
@@ -372,8 +375,8 @@ void GridView::selectionChanged(const QItemSelection& selected, const QItemSelec
     }
     // The selection end is the corner opposite the cursor.
     syncing_ = true;
-    model->SetSelection(ModelRow(current.row() == top ? bottom : top),
-                        current.column() == left ? right : left);
+    model->SetSelection(GridRow{ModelRow(current.row() == top ? bottom : top)},
+                        GridCol{current.column() == left ? right : left});
     syncing_ = false;
 }
 

@@ -17,12 +17,12 @@ StatusPanels::StatusPanels(const ImageRegistry* images, QWidget* parent)
         Accessibility::Name(grip, QStringLiteral("SizeGrip"));
 }
 
-void StatusPanels::AddPanel(const QString& key, bool stretch, int minimumWidth) {
-    if (panels_.contains(key))
+void StatusPanels::AddPanel(App::Panel which, bool stretch, int minimumWidth) {
+    if (HasPanel(which))
         return;
     Panel panel;
     auto* frame = new QWidget(this);
-    frame->setProperty("panelKey", key);
+    frame->setProperty("panel", int(which));
     auto* layout = new QHBoxLayout(frame);
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(3);
@@ -37,11 +37,10 @@ void StatusPanels::AddPanel(const QString& key, bool stretch, int minimumWidth) 
         frame->setMinimumWidth(minimumWidth);
     panel.frame = frame;
     // Read out under its own name; the tip, when the program sets one, is its description.
-    const Accessibility::Names names = Accessibility::Of(key);
-    const QString name = names.name.isEmpty() ? key : names.name;
-    frame->setAccessibleName(name);
+    const Accessibility::Names names = Accessibility::Of(which);
+    frame->setAccessibleName(names.name);
     frame->setAccessibleDescription(names.description);
-    panel.picture->setAccessibleName(name);
+    panel.picture->setAccessibleName(names.name);
     // The labels ignore mouse releases, so a click anywhere in the panel reaches the frame.
     frame->installEventFilter(this);
     if (stretch) {
@@ -50,35 +49,35 @@ void StatusPanels::AddPanel(const QString& key, bool stretch, int minimumWidth) 
         panel.text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
     addPermanentWidget(frame, stretch ? 1 : 0);
-    panels_.insert(key, panel);
-    order_.append(key);
+    panels_[which] = panel;
+    order_.append(which);
 }
 
 void StatusPanels::AddStandardPanels() {
-    AddPanel(QStringLiteral("メッセージ"), true);
-    AddPanel(QStringLiteral("新着"), false, 24);
-    AddPanel(QStringLiteral("ビジー：ネット"), false, 56);
+    AddPanel(App::Panel::Message, true);
+    AddPanel(App::Panel::New, false, 24);
+    AddPanel(App::Panel::Net, false, 56);
     // The one panel with a command: reached by Tab and run with Space or Enter as well.
-    panelWidget(QStringLiteral("新着"))->setFocusPolicy(Qt::TabFocus);
+    panelWidget(App::Panel::New)->setFocusPolicy(Qt::TabFocus);
 }
 
-const StatusPanels::Panel* StatusPanels::Find(const QString& key) const {
-    auto it = panels_.constFind(key);
-    return it == panels_.constEnd() ? nullptr : &*it;
+const StatusPanels::Panel* StatusPanels::Find(App::Panel panel) const {
+    const auto it = panels_.find(panel);
+    return it == panels_.end() ? nullptr : &it->second;
 }
 
-void StatusPanels::setText(const QString& key, const QString& text) {
-    if (const Panel* p = Find(key))
+void StatusPanels::setText(App::Panel panel, const QString& text) {
+    if (const Panel* p = Find(panel))
         p->text->setText(text);
 }
 
-QString StatusPanels::text(const QString& key) const {
-    const Panel* p = Find(key);
+QString StatusPanels::text(App::Panel panel) const {
+    const Panel* p = Find(panel);
     return p ? p->text->text() : QString();
 }
 
-void StatusPanels::setTip(const QString& key, const QString& tip) {
-    if (const Panel* p = Find(key)) {
+void StatusPanels::setTip(App::Panel panel, const QString& tip) {
+    if (const Panel* p = Find(panel)) {
         // The whole panel shows the tip, not just the part under the text.
         p->frame->setToolTip(tip);
         p->picture->setToolTip(tip);
@@ -90,51 +89,52 @@ void StatusPanels::setTip(const QString& key, const QString& tip) {
     }
 }
 
-QString StatusPanels::tip(const QString& key) const {
-    const Panel* p = Find(key);
+QString StatusPanels::tip(App::Panel panel) const {
+    const Panel* p = Find(panel);
     return p ? p->frame->toolTip() : QString();
 }
 
-void StatusPanels::setPicture(const QString& key, const QString& imageKey) {
-    auto it = panels_.find(key);
+void StatusPanels::setPicture(App::Panel panel, const QString& imageKey) {
+    auto it = panels_.find(panel);
     if (it == panels_.end())
         return;
-    it->pictureKey = imageKey;
+    Panel& p = it->second;
+    p.pictureKey = imageKey;
     QPixmap pm;
     if (images_ && !imageKey.isEmpty())
         pm = images_->Pixmap(imageKey, QSize(16, 16), devicePixelRatioF());
-    it->picture->setPixmap(pm);
-    it->picture->setVisible(!pm.isNull());
+    p.picture->setPixmap(pm);
+    p.picture->setVisible(!pm.isNull());
 }
 
-QString StatusPanels::picture(const QString& key) const {
-    const Panel* p = Find(key);
+QString StatusPanels::picture(App::Panel panel) const {
+    const Panel* p = Find(panel);
     return p ? p->pictureKey : QString();
 }
 
-void StatusPanels::setPanelEnabled(const QString& key, bool enabled) {
-    if (const Panel* p = Find(key))
+void StatusPanels::setPanelEnabled(App::Panel panel, bool enabled) {
+    if (const Panel* p = Find(panel))
         p->frame->setEnabled(enabled);
 }
 
-bool StatusPanels::panelEnabled(const QString& key) const {
-    const Panel* p = Find(key);
+bool StatusPanels::panelEnabled(App::Panel panel) const {
+    const Panel* p = Find(panel);
     // isEnabledTo: a hidden or disabled status bar does not change the panel's own state.
     return p && p->frame->isEnabledTo(const_cast<StatusPanels*>(this));
 }
 
-QWidget* StatusPanels::panelWidget(const QString& key) const {
-    const Panel* p = Find(key);
+QWidget* StatusPanels::panelWidget(App::Panel panel) const {
+    const Panel* p = Find(panel);
     return p ? p->frame : nullptr;
 }
 
 bool StatusPanels::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        const QVariant panel = watched->property("panelKey");
+        const QVariant panel = watched->property("panel");
         if (panel.isValid() &&
             (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
-            emit clicked(panel.toString());
+            emit clicked(App::Panel(panel.toInt()));
             return true;
         }
     }
@@ -142,9 +142,9 @@ bool StatusPanels::eventFilter(QObject* watched, QEvent* event) {
         auto* me = static_cast<QMouseEvent*>(event);
         // A disabled panel still reports its click: the indicator is clicked while it is off.
         if (me->button() == Qt::LeftButton) {
-            const QVariant key = watched->property("panelKey");
-            if (key.isValid())
-                emit clicked(key.toString());
+            const QVariant panel = watched->property("panel");
+            if (panel.isValid())
+                emit clicked(App::Panel(panel.toInt()));
         }
     }
     return QStatusBar::eventFilter(watched, event);

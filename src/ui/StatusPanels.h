@@ -1,10 +1,13 @@
 #pragma once
-// The main window's status bar with panels found by key, each with a picture, a text, a tip and
-// an enabled state, and a click that reports the panel's key.
+// A window's status bar with panels, each with a picture, a text, a tip and an enabled state,
+// and a click that reports the panel.
 
-#include <QHash>
+#include "app/Commands.h"
+
+#include <QList>
 #include <QStatusBar>
 #include <QString>
+#include <map>
 
 class ImageRegistry;
 class QLabel;
@@ -16,25 +19,25 @@ public:
     explicit StatusPanels(const ImageRegistry* images, QWidget* parent = nullptr);
 
     // Adds a panel at the right end; a stretching panel takes the free width.
-    void AddPanel(const QString& key, bool stretch = false, int minimumWidth = 0);
-    // "メッセージ" (stretching), "新着" (picture and tip), "ビジー：ネット" (picture and text).
+    void AddPanel(App::Panel panel, bool stretch = false, int minimumWidth = 0);
+    // The main window's: Message (stretching), New (picture and tip), Net (picture and text).
     void AddStandardPanels();
-    bool HasPanel(const QString& key) const { return panels_.contains(key); }
-    QStringList PanelKeys() const { return order_; }
+    bool HasPanel(App::Panel panel) const { return panels_.count(panel) > 0; }
+    QList<App::Panel> Panels() const { return order_; }
 
-    void setText(const QString& key, const QString& text);
-    QString text(const QString& key) const;
-    void setTip(const QString& key, const QString& tip);
-    QString tip(const QString& key) const;
+    void setText(App::Panel panel, const QString& text);
+    QString text(App::Panel panel) const;
+    void setTip(App::Panel panel, const QString& tip);
+    QString tip(App::Panel panel) const;
     // An empty key or one the registry does not know clears the picture.
-    void setPicture(const QString& key, const QString& imageKey);
-    QString picture(const QString& key) const;
-    void setPanelEnabled(const QString& key, bool enabled);
-    bool panelEnabled(const QString& key) const;
-    QWidget* panelWidget(const QString& key) const;
+    void setPicture(App::Panel panel, const QString& imageKey);
+    QString picture(App::Panel panel) const;
+    void setPanelEnabled(App::Panel panel, bool enabled);
+    bool panelEnabled(App::Panel panel) const;
+    QWidget* panelWidget(App::Panel panel) const;
 
 signals:
-    void clicked(const QString& key);
+    void clicked(App::Panel panel);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,9 +49,9 @@ private:
         QLabel* text = nullptr;
         QString pictureKey;
     };
-    const Panel* Find(const QString& key) const;
+    const Panel* Find(App::Panel panel) const;
 
     const ImageRegistry* images_;
-    QHash<QString, Panel> panels_;
-    QStringList order_;
+    std::map<App::Panel, Panel> panels_;
+    QList<App::Panel> order_;
 };

@@ -41,12 +41,20 @@ MainWindowPorts::~MainWindowPorts() {
 #endif
 }
 
-void MainWindowPorts::AddButton(const QString& key, QAbstractButton* button) {
-    buttons_.insert(key, button);
+namespace {
+template <typename T>
+T* Find(const std::map<App::Command, QPointer<T>>& map, App::Command command) {
+    const auto it = map.find(command);
+    return it == map.end() ? nullptr : it->second.data();
+}
+} // namespace
+
+void MainWindowPorts::AddButton(App::Command command, QAbstractButton* button) {
+    buttons_[command] = button;
 }
 
-void MainWindowPorts::AddAction(const QString& key, QAction* action) {
-    actions_.insert(key, action);
+void MainWindowPorts::AddAction(App::Command command, QAction* action) {
+    actions_[command] = action;
 }
 
 void MainWindowPorts::SetGridCallbacks(std::function<void(bool)> setVisible,
@@ -55,32 +63,32 @@ void MainWindowPorts::SetGridCallbacks(std::function<void(bool)> setVisible,
     gridVisible_ = std::move(visible);
 }
 
-void MainWindowPorts::SetPanelText(const QString& key, const QString& text) {
+void MainWindowPorts::SetPanelText(App::Panel panel, const QString& text) {
     if (panels_)
-        panels_->setText(key, text);
+        panels_->setText(panel, text);
 }
 
-QString MainWindowPorts::PanelText(const QString& key) const {
-    return panels_ ? panels_->text(key) : QString();
+QString MainWindowPorts::PanelText(App::Panel panel) const {
+    return panels_ ? panels_->text(panel) : QString();
 }
 
-void MainWindowPorts::SetPanelTip(const QString& key, const QString& tip) {
+void MainWindowPorts::SetPanelTip(App::Panel panel, const QString& tip) {
     if (panels_)
-        panels_->setTip(key, tip);
+        panels_->setTip(panel, tip);
 }
 
-QString MainWindowPorts::PanelTip(const QString& key) const {
-    return panels_ ? panels_->tip(key) : QString();
+QString MainWindowPorts::PanelTip(App::Panel panel) const {
+    return panels_ ? panels_->tip(panel) : QString();
 }
 
-void MainWindowPorts::SetPanelPicture(const QString& key, const QString& imageKey) {
+void MainWindowPorts::SetPanelPicture(App::Panel panel, const QString& imageKey) {
     if (panels_)
-        panels_->setPicture(key, imageKey);
+        panels_->setPicture(panel, imageKey);
 }
 
-void MainWindowPorts::SetPanelEnabled(const QString& key, bool enabled) {
+void MainWindowPorts::SetPanelEnabled(App::Panel panel, bool enabled) {
     if (panels_)
-        panels_->setPanelEnabled(key, enabled);
+        panels_->setPanelEnabled(panel, enabled);
 }
 
 void MainWindowPorts::SetCaption(const QString& caption) {
@@ -189,45 +197,45 @@ bool MainWindowPorts::GridVisible() const {
     return gridVisible_ ? gridVisible_() : false;
 }
 
-void MainWindowPorts::SetButtonPressed(const QString& key, bool pressed) {
+void MainWindowPorts::SetButtonPressed(App::Command command, bool pressed) {
     // Setting the state is not a click: no command runs. Commands follow a check-style action's
     // toggled signal (an assistive technology's Toggle sends no other), so that signal is held
     // back; the button still follows the action through its change event.
-    if (QAction* action = actions_.value(key)) {
+    if (QAction* action = Find(actions_, command)) {
         const QSignalBlocker quiet(action);
         action->setChecked(pressed);
-    } else if (QAbstractButton* button = buttons_.value(key)) {
+    } else if (QAbstractButton* button = Find(buttons_, command)) {
         const QSignalBlocker quiet(button);
         button->setChecked(pressed);
     }
 }
 
-bool MainWindowPorts::ButtonPressed(const QString& key) const {
-    if (QAction* action = actions_.value(key))
+bool MainWindowPorts::ButtonPressed(App::Command command) const {
+    if (QAction* action = Find(actions_, command))
         return action->isChecked();
-    if (QAbstractButton* button = buttons_.value(key))
+    if (QAbstractButton* button = Find(buttons_, command))
         return button->isChecked();
     return false;
 }
 
-void MainWindowPorts::SetButtonEnabled(const QString& key, bool enabled) {
-    if (key == QLatin1String(SearchBoxKey)) {
+void MainWindowPorts::SetButtonEnabled(App::Command command, bool enabled) {
+    if (command == App::Command::SearchBox) {
         if (search_)
             search_->setEnabled(enabled);
-    } else if (QAction* action = actions_.value(key)) {
+    } else if (QAction* action = Find(actions_, command)) {
         action->setEnabled(enabled);
-    } else if (QAbstractButton* button = buttons_.value(key)) {
+    } else if (QAbstractButton* button = Find(buttons_, command)) {
         button->setEnabled(enabled);
     }
 }
 
-bool MainWindowPorts::ButtonEnabled(const QString& key) const {
+bool MainWindowPorts::ButtonEnabled(App::Command command) const {
     // The state of the control itself, whether or not its window is shown or enabled.
-    if (key == QLatin1String(SearchBoxKey))
+    if (command == App::Command::SearchBox)
         return search_ && search_->isEnabledTo(search_->window());
-    if (QAction* action = actions_.value(key))
+    if (QAction* action = Find(actions_, command))
         return action->isEnabled();
-    if (QAbstractButton* button = buttons_.value(key))
+    if (QAbstractButton* button = Find(buttons_, command))
         return button->isEnabledTo(button->window());
     return false;
 }

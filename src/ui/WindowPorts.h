@@ -4,10 +4,10 @@
 
 #include "app/Ports.h"
 
-#include <QHash>
 #include <QMessageBox>
 #include <QPointer>
 #include <functional>
+#include <map>
 
 class CTray;
 class ImageRegistry;
@@ -25,17 +25,17 @@ public:
                     const ImageRegistry* images);
     ~MainWindowPorts() override;
 
-    // Tool-bar commands by key. A check-style command is a checkable action or button.
-    void AddButton(const QString& key, QAbstractButton* button);
-    void AddAction(const QString& key, QAction* action);
+    // The controls of tool-bar commands. A check-style command is a checkable action or button.
+    void AddButton(App::Command command, QAbstractButton* button);
+    void AddAction(App::Command command, QAction* action);
     void SetGridCallbacks(std::function<void(bool)> setVisible, std::function<bool()> visible);
 
-    void SetPanelText(const QString& key, const QString& text) override;
-    QString PanelText(const QString& key) const override;
-    void SetPanelTip(const QString& key, const QString& tip) override;
-    QString PanelTip(const QString& key) const override;
-    void SetPanelPicture(const QString& key, const QString& imageKey) override;
-    void SetPanelEnabled(const QString& key, bool enabled) override;
+    void SetPanelText(App::Panel panel, const QString& text) override;
+    QString PanelText(App::Panel panel) const override;
+    void SetPanelTip(App::Panel panel, const QString& tip) override;
+    QString PanelTip(App::Panel panel) const override;
+    void SetPanelPicture(App::Panel panel, const QString& imageKey) override;
+    void SetPanelEnabled(App::Panel panel, bool enabled) override;
 
     void SetCaption(const QString& caption) override;
     void SetTopmost(bool on) override;
@@ -55,23 +55,21 @@ public:
     void SetGridVisible(bool visible) override;
     bool GridVisible() const override;
 
-    void SetButtonPressed(const QString& key, bool pressed) override;
-    bool ButtonPressed(const QString& key) const override;
-    void SetButtonEnabled(const QString& key, bool enabled) override;
-    bool ButtonEnabled(const QString& key) const override;
+    void SetButtonPressed(App::Command command, bool pressed) override;
+    bool ButtonPressed(App::Command command) const override;
+    void SetButtonEnabled(App::Command command, bool enabled) override;
+    bool ButtonEnabled(App::Command command) const override;
 
     QString SearchText() const override;
     void SetSearchText(const QString& text) override;
-
-    static constexpr const char* SearchBoxKey = "ComboSearch";
 
 private:
     QPointer<QMainWindow> window_;
     StatusPanels* panels_;
     CTray* tray_;
     QPointer<QComboBox> search_;
-    QHash<QString, QPointer<QAbstractButton>> buttons_;
-    QHash<QString, QPointer<QAction>> actions_;
+    std::map<App::Command, QPointer<QAbstractButton>> buttons_;
+    std::map<App::Command, QPointer<QAction>> actions_;
     std::function<void(bool)> setGridVisible_;
     std::function<bool()> gridVisible_;
     bool waitCursor_ = false;

@@ -28,39 +28,40 @@ void clsGrid::SetObject(GridView* view) {
             RemoveSortMark(c);
 }
 
-void clsGrid::Point(int col, int row, Rgb fore, Rgb back) {
+void clsGrid::Point(GridCol col, GridRow row, Rgb fore, Rgb back) {
     if (GridModel* m = Model())
-        m->FillColors(row, col, row, col, fore, back);
+        m->FillColors(GridRow{row}, GridCol{col}, GridRow{row}, GridCol{col}, fore, back);
 }
 
-void clsGrid::Fill(int col1, int row1, int col2, int row2, Rgb fore, Rgb back, bool hide) {
+void clsGrid::Fill(GridCol col1, GridRow row1, GridCol col2, GridRow row2, Rgb fore, Rgb back,
+                   bool hide) {
     GridModel* m = Model();
     if (!m)
         return;
     // One change notice for the whole range stands for hiding the grid while it is painted.
     Q_UNUSED(hide);
-    m->FillColors(row1, col1, row2, col2, fore, back);
+    m->FillColors(GridRow{row1}, GridCol{col1}, GridRow{row2}, GridCol{col2}, fore, back);
 }
 
-void clsGrid::Font(int col1, int row1, int col2, int row2, const QString& name, double size,
-                   bool hide) {
+void clsGrid::Font(GridCol col1, GridRow row1, GridCol col2, GridRow row2, const QString& name,
+                   double size, bool hide) {
     Q_UNUSED(hide);
     if (GridModel* m = Model())
-        m->SetCellFont(row1, col1, row2, col2, name, size);
+        m->SetCellFont(GridRow{row1}, GridCol{col1}, GridRow{row2}, GridCol{col2}, name, size);
 }
 
-Rgb clsGrid::GetForeColor(int col, int row) const {
+Rgb clsGrid::GetForeColor(GridCol col, GridRow row) const {
     GridModel* m = Model();
-    const Rgb c = m ? m->ForeColor(row, col) : NoColor;
+    const Rgb c = m ? m->ForeColor(GridRow{row}, GridCol{col}) : NoColor;
     if (c != NoColor || !view_)
         return c;
     const QColor d = view_->palette().color(QPalette::Text);
     return MakeRgb(d.red(), d.green(), d.blue());
 }
 
-Rgb clsGrid::GetBackColor(int col, int row) const {
+Rgb clsGrid::GetBackColor(GridCol col, GridRow row) const {
     GridModel* m = Model();
-    const Rgb c = m ? m->BackColor(row, col) : NoColor;
+    const Rgb c = m ? m->BackColor(GridRow{row}, GridCol{col}) : NoColor;
     if (c != NoColor || !view_)
         return c;
     const bool fixed = row < m->FixedRows() || col < m->FixedCols();
@@ -68,58 +69,59 @@ Rgb clsGrid::GetBackColor(int col, int row) const {
     return MakeRgb(d.red(), d.green(), d.blue());
 }
 
-void clsGrid::Clear(int col1, int row1, int col2, int row2) {
+void clsGrid::Clear(GridCol col1, GridRow row1, GridCol col2, GridRow row2) {
     if (GridModel* m = Model())
-        m->ClearTexts(row1, col1, row2, col2);
+        m->ClearTexts(GridRow{row1}, GridCol{col1}, GridRow{row2}, GridCol{col2});
 }
 
-void clsGrid::SetClipH(int col, int row, const QString& text) {
+void clsGrid::SetClipH(GridCol col, GridRow row, const QString& text) {
     if (GridModel* m = Model())
-        m->SetClipH(row, col, text);
+        m->SetClipH(GridRow{row}, GridCol{col}, text);
 }
 
-QString clsGrid::GetClipH(int col, int row) const {
+QString clsGrid::GetClipH(GridCol col, GridRow row) const {
     GridModel* m = Model();
-    return m ? m->GetClipH(row, col) : QString();
+    return m ? m->GetClipH(GridRow{row}, GridCol{col}) : QString();
 }
 
-void clsGrid::SetClipV(int col, int row, const QString& text) {
+void clsGrid::SetClipV(GridCol col, GridRow row, const QString& text) {
     GridModel* m = Model();
     if (!m || col < 0 || col >= m->Cols())
         return;
     const QStringList parts = text.split(QStringLiteral("\r\n"));
     m->BeginBatch();
     for (int i = 0; i < parts.size() && row + i < m->Rows(); ++i)
-        m->SetText(row + i, col, parts[i]);
+        m->SetText(GridRow{row + i}, GridCol{col}, parts[i]);
     m->EndBatch();
 }
 
-QString clsGrid::GetClipV(int col, int row, int count) const {
+QString clsGrid::GetClipV(GridCol col, GridRow row, int count) const {
     GridModel* m = Model();
     if (!m)
         return QString();
     const int last = count < 0 ? m->Rows() - 1 : std::min(m->Rows() - 1, row + count - 1);
     QStringList parts;
     for (int r = row; r <= last; ++r)
-        parts.append(m->Text(r, col));
+        parts.append(m->Text(GridRow{r}, GridCol{col}));
     return parts.join(QStringLiteral("\r\n"));
 }
 
-QString clsGrid::GetClip(int col1, int row1, int col2, int row2) {
+QString clsGrid::GetClip(GridCol col1, GridRow row1, GridCol col2, GridRow row2) {
     GridModel* m = Model();
     if (!m)
         return QString();
-    m->SetCursor(row1, col1);
-    m->SetSelection(row2, col2);
-    return m->ClipText(m->Row(), m->Col(), m->RowSel(), m->ColSel());
+    m->SetCursor(GridRow{row1}, GridCol{col1});
+    m->SetSelection(GridRow{row2}, GridCol{col2});
+    return m->ClipText(GridRow{m->Row()}, GridCol{m->Col()}, GridRow{m->RowSel()},
+                       GridCol{m->ColSel()});
 }
 
-void clsGrid::SetPicture(int col, int row, const QString& key, CellAlign align) {
+void clsGrid::SetPicture(GridCol col, GridRow row, const QString& key, CellAlign align) {
     GridModel* m = Model();
     if (!m)
         return;
-    m->SetCursor(row, col);
-    m->SetPicture(row, col, key, align);
+    m->SetCursor(GridRow{row}, GridCol{col});
+    m->SetPicture(GridRow{row}, GridCol{col}, key, align);
 }
 
 void clsGrid::Push() {
@@ -133,21 +135,21 @@ void clsGrid::Push() {
 
 void clsGrid::Pop() {
     if (GridModel* m = Model()) {
-        m->SetCursor(savedRow_, savedCol_);
-        m->SetSelection(savedRowSel_, savedColSel_);
+        m->SetCursor(GridRow{savedRow_}, GridCol{savedCol_});
+        m->SetSelection(GridRow{savedRowSel_}, GridCol{savedColSel_});
     }
 }
 
-bool clsGrid::Search(const QString& pattern, int col1, int row1, int col2, int row2, int step,
-                     bool quiet, bool fromCursor, bool scroll) {
+bool clsGrid::Search(const QString& pattern, GridCol col1, GridRow row1, GridCol col2, GridRow row2,
+                     int step, bool quiet, bool fromCursor, bool scroll) {
     GridModel* m = Model();
     if (!m || m->Rows() == 0 || m->Cols() == 0)
         return false;
     step = step < 0 ? -1 : 1;
-    const int c1 = std::max(col1, 0);
-    const int c2 = (col2 < 0 || col2 < c1) ? m->Cols() - 1 : std::min(col2, m->Cols() - 1);
-    const int r1 = row1 < 0 ? m->FixedRows() : row1;
-    const int r2 = row2 < 0 ? m->Rows() - 1 : std::min(row2, m->Rows() - 1);
+    const int c1 = std::max<int>(col1, 0);
+    const int c2 = (col2 < 0 || col2 < c1) ? m->Cols() - 1 : std::min<int>(col2, m->Cols() - 1);
+    const int r1 = row1 < 0 ? m->FixedRows() : int(row1);
+    const int r2 = row2 < 0 ? m->Rows() - 1 : std::min<int>(row2, m->Rows() - 1);
 
     int r, c;
     if (fromCursor) {
@@ -169,8 +171,8 @@ bool clsGrid::Search(const QString& pattern, int col1, int row1, int col2, int r
     };
     wrap();
     for (; r >= r1 && r <= r2; c += step, wrap()) {
-        if (Common::IsLike(m->Text(r, c), pattern)) {
-            m->SetCursor(r, c);
+        if (Common::IsLike(m->Text(GridRow{r}, GridCol{c}), pattern)) {
+            m->SetCursor(GridRow{r}, GridCol{c});
             if (scroll && (r < m->TopRow() || r > BottomRow()))
                 m->SetTopRow(r);
             return true;
@@ -191,9 +193,9 @@ void clsGrid::RemoveSortMark(int col) {
     GridModel* m = Model();
     if (!m || m->FixedRows() == 0)
         return;
-    const QString head = m->Text(0, col);
+    const QString head = m->Text(GridRow{0}, GridCol{col});
     if (head.startsWith(AscendingMark) || head.startsWith(DescendingMark))
-        m->SetText(0, col, head.mid(2));
+        m->SetText(GridRow{0}, GridCol{col}, head.mid(2));
 }
 
 void clsGrid::Sort(int col) {
@@ -206,7 +208,9 @@ void clsGrid::Sort(int col) {
     m->Sort(col, sortAscending_);
     if (m->FixedRows() > 0) {
         RemoveSortMark(col);
-        m->SetText(0, col, (sortAscending_ ? AscendingMark : DescendingMark) + m->Text(0, col));
+        m->SetText(GridRow{0}, GridCol{col},
+                   (sortAscending_ ? AscendingMark : DescendingMark) +
+                       m->Text(GridRow{0}, GridCol{col}));
     }
     m->EndBatch();
 }
@@ -296,7 +300,8 @@ void clsGrid::CopySelection() {
     GridModel* m = Model();
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(m->ClipText(m->Row(), m->Col(), m->RowSel(), m->ColSel()));
+    clipboard->setText(m->ClipText(GridRow{m->Row()}, GridCol{m->Col()}, GridRow{m->RowSel()},
+                                   GridCol{m->ColSel()}));
 }
 
 void clsGrid::Paste() {
@@ -316,8 +321,8 @@ void clsGrid::Paste() {
     int rowSel = m->Row() + crs;
     if (rowSel >= m->Rows())
         rowSel = m->Rows() - 1;
-    m->SetSelection(rowSel, colSel);
-    m->SetClipText(m->Row(), m->Col(), rowSel, colSel, text);
+    m->SetSelection(GridRow{rowSel}, GridCol{colSel});
+    m->SetClipText(GridRow{m->Row()}, GridCol{m->Col()}, GridRow{rowSel}, GridCol{colSel}, text);
 }
 
 void clsGrid::ShowCursor() {
@@ -339,12 +344,15 @@ void clsGrid::Grid_KeyDown(int key, Qt::KeyboardModifiers shift) {
             if (searchWord_.isEmpty() && !AskSearchWord())
                 return;
             const QString pattern = QStringLiteral("*") + searchWord_ + QStringLiteral("*");
-            if (Search(pattern, -1, -1, -1, -1, shifted ? -1 : 1, true, true, false))
+            if (Search(pattern, GridCol{-1}, GridRow{-1}, GridCol{-1}, GridRow{-1},
+                       shifted ? -1 : 1, true, true, false))
                 ShowCursor();
         }
         return;
     case Qt::Key_F:
-        if (ctrl && AskSearchWord() && Search(searchWord_, -1, -1, -1, -1, 1, true, true, false))
+        if (ctrl && AskSearchWord() &&
+            Search(searchWord_, GridCol{-1}, GridRow{-1}, GridCol{-1}, GridRow{-1}, 1, true, true,
+                   false))
             ShowCursor();
         return;
     case Qt::Key_C:
@@ -359,7 +367,7 @@ void clsGrid::Grid_KeyDown(int key, Qt::KeyboardModifiers shift) {
             // A selection made upwards or leftwards empties nothing.
             for (int r = m->Row(); r <= m->RowSel(); ++r)
                 for (int c = m->Col(); c <= m->ColSel(); ++c)
-                    m->SetText(r, c, QString());
+                    m->SetText(GridRow{r}, GridCol{c}, QString());
             m->EndBatch();
             Pop();
         }
@@ -371,14 +379,14 @@ void clsGrid::Grid_KeyDown(int key, Qt::KeyboardModifiers shift) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (shifted && m->Row() > m->FixedRows()) {
-            m->SetCursor(m->Row() - 1, m->Col());
+            m->SetCursor(GridRow{m->Row() - 1}, GridCol{m->Col()});
             ShowCursor();
         }
         return;
     case Qt::Key_Backtab:
     case Qt::Key_Tab:
         if ((shifted || key == Qt::Key_Backtab) && !ctrl && m->Col() > m->FixedCols()) {
-            m->SetCursor(m->Row(), m->Col() - 1);
+            m->SetCursor(GridRow{m->Row()}, GridCol{m->Col() - 1});
             ShowCursor();
         }
         return;

@@ -1,7 +1,7 @@
 #pragma once
 // Spreadsheet-like handling of one grid: colours and fonts by range, rows from tab-separated
 // text, pictures, wildcard search, row swapping, sorting, cursor helpers and the clipboard keys.
-// Rows and columns count from 0; argument order is column before row.
+// Rows and columns count from 0; argument order is column before row, each of its own type.
 
 #include "present/GridModel.h"
 #include "ui/GridView.h"
@@ -21,29 +21,37 @@ public:
     Present::GridModel* Model() const { return view_ ? view_->GridModel() : nullptr; }
 
     // A colour of -1 (KeepColor) is left unchanged.
-    void Point(int col, int row, Present::Rgb fore, Present::Rgb back);
-    void Fill(int col1, int row1, int col2, int row2, Present::Rgb fore, Present::Rgb back,
-              bool hide);
-    void Font(int col1, int row1, int col2, int row2, const QString& name, double size, bool hide);
-    Present::Rgb GetForeColor(int col, int row) const;
-    Present::Rgb GetBackColor(int col, int row) const;
-    void Clear(int col1, int row1, int col2, int row2);
+    void Point(Present::GridCol col, Present::GridRow row, Present::Rgb fore, Present::Rgb back);
+    void Fill(Present::GridCol col1, Present::GridRow row1, Present::GridCol col2,
+              Present::GridRow row2, Present::Rgb fore, Present::Rgb back, bool hide);
+    void Font(Present::GridCol col1, Present::GridRow row1, Present::GridCol col2,
+              Present::GridRow row2, const QString& name, double size, bool hide);
+    Present::Rgb GetForeColor(Present::GridCol col, Present::GridRow row) const;
+    Present::Rgb GetBackColor(Present::GridCol col, Present::GridRow row) const;
+    void Clear(Present::GridCol col1, Present::GridRow row1, Present::GridCol col2,
+               Present::GridRow row2);
 
-    void SetClipH(int col, int row, const QString& text);
+    void SetClipH(Present::GridCol col, Present::GridRow row, const QString& text);
     // From col to the last column, tab-separated.
-    QString GetClipH(int col, int row) const;
-    void SetClipV(int col, int row, const QString& text);
+    QString GetClipH(Present::GridCol col, Present::GridRow row) const;
+    void SetClipV(Present::GridCol col, Present::GridRow row, const QString& text);
     // count rows from row down (-1: to the last row), joined with CR LF.
-    QString GetClipV(int col, int row, int count = -1) const;
-    QString GetClip(int col1, int row1, int col2, int row2);
+    QString GetClipV(Present::GridCol col, Present::GridRow row, int count = -1) const;
+    QString GetClip(Present::GridCol col1, Present::GridRow row1, Present::GridCol col2,
+                    Present::GridRow row2);
 
-    void SetPicture(int col, int row, const QString& key, Present::CellAlign align);
+    void SetPicture(Present::GridCol col, Present::GridRow row, const QString& key,
+                    Present::CellAlign align);
 
     void Push();
     void Pop();
 
-    bool Search(const QString& pattern, int col1 = -1, int row1 = -1, int col2 = -1, int row2 = -1,
-                int step = 1, bool quiet = false, bool fromCursor = true, bool scroll = false);
+    // A corner of -1 is the grid's edge; the first row then is the first below the fixed rows.
+    bool Search(const QString& pattern, Present::GridCol col1 = Present::GridCol{-1},
+                Present::GridRow row1 = Present::GridRow{-1},
+                Present::GridCol col2 = Present::GridCol{-1},
+                Present::GridRow row2 = Present::GridRow{-1}, int step = 1, bool quiet = false,
+                bool fromCursor = true, bool scroll = false);
     void SwapRow(int row1, int row2);
     // "> " marks ascending, "< " descending.
     void Sort(int col);

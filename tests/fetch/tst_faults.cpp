@@ -142,7 +142,7 @@ private slots:
         QVERIFY(News::SaveDayFile());
         News::Store().Clear();
 
-        Ports::MainWindow().SetButtonPressed(QStringLiteral("タイマー"), true);
+        Ports::MainWindow().SetButtonPressed(App::Command::Timer, true);
         sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
         rssBeforeKb_ = StatusKb("VmRSS");
         g_clock.start();

@@ -41,10 +41,10 @@ public:
     QStringList messages;
     QList<bool> topmostCalls;
     int sounds = 0;
-    void SetPanelText(const QString& key, const QString& text) override {
-        if (key == News::PanelMessage)
+    void SetPanelText(App::Panel panel, const QString& text) override {
+        if (panel == App::Panel::Message)
             messages << text;
-        HeadlessMainWindow::SetPanelText(key, text);
+        HeadlessMainWindow::SetPanelText(panel, text);
     }
     void SetTopmost(bool on) override {
         topmostCalls << on;
@@ -53,9 +53,13 @@ public:
     void PlaySound(const QString&) override { ++sounds; }
 };
 
-const QStringList LockedKeys = {QStringLiteral("環境設定"),    QStringLiteral("全て既読"),
-                                QStringLiteral("フィルタ"),    QStringLiteral("検索"),
-                                QStringLiteral("ComboSearch"), QStringLiteral("リロード")};
+const QList<App::Command> LockedKeys = {App::Command::Options,   App::Command::AllRead,
+                                        App::Command::Filter,    App::Command::Search,
+                                        App::Command::SearchBox, App::Command::Reload};
+
+QByteArray Label(App::Command command) {
+    return "command " + QByteArray::number(int(command));
+}
 
 } // namespace
 
@@ -131,16 +135,16 @@ private slots:
         const QString message = window_->messages.last();
         QCOMPARE(message, QString::number(News::Store().Count()) +
                               QStringLiteral(" 件の新着ニュースがあります！！"));
-        QCOMPARE(window_->PanelTip(News::PanelNew), QStringLiteral("新着あり！"));
+        QCOMPARE(window_->PanelTip(App::Panel::New), QStringLiteral("新着あり！"));
         QCOMPARE(window_->topmostCalls, (QList<bool>{true, false}));
         QCOMPARE(window_->sounds, 1);
         QCOMPARE(window_->TrayIcon(), 1);
         QCOMPARE(window_->TrayTip(), QStringLiteral("Tickerwisp[新着あり]"));
-        QCOMPARE(window_->PanelText(News::PanelNet), QStringLiteral("消灯"));
+        QCOMPARE(window_->PanelText(App::Panel::Net), QStringLiteral("消灯"));
     }
 
     void patrolCycleAddsYesterdayThenTheDisclosureList() {
-        window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+        window_->SetButtonPressed(App::Command::Timer, true);
         random_.value = 0.9; // no alignment pause: 90 is not below 85
         QVERIFY(News::RunFetchCycle());
         QSet<QString> today, yesterday;
@@ -197,7 +201,7 @@ private slots:
         QVERIFY(!News::RunFetchCycle());
         QCOMPARE(window_->messages.last(),
                  QStringLiteral("[2024/01/05 9:5] … 更新はありませんでした。"));
-        QCOMPARE(window_->PanelTip(News::PanelNew), News::NoNewsTip);
+        QCOMPARE(window_->PanelTip(App::Panel::New), News::NoNewsTip);
         // Nothing grew and the table was shown: the day file is not written again.
         QVERIFY(!QFile::exists(News::DayFilePath()));
     }
@@ -243,7 +247,7 @@ private slots:
         QFETCH(double, chance);
         QFETCH(int, expectedWait);
         QFETCH(bool, sleeps);
-        window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+        window_->SetButtonPressed(App::Command::Timer, true);
         clock_.now = QDateTime(QDate(2024, 1, 5), time);
         random_.value = chance;
         News::RunFetchCycle();
@@ -268,7 +272,7 @@ private slots:
     }
     void commandsStayLockedWhileAManualCycleRuns() {
         QFETCH(QString, meanwhile);
-        const QString timer = QStringLiteral("タイマー");
+        const App::Command timer = App::Command::Timer;
         News::PatrolController patrol;
         if (meanwhile == QStringLiteral("release")) {
             // The patrol waits for its next cycle while the user asks for a reload.
@@ -277,8 +281,8 @@ private slots:
             patrol.TimerTour().start(60000);
         }
         auto expectLocked = [&] {
-            for (const QString& key : LockedKeys)
-                QVERIFY2(!window_->ButtonEnabled(key), qPrintable(key));
+            for (App::Command key : LockedKeys)
+                QVERIFY2(!window_->ButtonEnabled(key), Label(key).constData());
         };
         int pauses = 0;
         g_onPause = [&] {
@@ -305,9 +309,9 @@ private slots:
         News::RunFetchCycle();
         QVERIFY(pauses >= 2);
         const bool patrolOn = meanwhile == QStringLiteral("quickstart");
-        for (const QString& key : LockedKeys.mid(0, 5))
-            QVERIFY2(window_->ButtonEnabled(key) != patrolOn, qPrintable(key));
-        QVERIFY(window_->ButtonEnabled(QStringLiteral("リロード")));
+        for (App::Command key : LockedKeys.mid(0, 5))
+            QVERIFY2(window_->ButtonEnabled(key) != patrolOn, Label(key).constData());
+        QVERIFY(window_->ButtonEnabled(App::Command::Reload));
         QVERIFY(window_->ButtonEnabled(timer));
         if (patrolOn) {
             window_->SetButtonPressed(timer, false);
@@ -317,25 +321,25 @@ private slots:
 
     void patrolButtonStates() {
         News::PatrolController patrol;
-        auto pressed = [&] { return window_->ButtonPressed(QStringLiteral("タイマー")); };
+        auto pressed = [&] { return window_->ButtonPressed(App::Command::Timer); };
         // Start: the store-changing commands go grey, a cycle runs, the timer is re-armed.
-        window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+        window_->SetButtonPressed(App::Command::Timer, true);
         patrol.TimerButtonPressed();
         QVERIFY(pressed());
         QVERIFY(patrol.TimerTour().isActive());
         QVERIFY(patrol.TimerTour().interval() <= 65535 &&
                 patrol.TimerTour().interval() >= 65535 - 3000);
-        for (const QString& key : LockedKeys.mid(0, 5))
-            QVERIFY2(!window_->ButtonEnabled(key), qPrintable(key));
-        QVERIFY(window_->ButtonEnabled(QStringLiteral("タイマー")));
+        for (App::Command key : LockedKeys.mid(0, 5))
+            QVERIFY2(!window_->ButtonEnabled(key), Label(key).constData());
+        QVERIFY(window_->ButtonEnabled(App::Command::Timer));
         // Stop between cycles: everything back at once.
-        window_->SetButtonPressed(QStringLiteral("タイマー"), false);
+        window_->SetButtonPressed(App::Command::Timer, false);
         patrol.TimerButtonReleased();
         QVERIFY(!patrol.TimerTour().isActive());
         QVERIFY(News::StopRequested);
-        for (const QString& key : LockedKeys)
-            QVERIFY2(window_->ButtonEnabled(key), qPrintable(key));
-        QVERIFY(window_->ButtonEnabled(QStringLiteral("タイマー")));
+        for (App::Command key : LockedKeys)
+            QVERIFY2(window_->ButtonEnabled(key), Label(key).constData());
+        QVERIFY(window_->ButtonEnabled(App::Command::Timer));
 
         // Stop during a cycle: the button waits, greyed, until the cycle has finished.
         bool released = false;
@@ -343,40 +347,40 @@ private slots:
             if (released)
                 return;
             released = true;
-            window_->SetButtonPressed(QStringLiteral("タイマー"), false);
+            window_->SetButtonPressed(App::Command::Timer, false);
             patrol.TimerButtonReleased();
-            QVERIFY(!window_->ButtonEnabled(QStringLiteral("タイマー")));
-            QVERIFY(!window_->ButtonEnabled(QStringLiteral("検索")));
+            QVERIFY(!window_->ButtonEnabled(App::Command::Timer));
+            QVERIFY(!window_->ButtonEnabled(App::Command::Search));
         };
-        window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+        window_->SetButtonPressed(App::Command::Timer, true);
         patrol.TimerButtonPressed();
         QVERIFY(released);
         QVERIFY(!patrol.TimerTour().isActive());
-        QVERIFY(window_->ButtonEnabled(QStringLiteral("タイマー")));
-        QVERIFY(window_->ButtonEnabled(QStringLiteral("検索")));
+        QVERIFY(window_->ButtonEnabled(App::Command::Timer));
+        QVERIFY(window_->ButtonEnabled(App::Command::Search));
     }
 
     void blinkAndQuickStart() {
         News::PatrolController patrol;
         Program::Settings().QuickStart = false;
-        window_->SetPanelTip(News::PanelNew, QStringLiteral("新着あり！"));
+        window_->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
         News::BlinkCounter = 0;
         QStringList pictures;
         for (int i = 0; i < 64; ++i) {
             patrol.TimerOnOff_Timer();
-            pictures << window_->PanelPicture(News::PanelNew);
+            pictures << window_->PanelPicture(App::Panel::New);
         }
         QCOMPARE(pictures.at(0), QStringLiteral("STATUS_NEW_0"));
         QCOMPARE(pictures.at(31), QStringLiteral("STATUS_NEW_0"));
         QCOMPARE(pictures.at(32), QStringLiteral("STATUS_NEW_1"));
         QCOMPARE(pictures.at(63), QStringLiteral("STATUS_NEW_1"));
         QVERIFY(patrol.QuickStartDone());
-        QVERIFY(!window_->ButtonPressed(QStringLiteral("タイマー")));
+        QVERIFY(!window_->ButtonPressed(App::Command::Timer));
         // Quiet indicator: no blinking.
         News::ResetNewIndicator();
         patrol.TimerOnOff_Timer();
-        QCOMPARE(window_->PanelPicture(News::PanelNew), QStringLiteral("STATUS_NEW_0"));
-        QVERIFY(!window_->PanelEnabled(News::PanelNew));
+        QCOMPARE(window_->PanelPicture(App::Panel::New), QStringLiteral("STATUS_NEW_0"));
+        QVERIFY(!window_->PanelEnabled(App::Panel::New));
     }
 
     // A patrol at 16:00, when the day's disclosures fill several pages, against the service's
@@ -396,7 +400,7 @@ private slots:
             QFile::remove(News::DayFilePath());
             clock_.now = QDateTime(QDate(2024, 1, 5), QTime(16, 0, 3));
             random_.value = 0.9;
-            window_->SetButtonPressed(QStringLiteral("タイマー"), true);
+            window_->SetButtonPressed(App::Command::Timer, true);
             QVERIFY(News::RunFetchCycle());
 
             const QStringList pages = sim.RequestedPaths().filter(QStringLiteral("/inbs/"));

@@ -92,7 +92,7 @@ private slots:
     void init() {
         News::Store().Clear();
         QDir(dir_.path() + "/Data").removeRecursively();
-        window_.SetPanelText("メッセージ", QString());
+        window_.SetPanelText(App::Panel::Message, QString());
     }
 
     void savedBytesAreTheLayout() {
@@ -159,7 +159,7 @@ private slots:
         QCOMPARE(News::Store().Item(0).Source, QStringLiteral("kept"));
         QVERIFY(!QFile::exists(Path()));
         QCOMPARE(ReadAll(Path() + ".bad"), bytes);
-        QCOMPARE(window_.PanelText("メッセージ"),
+        QCOMPARE(window_.PanelText(App::Panel::Message),
                  QStringLiteral("日付ファイル 20240105.DAT が壊れていたため読み込まず、"
                                 "20240105.DAT.bad として残しました。"));
     }
@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(News::LoadDayFile(), DayFileResult::Corrupt);
         QCOMPARE(ReadAll(Path() + ".bad"), QByteArray("first"));
         QCOMPARE(ReadAll(Path() + ".bad.2"), QByteArray("xx"));
-        QVERIFY(window_.PanelText("メッセージ").contains("20240105.DAT.bad.2"));
+        QVERIFY(window_.PanelText(App::Panel::Message).contains("20240105.DAT.bad.2"));
     }
 
     void longTextIsCutAtCharacterBoundary_data() {

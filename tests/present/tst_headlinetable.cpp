@@ -59,8 +59,9 @@ private slots:
         QVERIFY(!window.GridVisible());
         FillHeadlineGrid();
         QCOMPARE(grid().Rows(), 2);
-        QCOMPARE(grid().GetClipH(0, 0), QStringLiteral("\t日\t時\t分\t\t\t\t分類\t付\t見出し"));
-        QCOMPARE(grid().GetClipH(1, 0), QString(9, u'\t'));
+        QCOMPARE(grid().GetClipH(GridRow{0}, GridCol{0}),
+                 QStringLiteral("\t日\t時\t分\t\t\t\t分類\t付\t見出し"));
+        QCOMPARE(grid().GetClipH(GridRow{1}, GridCol{0}), QString(9, u'\t'));
         QCOMPARE(grid().RowHeight(1), 13 + 4);
         QVERIFY(window.GridVisible());
         // Nothing to search: no message, no hiding.
@@ -68,7 +69,7 @@ private slots:
         window.hides = 0;
         QCOMPARE(SearchHeadlines(0, 1, true, true), 0);
         QCOMPARE(window.hides, 0);
-        QVERIFY(window.PanelText(QStringLiteral("メッセージ")).isEmpty());
+        QVERIFY(window.PanelText(App::Panel::Message).isEmpty());
     }
 
     void rowsOldestFirst() {
@@ -78,9 +79,12 @@ private slots:
                    At(23, 59, QStringLiteral("最古"), QDate(2024, 2, 29))});
         FillHeadlineGrid();
         QCOMPARE(grid().Rows(), 4);
-        QCOMPARE(grid().GetClipH(1, 0), QStringLiteral("0\t29\t23\t59\t\t\t\t[市況]\t\t最古"));
-        QCOMPARE(grid().GetClipH(2, 0), QStringLiteral("1\t15\t0\t0\t\t\t\t[市況]\t\t中間"));
-        QCOMPARE(grid().GetClipH(3, 0), QStringLiteral("2\t15\t15\t7\t\t\t\t[市況]\t追\t最新"));
+        QCOMPARE(grid().GetClipH(GridRow{1}, GridCol{0}),
+                 QStringLiteral("0\t29\t23\t59\t\t\t\t[市況]\t\t最古"));
+        QCOMPARE(grid().GetClipH(GridRow{2}, GridCol{0}),
+                 QStringLiteral("1\t15\t0\t0\t\t\t\t[市況]\t\t中間"));
+        QCOMPARE(grid().GetClipH(GridRow{3}, GridCol{0}),
+                 QStringLiteral("2\t15\t15\t7\t\t\t\t[市況]\t追\t最新"));
     }
 
     // One headline; the colours of one cell of its row.
@@ -127,22 +131,22 @@ private slots:
         std::tie(h.category, h.mark, h.source) = std::tie(category, mark, source);
         FillStore({h});
         FillHeadlineGrid();
-        QTEST(grid().BackColor(1, col), "back");
-        QTEST(grid().ForeColor(1, col), "fore");
+        QTEST(grid().BackColor(GridRow{1}, GridCol{col}), "back");
+        QTEST(grid().ForeColor(GridRow{1}, GridCol{col}), "fore");
     }
 
     // Every other title is shaded; with a search the hits are painted and the rest white.
     void titleShadingAndFinalSearch() {
         FillStore({At(12, 3, "日銀a"), At(12, 2, "b"), At(12, 1, "c"), At(12, 0, "日銀d")});
         FillHeadlineGrid();
-        QCOMPARE(grid().BackColor(4, 9), MakeRgb(223, 223, 223)); // index 0
-        QCOMPARE(grid().BackColor(3, 9), NoColor);
+        QCOMPARE(grid().BackColor(GridRow{4}, GridCol{9}), MakeRgb(223, 223, 223)); // index 0
+        QCOMPARE(grid().BackColor(GridRow{3}, GridCol{9}), NoColor);
         window.SetSearchText(QStringLiteral("日銀"));
         FillHeadlineGrid();
-        QCOMPARE(grid().BackColor(4, 9), HitColor);
-        QCOMPARE(grid().BackColor(3, 9), MakeRgb(255, 255, 255));
-        QCOMPARE(grid().BackColor(2, 9), MakeRgb(223, 223, 223));
-        QCOMPARE(grid().BackColor(1, 9), HitColor);
+        QCOMPARE(grid().BackColor(GridRow{4}, GridCol{9}), HitColor);
+        QCOMPARE(grid().BackColor(GridRow{3}, GridCol{9}), MakeRgb(255, 255, 255));
+        QCOMPARE(grid().BackColor(GridRow{2}, GridCol{9}), MakeRgb(223, 223, 223));
+        QCOMPARE(grid().BackColor(GridRow{1}, GridCol{9}), HitColor);
     }
 
     void pictures_data() {
@@ -167,7 +171,9 @@ private slots:
         h.opened = flags.contains(u'o');
         FillStore({h});
         FillHeadlineGrid();
-        QTEST(QStringList({grid().Picture(1, 4), grid().Picture(1, 5), grid().Picture(1, 6)})
+        QTEST(QStringList({grid().Picture(GridRow{1}, GridCol{4}),
+                           grid().Picture(GridRow{1}, GridCol{5}),
+                           grid().Picture(GridRow{1}, GridCol{6})})
                   .join(u'|'),
               "pictures");
     }
@@ -188,7 +194,7 @@ private slots:
         QFETCH(QString, search);
         QFETCH(bool, rakuten);
         QFETCH(bool, hidden);
-        window.SetButtonPressed(QStringLiteral("フィルタ"), pressed);
+        window.SetButtonPressed(App::Command::Filter, pressed);
         window.SetSearchText(search);
         Headline h = At(12, 0, QStringLiteral("決算発表"));
         h.source = rakuten ? QStringLiteral("楽天市場") : QStringLiteral("ロイター");
@@ -196,17 +202,17 @@ private slots:
         FillStore({h});
         FillHeadlineGrid();
         QCOMPARE(grid().RowHeight(1), hidden ? 0 : 17);
-        QCOMPARE(grid().Picture(1, 5).isEmpty(), hidden);
+        QCOMPARE(grid().Picture(GridRow{1}, GridCol{5}).isEmpty(), hidden);
         // Text and colours stay.
-        QCOMPARE(grid().Text(1, 9), QStringLiteral("決算発表"));
-        QCOMPARE(grid().BackColor(1, 2), MakeRgb(255, 255, 255));
+        QCOMPARE(grid().Text(GridRow{1}, GridCol{9}), QStringLiteral("決算発表"));
+        QCOMPARE(grid().BackColor(GridRow{1}, GridCol{2}), MakeRgb(255, 255, 255));
         QVERIFY(prompt.boxes.isEmpty());
     }
 
     void cursorRestoredWithinRows() {
         FillStore({At(12, 3, "a"), At(12, 2, "b"), At(12, 1, "c")});
         FillHeadlineGrid();
-        grid().SetCursor(3, 7);
+        grid().SetCursor(GridRow{3}, GridCol{7});
         grid().SetTopRow(3);
         FillStore({At(12, 3, "a")});
         FillHeadlineGrid();
@@ -249,7 +255,7 @@ private slots:
         QFETCH(QList<int>, paintedRows);
         FillStore({At(12, 3, "日銀a"), At(12, 2, "b"), At(12, 1, "日銀c"), At(12, 0, "d")});
         FillHeadlineGrid();
-        grid().FillColors(1, 9, 4, 9, KeepColor, NoColor);
+        grid().FillColors(GridRow{1}, GridCol{9}, GridRow{4}, GridCol{9}, KeepColor, NoColor);
         window.SetSearchText(QStringLiteral("日銀"));
         window.hides = window.shows = 0;
         QTEST(SearchHeadlines(start, direction, markAll, true), "result");
@@ -258,12 +264,12 @@ private slots:
             Rgb expected = NoColor;
             if (paintedRows.contains(row))
                 expected = (index == 0 || index == 2) ? HitColor : MakeRgb(255, 255, 255);
-            QCOMPARE(grid().BackColor(row, 9), expected);
+            QCOMPARE(grid().BackColor(GridRow{row}, GridCol{9}), expected);
         }
         QCOMPARE(window.hides, 1);
         QCOMPARE(window.shows, 1);
-        const bool noHitMessage = window.PanelText(QStringLiteral("メッセージ")) ==
-                                  QStringLiteral("該当記事がありませんでした。");
+        const bool noHitMessage =
+            window.PanelText(App::Panel::Message) == QStringLiteral("該当記事がありませんでした。");
         QCOMPARE(noHitMessage, markAll && paintedRows == QList<int>{1});
     }
 
@@ -272,12 +278,12 @@ private slots:
         FillHeadlineGrid();
         window.SetGridVisible(false);
         MarkOpenedPicture(3);
-        QCOMPARE(grid().Picture(3, 5), QStringLiteral("LOOK_OPEN"));
-        QCOMPARE(grid().Picture(1, 5), QStringLiteral("LOOK_CLOSE"));
+        QCOMPARE(grid().Picture(GridRow{3}, GridCol{5}), QStringLiteral("LOOK_OPEN"));
+        QCOMPARE(grid().Picture(GridRow{1}, GridCol{5}), QStringLiteral("LOOK_CLOSE"));
         QVERIFY(!window.GridVisible());
         window.SetGridVisible(true);
         MarkOpenedPicture(1);
-        QCOMPARE(grid().Picture(1, 5), QStringLiteral("LOOK_OPEN"));
+        QCOMPARE(grid().Picture(GridRow{1}, GridCol{5}), QStringLiteral("LOOK_OPEN"));
         QVERIFY(window.GridVisible());
     }
 
@@ -285,7 +291,7 @@ private slots:
     void rowsFollowTheirHeadlinesThroughMerges() {
         FillStore({At(12, 3, "c"), At(12, 2, "b"), At(12, 1, "a")});
         FillHeadlineGrid();
-        QCOMPARE(grid().Text(2, 9), QStringLiteral("b"));
+        QCOMPARE(grid().Text(GridRow{2}, GridCol{9}), QStringLiteral("b"));
         News::NewsStore& store = News::Store();
         for (const auto& [minute, title] : {std::pair{4, "d"}, {0, "z"}, {2, "b2"}}) {
             const double posted = At(12, minute, QString::fromUtf8(title)).posted;
@@ -294,7 +300,7 @@ private slots:
                                  QString(), false, QString());
         }
         for (int row = 1; row <= 3; ++row)
-            QCOMPARE(store.Item(StoreIndexOfRow(row)).Title, grid().Text(row, 9));
+            QCOMPARE(store.Item(StoreIndexOfRow(row)).Title, grid().Text(GridRow{row}, GridCol{9}));
         QCOMPARE(StoreIndexOfRow(0), -1);
         QCOMPARE(StoreIndexOfRow(4), -1);
         store.Clear();

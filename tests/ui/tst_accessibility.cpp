@@ -28,6 +28,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+using Present::GridCol;
+using Present::GridRow;
+
 namespace {
 
 void NoPause(int, bool, bool) {}
@@ -73,8 +76,8 @@ struct Fixture {
         QTRY_VERIFY(form->PlacementSettled());
         form->resize(900, 480);
     }
-    QToolButton* Button(const QString& key) const {
-        return qobject_cast<QToolButton*>(form->TBar()->widgetForAction(form->Action(key)));
+    QToolButton* Button(App::Command command) const {
+        return qobject_cast<QToolButton*>(form->TBar()->widgetForAction(form->Action(command)));
     }
 };
 
@@ -171,20 +174,20 @@ private slots:
         QCOMPARE(name(f.form->ComboSearch()), QStringLiteral("検索ボックス"));
         QCOMPARE(name(f.form->ComboSearch()->lineEdit()), QStringLiteral("検索ボックス"));
         QCOMPARE(name(f.form->GridNews()), QStringLiteral("ヘッドライン一覧"));
-        QCOMPARE(name(f.Button(QStringLiteral("フィルタ"))), QStringLiteral("フィルタ"));
-        QToolButton* filter = f.Button(QStringLiteral("フィルタ"));
+        QCOMPARE(name(f.Button(App::Command::Filter)), QStringLiteral("フィルタ"));
+        QToolButton* filter = f.Button(App::Command::Filter);
         QCOMPARE(QAccessible::queryAccessibleInterface(filter)->text(QAccessible::Description),
                  filter->toolTip());
         // The status panels carry the tip the program sets as their description.
-        f.form->WindowPorts()->SetPanelTip(News::PanelNew, QStringLiteral("新着あり！"));
+        f.form->WindowPorts()->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
         QAccessibleInterface* panel =
-            QAccessible::queryAccessibleInterface(f.form->SBar()->panelWidget(News::PanelNew));
+            QAccessible::queryAccessibleInterface(f.form->SBar()->panelWidget(App::Panel::New));
         QCOMPARE(panel->text(QAccessible::Name), QStringLiteral("新着"));
         QCOMPARE(panel->text(QAccessible::Description), QStringLiteral("新着あり！"));
     }
 
-    // フィルタ by each way a user has: every one rebuilds the table; the program's own setting
-    // of the button rebuilds nothing.
+    // The filter button by each way a user has: every one rebuilds the table; the program's own
+    // setting of the button rebuilds nothing.
     void filterEveryWay_data() {
         QTest::addColumn<QString>("way");
         for (const char* way : {"AT toggle", "AT press", "Space key", "mouse"})
@@ -195,7 +198,7 @@ private slots:
         Fixture f;
         f.Show();
         MainWindowPorts* ports = f.form->WindowPorts();
-        const QString key = QStringLiteral("フィルタ");
+        const App::Command key = App::Command::Filter;
         QToolButton* button = f.Button(key);
         f.form->ComboSearch()->setEditText(QStringLiteral("日銀"));
 
@@ -228,7 +231,7 @@ private slots:
     void pressRunsAPlainCommand() {
         Fixture f;
         f.Show();
-        DoAction(f.Button(QStringLiteral("全て既読")), QAccessibleActionInterface::pressAction());
+        DoAction(f.Button(App::Command::AllRead), QAccessibleActionInterface::pressAction());
         QTRY_VERIFY(News::Store().Item(0).IsOpened);
         for (const News::NewsItem& item : News::Store().Items())
             QVERIFY(item.IsOpened && !item.IsNew);
@@ -240,8 +243,8 @@ private slots:
         Fixture f;
         f.Show();
         // As a cycle that found new headlines leaves it.
-        f.form->WindowPorts()->SetPanelTip(News::PanelNew, QStringLiteral("新着あり！"));
-        f.form->WindowPorts()->SetPanelEnabled(News::PanelNew, true);
+        f.form->WindowPorts()->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
+        f.form->WindowPorts()->SetPanelEnabled(App::Panel::New, true);
         f.form->GridNews()->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.form->GridNews()));
         QList<QWidget*> seen;
@@ -260,14 +263,14 @@ private slots:
         }
         QVERIFY(seen.contains(f.form->ComboSearch()) ||
                 seen.contains(f.form->ComboSearch()->lineEdit()));
-        QWidget* panel = f.form->SBar()->panelWidget(News::PanelNew);
+        QWidget* panel = f.form->SBar()->panelWidget(App::Panel::New);
         QVERIFY(seen.contains(panel));
 
         // Space on the panel goes to the newest new headline, as a click does.
         panel->setFocus();
         QTest::keyClick(panel, Qt::Key_Space);
         const Present::GridModel& grid = Present::HeadlineGrid();
-        QCOMPARE(grid.Text(grid.Row(), 9), QStringLiteral("トヨタ 決算"));
+        QCOMPARE(grid.Text(GridRow{grid.Row()}, GridCol{9}), QStringLiteral("トヨタ 決算"));
     }
 
     // The Menu key and Shift+F10 open the headline menu on the current row.
@@ -277,7 +280,7 @@ private slots:
         QList<QMenu*> shown;
         f.form->PopupMenuStep = [&](QMenu* menu, const QPoint&) { shown << menu; };
         GridView* view = f.form->GridNews();
-        Present::HeadlineGrid().SetCursor(2, 9);
+        Present::HeadlineGrid().SetCursor(GridRow{2}, GridCol{9});
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Menu);
         QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);

@@ -20,6 +20,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using Present::GridCol;
+using Present::GridRow;
+
 namespace {
 
 int g_pauseCount = 0;
@@ -76,7 +79,7 @@ private slots:
             // one timer event, as its waits pump the loop).
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(News::DayFilePath()) && !News::CycleRunning(),
                                      120000);
-            QVERIFY(form.WindowPorts()->ButtonPressed(QStringLiteral("タイマー")));
+            QVERIFY(form.WindowPorts()->ButtonPressed(App::Command::Timer));
             QVERIFY(g_pauseCount > 26);
 
             QFile file(News::DayFilePath());
@@ -109,8 +112,8 @@ private slots:
         QCOMPARE(News::Store().Count(), fetched.size());
         const Present::GridModel& grid = Present::HeadlineGrid();
         QCOMPARE(grid.Rows(), fetched.size() + 1);
-        QCOMPARE(grid.Text(1, 9), fetched.last().Title);
-        QCOMPARE(grid.Text(grid.Rows() - 1, 9), fetched.first().Title);
+        QCOMPARE(grid.Text(GridRow{1}, GridCol{9}), fetched.last().Title);
+        QCOMPARE(grid.Text(GridRow{grid.Rows() - 1}, GridCol{9}), fetched.first().Title);
         QVERIFY(second.WindowPorts()->GridVisible());
         Common::SetPauseHook(nullptr);
     }

@@ -34,6 +34,9 @@
 using namespace Ports;
 using FormGeometry::TwipsRect;
 
+using Present::GridCol;
+using Present::GridRow;
+
 namespace {
 
 QList<int> g_pauses;
@@ -128,7 +131,7 @@ private slots:
         Fixture f;
         f.AddHeadlines();
         Present::GridModel& grid = Present::HeadlineGrid();
-        grid.SetCursor(5, 9);
+        grid.SetCursor(GridRow{5}, GridCol{9});
         if (word.endsWith(u'\n')) {
             f.ShowWindow();
             f.form->activateWindow();
@@ -142,18 +145,18 @@ private slots:
             QCOMPARE(f.form->ComboSearch()->itemText(0), word.chopped(1));
         } else {
             f.form->ComboSearch()->setEditText(word);
-            f.form->TBar_ButtonClick(QStringLiteral("検索"));
+            f.form->TBar_ButtonClick(App::Command::Search);
         }
         if (title.isEmpty()) {
             QCOMPARE(grid.Row(), 5);
-            QCOMPARE(f.form->SBar()->text(QStringLiteral("メッセージ")),
+            QCOMPARE(f.form->SBar()->text(App::Panel::Message),
                      QStringLiteral("該当記事がありませんでした。"));
             return;
         }
-        QCOMPARE(grid.Text(grid.Row(), 9), title);
+        QCOMPARE(grid.Text(GridRow{grid.Row()}, GridCol{9}), title);
         // The view's cursor is on the same row.
         QCOMPARE(f.form->GridNews()->currentIndex().row(), f.form->GridNews()->ViewRow(grid.Row()));
-        QCOMPARE(grid.BackColor(grid.Row(), 9), Present::HitColor);
+        QCOMPARE(grid.BackColor(GridRow{grid.Row()}, GridCol{9}), Present::HitColor);
     }
 
     void searchHistory_data() {
@@ -222,12 +225,13 @@ private slots:
     void allReadMarksAndSaves() {
         Fixture f;
         f.AddHeadlines();
-        f.form->TBar_ButtonClick(QStringLiteral("全て既読"));
+        f.form->TBar_ButtonClick(App::Command::AllRead);
         const QList<News::NewsItem> items = News::Store().Items();
         for (const News::NewsItem& item : items)
             QVERIFY(item.IsOpened && !item.IsNew);
         for (int row = 1; row <= 5; ++row)
-            QCOMPARE(Present::HeadlineGrid().Picture(row, 5), QStringLiteral("LOOK_OPEN"));
+            QCOMPARE(Present::HeadlineGrid().Picture(GridRow{row}, GridCol{5}),
+                     QStringLiteral("LOOK_OPEN"));
         QFile file(News::DayFilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const auto saved = News::DecodeDayFile(file.readAll());
@@ -260,7 +264,7 @@ private slots:
             folderSeen = folder;
             return cancel ? QString() : path;
         };
-        f.form->TBar_ButtonMenuClick(QStringLiteral("ニュースをCSV出力"));
+        f.form->TBar_ButtonMenuClick(App::MenuCommand::ExportCsv);
         QCOMPARE(folderSeen, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
         QCOMPARE(QFile::exists(path), written);
         if (message.isEmpty()) {
@@ -276,16 +280,16 @@ private slots:
         Fixture f;
         f.ShowWindow();
         const int before = f.form->height();
-        f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
+        f.form->TBar_ButtonClick(App::Command::Shade);
         QTRY_COMPARE(f.form->height(), f.form->TBar()->height());
-        f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
+        f.form->TBar_ButtonClick(App::Command::Shade);
         QTRY_COMPARE(f.form->height(), before);
         QVERIFY(f.form->SBar()->isVisible());
 
         f.form->showMaximized();
         QTRY_VERIFY(f.form->isMaximized() && f.form->height() > before);
         const int maximized = f.form->height();
-        f.form->TBar_ButtonClick(QStringLiteral("ウィンドウシェード"));
+        f.form->TBar_ButtonClick(App::Command::Shade);
         QTest::qWait(20);
         QCOMPARE(f.form->height(), maximized);
     }
@@ -307,21 +311,23 @@ private slots:
 
     // Divisions that do not come out even are cut toward zero.
     void windowModes() {
-        auto rect = [](const QString& key) {
-            return FormGeometry::WindowModeRect(key, 1366 * 15.0, 767 * 15.0).value_or(TwipsRect{});
+        auto rect = [](App::MenuCommand mode) {
+            return FormGeometry::WindowModeRect(mode, 1366 * 15.0, 767 * 15.0)
+                .value_or(TwipsRect{});
         };
-        QCOMPARE(rect("ウィンドウ：フル"), (TwipsRect{0, 0, 10245, 11505}));
-        QCOMPARE(rect("ウィンドウ：中間"), (TwipsRect{2049, 1438, 8196, 8628}));
-        QCOMPARE(rect("ウィンドウ：ミニ"), (TwipsRect{0, 0, 6830, 2876}));
+        QCOMPARE(rect(App::MenuCommand::WindowFull), (TwipsRect{0, 0, 10245, 11505}));
+        QCOMPARE(rect(App::MenuCommand::WindowMiddle), (TwipsRect{2049, 1438, 8196, 8628}));
+        QCOMPARE(rect(App::MenuCommand::WindowMini), (TwipsRect{0, 0, 6830, 2876}));
+        QVERIFY(!FormGeometry::WindowModeRect(App::MenuCommand::About, 1366 * 15.0, 767 * 15.0));
     }
 
     void windowModeMovesTheWindow() {
         Fixture f;
         f.ShowWindow();
-        f.form->TBar_ButtonMenuClick(QStringLiteral("ウィンドウ：ミニ"));
+        f.form->TBar_ButtonMenuClick(App::MenuCommand::WindowMini);
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const double tpp = f.form->TwipsPerPixelX();
-        const auto rect = FormGeometry::WindowModeRect(QStringLiteral("ウィンドウ：ミニ"),
+        const auto rect = FormGeometry::WindowModeRect(App::MenuCommand::WindowMini,
                                                        screen.width() * tpp, screen.height() * tpp);
         QTRY_COMPARE(f.form->frameGeometry().width(), int(std::lround(rect->width / tpp)));
         QCOMPARE(f.form->frameGeometry().topLeft(), QPoint(0, 0));
@@ -337,20 +343,20 @@ private slots:
         Fixture f;
         f.AddHeadlines(anyNew);
         Present::GridModel& grid = Present::HeadlineGrid();
-        grid.SetCursor(5, 3);
-        f.form->WindowPorts()->SetPanelTip(News::PanelNew, QStringLiteral("新着あり！"));
-        f.form->SBar_PanelClick(News::PanelNew);
+        grid.SetCursor(GridRow{5}, GridCol{3});
+        f.form->WindowPorts()->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
+        f.form->SBar_PanelClick(App::Panel::New);
         if (!anyNew) {
             QCOMPARE(grid.Row(), 5);
             QCOMPARE(grid.Col(), 3);
-            QCOMPARE(f.form->SBar()->tip(News::PanelNew), QStringLiteral("新着あり！"));
+            QCOMPARE(f.form->SBar()->tip(App::Panel::New), QStringLiteral("新着あり！"));
             return;
         }
         // The lowest new store index is the newest new headline: "トヨタ 決算".
-        QCOMPARE(grid.Text(grid.Row(), 9), QStringLiteral("トヨタ 決算"));
+        QCOMPARE(grid.Text(GridRow{grid.Row()}, GridCol{9}), QStringLiteral("トヨタ 決算"));
         QCOMPARE(grid.Col(), 9);
-        QCOMPARE(f.form->SBar()->tip(News::PanelNew), News::NoNewsTip);
-        QVERIFY(!f.form->SBar()->panelEnabled(News::PanelNew));
+        QCOMPARE(f.form->SBar()->tip(App::Panel::New), News::NoNewsTip);
+        QVERIFY(!f.form->SBar()->panelEnabled(App::Panel::New));
     }
 
     void rightClick_data() {
@@ -390,17 +396,17 @@ private slots:
         f.AddHeadlines();
         Present::GridModel& grid = Present::HeadlineGrid();
         g_reenter = f.form.get();
-        grid.SetCursor(1, 9);
+        grid.SetCursor(GridRow{1}, GridCol{9});
         f.form->GridNews_Click();
         g_reenter = nullptr;
         // One wait, one address: the click that arrived during the wait was ignored.
         QCOMPARE(g_pauses, QList<int>{500});
         QCOMPARE(f.opened, QStringList{"http://127.0.0.1:9/a1"});
         QVERIFY(News::Store().Item(4).IsOpened);
-        QCOMPARE(grid.Picture(1, 5), QStringLiteral("LOOK_OPEN"));
+        QCOMPARE(grid.Picture(GridRow{1}, GridCol{5}), QStringLiteral("LOOK_OPEN"));
 
         // A headline without an address says why it does not open.
-        grid.SetCursor(3, 9);
+        grid.SetCursor(GridRow{3}, GridCol{9});
         f.form->GridNews_Click();
         QCOMPARE(f.opened.size(), 1);
         QCOMPARE(f.prompt.boxes.size(), 1);
@@ -409,13 +415,13 @@ private slots:
                      "Yahoo!ファイナンスVIP倶楽部専用ニュースは、登録しないと閲覧できません。"));
 
         // Not the title column: nothing.
-        grid.SetCursor(4, 7);
+        grid.SetCursor(GridRow{4}, GridCol{7});
         f.form->GridNews_Click();
         QCOMPARE(f.opened.size(), 1);
 
-        // "Googleで検索" on the row of "トヨタ 決算".
-        grid.SetCursor(4, 1);
-        f.form->MenuHeadline_Click(2);
+        // Search with Google on the row of "トヨタ 決算", from the menu entry itself.
+        grid.SetCursor(GridRow{4}, GridCol{1});
+        f.form->MenuHeadline()[2]->trigger();
         QCOMPARE(f.opened.last(), Launch::GoogleSearchAddress(QStringLiteral("決算(東証:7203)")));
         QVERIFY(f.opened.last().contains(QStringLiteral("&q=%E6%B1%BA%E7%AE%97&num=50")));
     }
@@ -450,7 +456,7 @@ private slots:
             QTimer::singleShot(10, closeWhenShown);
         };
         QTimer::singleShot(0, closeWhenShown);
-        f.form->TBar_ButtonClick(QStringLiteral("環境設定"));
+        f.form->TBar_ButtonClick(App::Command::Options);
         QVERIFY(dialog.isValid());
         QVERIFY2(
             std::abs(dialog.center().x() - f.form->frameGeometry().center().x()) <= 1,
@@ -464,11 +470,11 @@ private slots:
         Program::Settings().NewsHost = QStringLiteral("http://127.0.0.1:9");
         f.AddHeadlines();
         QVERIFY(News::SaveDayFile());
-        f.form->TBar_ButtonClick(QStringLiteral("リロード"));
-        QCOMPARE(f.form->SBar()->text(News::PanelMessage),
+        f.form->TBar_ButtonClick(App::Command::Reload);
+        QCOMPARE(f.form->SBar()->text(App::Panel::Message),
                  Common::Trim(Dates::DateTimeText(News::Store().Item(0).Posted)) +
                      QStringLiteral(" 以降、更新はありませんでした。"));
-        QVERIFY(f.form->WindowPorts()->ButtonEnabled(QStringLiteral("リロード")));
+        QVERIFY(f.form->WindowPorts()->ButtonEnabled(App::Command::Reload));
     }
 };
 

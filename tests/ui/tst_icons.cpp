@@ -47,8 +47,8 @@ private slots:
         QTest::addColumn<QSize>("pixels");
         QTest::newRow("tray 16 @2") << "NORMAL" << QSize(16, 16) << 2.0 << QSize(32, 32);
         QTest::newRow("tray 22 @1.5") << "NEW_0" << QSize(22, 22) << 1.5 << QSize(33, 33);
-        QTest::newRow("tool bar 24 @2") << "タイマー" << QSize(24, 24) << 2.0 << QSize(48, 48);
-        QTest::newRow("tool bar 24 @3") << "リロード" << QSize(24, 24) << 3.0 << QSize(72, 72);
+        QTest::newRow("tool bar 24 @2") << "TB_TIMER" << QSize(24, 24) << 2.0 << QSize(48, 48);
+        QTest::newRow("tool bar 24 @3") << "TB_RELOAD" << QSize(24, 24) << 3.0 << QSize(72, 72);
         QTest::newRow("app 64 @2") << "APP" << QSize(64, 64) << 2.0 << QSize(128, 128);
         QTest::newRow("wide logo keeps its shape")
             << "REUTER" << QSize(32, 32) << 2.0 << QSize(64, 32);
@@ -77,7 +77,7 @@ private slots:
     // Tool-bar buttons are disabled while a fetch runs: they must look it.
     void disabledLooksDifferent() {
         ImageRegistry images(QStringLiteral(TW_TEST_DATA "/../../resources"));
-        const QIcon icon = images.Icon(QStringLiteral("リロード"));
+        const QIcon icon = images.Icon(QStringLiteral("TB_RELOAD"));
         const QImage normal = icon.pixmap(QSize(24, 24), 2.0).toImage();
         const QImage disabled = icon.pixmap(QSize(24, 24), 2.0, QIcon::Disabled).toImage();
         QCOMPARE(disabled.size(), normal.size());

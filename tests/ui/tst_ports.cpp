@@ -1,4 +1,5 @@
 #include "news/Sources.h"
+#include "ui/Accessibility.h"
 #include "ui/CTray.h"
 #include "ui/ControlObj.h"
 #include "ui/ImageRegistry.h"
@@ -27,13 +28,18 @@ QString ArtworkDir() {
 }
 
 // Every picture the windows ask for by key, besides the source logos.
-const QStringList kImageKeys{"LAMP_ON", "LAMP_OFF", "NORMAL", "NEW_0", "NEW_1", "STATUS_NEW_0",
-                             "STATUS_NEW_1", "LOOK_NEW", "LOOK_OPEN", "LOOK_CLOSE", "VIP", "APP",
-                             // tool bar and drop-down entries
-                             "ウィンドウシェード", "タスクトレイ", "タイマー", "リロード",
-                             "トップページ", "指標", "決算発表日時", "ヘルプ", "環境設定",
-                             "全て既読", "フィルタ", "検索", "ウィンドウ：フル", "ウィンドウ：中間",
-                             "ウィンドウ：ミニ", "バージョン情報", "ニュースをCSV出力"};
+QStringList ImageKeys() {
+    QStringList keys{"LAMP_ON",      "LAMP_OFF", "NORMAL",    "NEW_0",      "NEW_1", "STATUS_NEW_0",
+                     "STATUS_NEW_1", "LOOK_NEW", "LOOK_OPEN", "LOOK_CLOSE", "VIP",   "APP"};
+    // The tool bar's and the drop-down's, as the table of names gives them.
+    for (App::Command command : App::kCommands) {
+        if (command != App::Command::SearchBox)
+            keys << Accessibility::Of(command).icon;
+    }
+    for (App::MenuCommand command : App::kMenuCommands)
+        keys << Accessibility::Of(command).icon;
+    return keys;
+}
 
 // The pieces of a main window, put together the way the real one is.
 struct Window {
@@ -43,8 +49,8 @@ struct Window {
     QToolBar* bar = new QToolBar(&main);
     QComboBox* search = new QComboBox(bar);
     CTray tray;
-    QAction* timer = bar->addAction(QStringLiteral("タイマー"));
-    QAction* reload = bar->addAction(QStringLiteral("リロード"));
+    QAction* timer = bar->addAction(QStringLiteral("timer"));
+    QAction* reload = bar->addAction(QStringLiteral("reload"));
     QToolButton* filter = new QToolButton(bar);
     bool gridShown = true;
     MainWindowPorts ports{&main, panels, &tray, search, &images};
@@ -58,9 +64,9 @@ struct Window {
         bar->addWidget(filter);
         search->setEditable(true);
         bar->addWidget(search);
-        ports.AddAction(QStringLiteral("タイマー"), timer);
-        ports.AddAction(QStringLiteral("リロード"), reload);
-        ports.AddButton(QStringLiteral("フィルタ"), filter);
+        ports.AddAction(App::Command::Timer, timer);
+        ports.AddAction(App::Command::Reload, reload);
+        ports.AddButton(App::Command::Filter, filter);
         ports.SetGridCallbacks([this](bool v) { gridShown = v; }, [this] { return gridShown; });
     }
 };
@@ -73,7 +79,7 @@ private slots:
     void everyKeyHasArtwork_data() {
         QTest::addColumn<QString>("key");
         News::InitNewsSources();
-        for (const QString& key : kImageKeys + News::SourceLogoKeys())
+        for (const QString& key : ImageKeys() + News::SourceLogoKeys())
             QTest::newRow(qPrintable(key)) << key;
     }
     // Sharpness at higher scales is the icon test's; here every key must have a drawn picture.
@@ -96,14 +102,21 @@ private slots:
         QVERIFY(!images.NaturalSize("NO_SUCH").isValid());
     }
 
-    // Panels answer by key; unknown keys are ignored, not created.
+    // Panels answer by name; one the bar lacks is ignored, not created.
     void panelsByKey() {
+        StatusPanels viewerBar(nullptr);
+        viewerBar.AddPanel(App::Panel::Message, true);
+        viewerBar.setText(App::Panel::New, "x");
+        QCOMPARE(viewerBar.Panels(), (QList<App::Panel>{App::Panel::Message}));
+        QVERIFY(!viewerBar.panelWidget(App::Panel::New));
+        QCOMPARE(viewerBar.text(App::Panel::New), QString());
+
         Window w;
-        w.ports.SetPanelText("なし", "x");
-        QCOMPARE(w.panels->PanelKeys(), (QStringList{"メッセージ", "新着", "ビジー：ネット"}));
-        w.ports.SetPanelTip("新着", "新着あり！");
-        QCOMPARE(w.ports.PanelTip("メッセージ"), QString());
-        const QString key = QStringLiteral("新着");
+        QCOMPARE(w.panels->Panels(),
+                 (QList<App::Panel>{App::Panel::Message, App::Panel::New, App::Panel::Net}));
+        w.ports.SetPanelTip(App::Panel::New, "新着あり！");
+        QCOMPARE(w.ports.PanelTip(App::Panel::Message), QString());
+        const App::Panel key = App::Panel::New;
         const QLabel* picture = w.panels->panelWidget(key)->findChild<QLabel*>();
         QVERIFY(picture);
         for (const auto& [imageKey, drawn] :
@@ -113,7 +126,7 @@ private slots:
         }
         w.ports.SetPanelEnabled(key, false);
         QVERIFY(!w.panels->panelEnabled(key));
-        QVERIFY(w.panels->panelEnabled(QStringLiteral("メッセージ")));
+        QVERIFY(w.panels->panelEnabled(App::Panel::Message));
     }
 
     void panelClickReportsKey_data() {
@@ -127,28 +140,28 @@ private slots:
         w.main.resize(400, 300);
         w.main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.main));
-        w.ports.SetPanelText(QStringLiteral("ビジー：ネット"), QStringLiteral("消灯"));
-        w.panels->setPanelEnabled(QStringLiteral("ビジー：ネット"), enabled);
+        w.ports.SetPanelText(App::Panel::Net, QStringLiteral("消灯"));
+        w.panels->setPanelEnabled(App::Panel::Net, enabled);
         QSignalSpy spy(w.panels, &StatusPanels::clicked);
-        QWidget* frame = w.panels->panelWidget(QStringLiteral("ビジー：ネット"));
+        QWidget* frame = w.panels->panelWidget(App::Panel::Net);
         // On the text label: the click must reach the panel once, not once per child.
         QLabel* text = frame->findChildren<QLabel*>().last();
         QTest::mouseClick(text, Qt::LeftButton, {}, text->rect().center());
         QTest::mouseClick(frame, Qt::RightButton);
         QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("ビジー：ネット"));
+        QCOMPARE(spy.at(0).at(0).value<App::Panel>(), App::Panel::Net);
     }
 
     void buttonsByKey_data() {
-        QTest::addColumn<QString>("key");
+        QTest::addColumn<App::Command>("key");
         QTest::addColumn<bool>("checkable");
-        QTest::newRow("check action") << "タイマー" << true;
-        QTest::newRow("check button") << "フィルタ" << true;
-        QTest::newRow("plain action") << "リロード" << false;
-        QTest::newRow("search box") << "ComboSearch" << false;
+        QTest::newRow("check action") << App::Command::Timer << true;
+        QTest::newRow("check button") << App::Command::Filter << true;
+        QTest::newRow("plain action") << App::Command::Reload << false;
+        QTest::newRow("search box") << App::Command::SearchBox << false;
     }
     void buttonsByKey() {
-        QFETCH(QString, key);
+        QFETCH(App::Command, key);
         QFETCH(bool, checkable);
         Window w;
         MainWindowPort& port = w.ports;

@@ -157,8 +157,8 @@ private slots:
         FormView* view = ShowViewer();
         QVERIFY(view);
         QList<QWidget*> pieces{view->WebMain()->View(), view->SBar()};
-        for (const QString& key : view->SBar()->PanelKeys())
-            pieces << view->SBar()->panelWidget(key);
+        for (App::Panel panel : view->SBar()->Panels())
+            pieces << view->SBar()->panelWidget(panel);
         for (QWidget* piece : pieces) {
             QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(piece);
             QVERIFY(iface);
@@ -282,9 +282,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(view->WebMain()->View()->title(), QStringLiteral("text"));
         QVERIFY(!status.isEmpty());
-        QVERIFY(view->SBar()
-                    ->text(QStringLiteral("メッセージ"))
-                    .startsWith("このアドレスは開けません"));
+        QVERIFY(view->SBar()->text(App::Panel::Message).startsWith("このアドレスは開けません"));
         ArticleViewer viewer(nullptr);
         QString message;
         QVERIFY(!viewer.OpenArticle(QStringLiteral("ftp://127.0.0.1/x"), &message));
@@ -324,8 +322,7 @@ private slots:
 
         QVERIFY(Program::ViewerWeb().PageText.contains(QStringLiteral("記事の本文")));
         QVERIFY(Program::ViewerWeb().PageHtml.startsWith(QStringLiteral("<body")));
-        QCOMPARE(view_->SBar()->picture(QStringLiteral("ビジー：ネット")),
-                 QStringLiteral("LAMP_OFF"));
+        QCOMPARE(view_->SBar()->picture(App::Panel::Net), QStringLiteral("LAMP_OFF"));
 
         // Closed by the user, made anew by the next article. The page goes with the window.
         QPointer<QWebEnginePage> page = view_->WebMain()->Page();
