@@ -1,7 +1,7 @@
 // The windows as assistive technology and the keyboard see them: every control named and
 // described, every command reachable, and Press / Toggle running what a click runs.
 
-#include "RecordingPorts.h"
+#include "WindowFixture.h"
 
 #include "app/AppData.h"
 #include "app/SettingsState.h"
@@ -39,19 +39,8 @@ void NoPause(int, bool, bool) {}
 const QStringList kTitles{"日銀 金利据え置き", "円相場 反落", "日銀 総裁会見", "トヨタ 決算",
                           "ドル 続伸"};
 
-struct Fixture {
-    QTemporaryDir dir;
-    RecordingPrompt prompt;
-    std::unique_ptr<FormMain> form;
-
-    Fixture() {
-        Common::SetAppDataFolder(dir.path());
-        Common::SetPauseHook(&NoPause);
-        Program::Settings() = Program::SettingsState();
-        form = std::make_unique<FormMain>();
-        Ports::SetPrompt(&prompt);
-        form->OpenAddressStep = [](const QString&, bool) { return true; };
-        form->PopupMenuStep = [](QMenu*, const QPoint&) {};
+struct Fixture : WindowFixture {
+    Fixture() : WindowFixture(&NoPause) {
         News::NewsStore& store = News::Store();
         for (int i = 0; i < kTitles.size(); ++i) {
             const double posted = Dates::ToOle(QDateTime(QDate::currentDate(), QTime(9, i)));
@@ -62,11 +51,6 @@ struct Fixture {
             store.MutableItem(at).IsNew = i == 3;
         }
         Present::FillHeadlineGrid();
-    }
-    ~Fixture() {
-        form.reset();
-        Ports::SetPrompt(nullptr);
-        Common::SetPauseHook(nullptr);
     }
     // Shown, its start-up placement done, wide enough for every tool-bar button.
     void Show() {

@@ -1,4 +1,4 @@
-#include "RecordingPorts.h"
+#include "WindowFixture.h"
 
 #include "app/AppData.h"
 #include "app/SettingsState.h"
@@ -55,34 +55,10 @@ const QList<std::tuple<QString, QString, QString, bool>> kFive{
     {"トヨタ 決算", "決算(東証:7203)", "http://127.0.0.1:9/a4", true},
     {"ドル 続伸", "為替", "http://127.0.0.1:9/a5", false}};
 
-// A window on its own empty data folder, with the outside world recorded.
-struct Fixture {
-    QTemporaryDir dir;
-    RecordingPrompt prompt;
-    QStringList opened;
-    std::unique_ptr<FormMain> form;
-
-    Fixture() {
-        Common::SetAppDataFolder(dir.path());
-        Common::SetPauseHook(&RecordPause);
-        g_pauses.clear();
-        Program::Settings() = Program::SettingsState();
-        form = std::make_unique<FormMain>();
-        Ports::SetPrompt(&prompt);
-        form->OpenAddressStep = [this](const QString& url, bool) { return Open(url); };
-        form->ShowHelpStep = [this](const QString& url) { return Open(url); };
-        form->PopupMenuStep = [](QMenu*, const QPoint&) {};
-    }
-    bool Open(const QString& url) {
-        opened << url;
-        return true;
-    }
-    ~Fixture() {
-        form.reset();
-        Ports::SetPrompt(nullptr);
-        Common::SetPauseHook(nullptr);
-        g_reenter = nullptr;
-    }
+// The window with every pause recorded.
+struct Fixture : WindowFixture {
+    Fixture() : WindowFixture(&RecordPause) { g_pauses.clear(); }
+    ~Fixture() { g_reenter = nullptr; }
 
     // kFive below, oldest first; minutes after 9:00 today.
     void AddHeadlines(bool anyNew = true) {
