@@ -12,6 +12,7 @@
 #include "news/FetchCycle.h"
 #include "news/NewsStore.h"
 #include "news/Sources.h"
+#include "present/Session.h"
 #include "text/Common.h"
 
 #include <QCoreApplication>
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
     HighRandom random;
     Ports::SetClock(&clock);
     Ports::SetRandom(&random);
-    News::InitNewsSources();
+    Program::Session session;
 
     QProcess sim;
     sim.start(QStringLiteral(TW_FEEDSIM),
@@ -93,9 +94,9 @@ int main(int argc, char** argv) {
             continue;
         const QString address = QStringLiteral("http://") + QString::fromLatin1(parts[1]);
         if (parts[0] == "portal" && ++found)
-            Program::Settings().NewsHost = address;
+            session.settings.NewsHost = address;
         if (parts[0] == "tdnet" && ++found)
-            Program::Settings().TdnetHost = address;
+            session.settings.TdnetHost = address;
     }
     if (found != 2) {
         std::printf("faults_cycle: skipped (feedsim did not start)\n");
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
 
     Common::SetPauseHook(&PauseShort);
     Ports::MainWindow().SetButtonPressed(App::Command::Timer, true);
+    session.patrol.StartPatrol();
     const int portalSources = 2 * int(News::SourceCodes().size());
     QElapsedTimer gap;
     qint64 worst[3] = {0, 0, 0}; // portal lists, disclosure list, end of the cycle
@@ -122,7 +124,7 @@ int main(int argc, char** argv) {
     ticker.start(16);
     gap.start();
     cycle.start();
-    News::RunFetchCycle();
+    session.patrol.RunCycle(News::CycleMode::Download);
     const qint64 cycleMs = cycle.elapsed();
     note(gap.elapsed());
     ticker.stop();
@@ -136,6 +138,6 @@ int main(int argc, char** argv) {
     Print("faults_max_stall_disclosure", double(worst[1]), "ms");
     Print("faults_max_stall_cycle_end", double(worst[2]), "ms");
     Print("faults_rss_growth", (peak - rssBefore) / 1024.0, "MB");
-    Print("faults_headlines", News::Store().Count(), "headlines");
+    Print("faults_headlines", session.store.Count(), "headlines");
     return 0;
 }

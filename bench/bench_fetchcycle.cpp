@@ -10,6 +10,7 @@
 #include "news/Sources.h"
 #include "parsers/Yahoo.h"
 #include "present/HeadlineTable.h"
+#include "present/Session.h"
 #include "text/Common.h"
 #include "text/Dates.h"
 
@@ -61,11 +62,11 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     Common::SetAppDataFolder(dir.path());
     Common::EnsureDataFolder();
-    News::InitNewsSources();
+    Program::Session session;
     const QDate today = QDate::currentDate();
 
     // A store of 10k older headlines.
-    auto& store = News::Store();
+    auto& store = session.store;
     const double base = Dates::ToOle(QDateTime(today.addDays(-1), QTime(0, 0)));
     for (int i = 0; i < 10000; ++i) {
         int pos = -1;
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
     for (int s = 0; s < 26; ++s) {
         QString next;
         const auto parsed =
-            Yahoo::ParseYahooNewsListText(pages.at(s),
+            Yahoo::ParseYahooNewsListText(session.words, pages.at(s),
                                           QStringLiteral("http://127.0.0.1/cp/x?date=") +
                                               today.toString(QStringLiteral("yyyyMMdd")),
                                           News::SourceNames().at(s), next);
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
     }
     const double parseMerge = t.nsecsElapsed() / 1e6;
     t.restart();
-    Present::FillHeadlineGrid();
+    session.table.Fill();
     const double rebuild = t.nsecsElapsed() / 1e6;
     Print("cycle_parse_merge_26x100_into_10k", parseMerge, "ms");
     Print("cycle_table_rebuild_12k", rebuild, "ms");
@@ -122,15 +123,14 @@ int main(int argc, char** argv) {
     for (const QByteArray& line : out.split('\n')) {
         const QList<QByteArray> parts = line.split(' ');
         if (parts.size() == 2 && parts[0] == "portal")
-            Program::Settings().NewsHost =
-                QStringLiteral("http://") + QString::fromLatin1(parts[1]);
+            session.settings.NewsHost = QStringLiteral("http://") + QString::fromLatin1(parts[1]);
         if (parts.size() == 2 && parts[0] == "tdnet")
-            Program::Settings().TdnetHost =
-                QStringLiteral("http://") + QString::fromLatin1(parts[1]);
+            session.settings.TdnetHost = QStringLiteral("http://") + QString::fromLatin1(parts[1]);
     }
     store.Clear();
     Common::SetPauseHook(&PauseShort);
     Ports::MainWindow().SetButtonPressed(App::Command::Timer, true);
+    session.patrol.StartPatrol();
     QElapsedTimer gap;
     qint64 worst = 0;
     QTimer ticker;
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
     ticker.start(10);
     gap.start();
     t.restart();
-    News::RunFetchCycle();
+    session.patrol.RunCycle(News::CycleMode::Download);
     const double cycleMs = t.nsecsElapsed() / 1e6;
     worst = std::max(worst, gap.elapsed());
     ticker.stop();

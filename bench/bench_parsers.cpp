@@ -147,12 +147,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    Yahoo::WordLists wordLists;
+    const QString tdnetHost = QStringLiteral("https://tdnet.test");
     const QString portalAddress = QStringLiteral("http://news.test/cp/rtrs?date=20240105");
     const Rate ours1 = Measure(
         portal,
         [&](const QString& page) {
             QString next;
-            const auto items = Yahoo::ParseYahooNewsListText(page, portalAddress,
+            const auto items = Yahoo::ParseYahooNewsListText(wordLists, page, portalAddress,
                                                              QStringLiteral("ロイター"), next);
             return items ? items->size() : 0;
         },
@@ -162,7 +164,7 @@ int main(int argc, char** argv) {
         tdnet,
         [&](const QString& page) {
             QString next;
-            const auto items = Yahoo::ParseTdnetListText(page, tdnetAddress, next, 0);
+            const auto items = Yahoo::ParseTdnetListText(tdnetHost, page, tdnetAddress, next, 0);
             return items ? items->size() : 0;
         },
         2.0);
@@ -182,7 +184,8 @@ int main(int argc, char** argv) {
             ReadAll(today.value(name)),
             [&](const QString& page) {
                 QString next;
-                const auto items = Yahoo::ParseTdnetListText(page, tdnetAddress, next, 0);
+                const auto items =
+                    Yahoo::ParseTdnetListText(tdnetHost, page, tdnetAddress, next, 0);
                 return items ? items->size() : 0;
             },
             2.0);

@@ -5,6 +5,7 @@
 #include "present/GridPort.h"
 #include "present/HeadlineSearch.h"
 #include "present/HeadlineTable.h"
+#include "present/Session.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -20,10 +21,9 @@ public:
     qint64 TickMs() const override { return 0; }
 };
 
-void FillStore(int count) {
-    News::NewsStore& store = News::Store();
+void FillStore(News::NewsStore& store, int count) {
     store.Clear();
-    const QStringList& names = News::SourceNames();
+    const QStringList names = News::SourceNames();
     const QStringList words{"日銀", "円相場", "決算", "上方修正", "株価", "ドル", "原油", "金利"};
     const double base = double(QDate(1899, 12, 30).daysTo(QDate(2024, 3, 15)));
     for (int i = 0; i < count; ++i) {
@@ -38,12 +38,12 @@ void FillStore(int count) {
     }
 }
 
-double TimeFill() {
+double TimeFill(Present::HeadlineTable& table) {
     QElapsedTimer timer;
     double best = 1e9;
     for (int run = 0; run < 3; ++run) {
         timer.start();
-        Present::FillHeadlineGrid();
+        table.Fill();
         best = std::min(best, timer.nsecsElapsed() / 1e6);
     }
     return best;
@@ -65,23 +65,24 @@ int main(int argc, char** argv) {
     Ports::SetClock(&clock);
     Present::FixedGridPort port;
     Present::SetGridPort(&port);
-    News::InitNewsSources();
-    Present::InitHeadlineGrid();
+    Program::Session session;
+    Present::HeadlineTable& table = session.table;
+    table.Init();
     Ports::MainWindow().SetSearchText(QString());
 
-    FillStore(10000);
-    std::printf("fill_headline_grid_10k: %.2f ms\n", TimeFill());
+    FillStore(session.store, 10000);
+    std::printf("fill_headline_grid_10k: %.2f ms\n", TimeFill(table));
 
-    FillStore(100000);
+    FillStore(session.store, 100000);
     // Memory first, on a fresh grid, so the figure is the model's own.
-    Present::HeadlineGrid().SetRows(0);
+    table.Model().SetRows(0);
     const long before = ResidentKb();
-    Present::FillHeadlineGrid();
+    table.Fill();
     const long after = ResidentKb();
     std::printf("grid_memory_per_row_rss: %.0f bytes\n", (after - before) * 1024.0 / 100000.0);
     std::printf("grid_cell_struct_per_row: %lld bytes\n",
                 static_cast<long long>(Present::GridModel::CellSize() * 10 + sizeof(int)));
-    std::printf("fill_headline_grid_100k: %.2f ms\n", TimeFill());
+    std::printf("fill_headline_grid_100k: %.2f ms\n", TimeFill(table));
 
     Ports::MainWindow().SetSearchText(QStringLiteral("日銀 & (決算 | 株価)"));
     QElapsedTimer timer;
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
     int hit = -1;
     for (int run = 0; run < 3; ++run) {
         timer.start();
-        hit = Present::SearchHeadlines(0, 1, true, true);
+        hit = table.Search(0, 1, true, true);
         best = std::min(best, timer.nsecsElapsed() / 1e6);
     }
     std::printf("search_mark_all_100k: %.2f ms\n", best);

@@ -6,6 +6,7 @@
 #include "FuzzInput.h"
 #include "app/SettingsState.h"
 #include "parsers/Board.h"
+#include "web/clsWEB.h"
 
 #include <QCoreApplication>
 #include <QTcpServer>
@@ -56,13 +57,14 @@ private:
 };
 
 PageServer* server = nullptr;
+clsWEB* web = nullptr;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     new QCoreApplication(*argc, *argv); // the downloads wait in its event loop
     server = new PageServer;
-    Program::Settings().BoardHost = server->Origin();
+    web = new clsWEB;
     return 0;
 }
 
@@ -80,8 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                          : QDateTime(QDate(1900, 1, 1), QTime(0, 0));
     QString previous, next;
     int lastValue = -1;
+    const Yahoo::BoardSite site{*web, server->Origin()};
     const QString report = Yahoo::SummariseBoard(
-        Yahoo::BoardListAddress(QStringLiteral("7203")),
+        site, Yahoo::BoardListAddress(site, QStringLiteral("7203")),
         [&](int value, int maximum) {
             FUZZ_CHECK(value >= 0 && value <= maximum);
             lastValue = value;

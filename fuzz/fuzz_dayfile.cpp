@@ -5,6 +5,7 @@
 #include "FuzzInput.h"
 #include "app/AppData.h"
 #include "app/Ports.h"
+#include "app/SettingsState.h"
 #include "news/DayFile.h"
 #include "news/NewsStore.h"
 
@@ -63,12 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(reinterpret_cast<const char*>(data), qint64(size));
     }
-    News::NewsStore& store = News::Store();
+    static const Program::SettingsState settings;
+    News::NewsStore store(settings);
     News::NewsItem marker;
     marker.Title = QStringLiteral("before the load");
     store.ReplaceAll({marker});
 
-    const News::DayFileResult result = News::LoadDayFile();
+    const News::DayFileResult result = News::LoadDayFile(store);
     if (result != News::DayFileResult::Loaded) {
         FUZZ_CHECK(result == News::DayFileResult::Corrupt);
         FUZZ_CHECK(store.Count() == 1 && store.Item(0).Title == marker.Title);
@@ -88,12 +90,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(store.Item(found).Title == item.Title && store.Item(found).Url == item.Url);
     }
 
-    if (!News::SaveDayFile()) {
+    if (!News::SaveDayFile(store)) {
         FUZZ_CHECK(loaded.isEmpty()); // an empty store is never written
         return 0;
     }
     store.Clear();
-    FUZZ_CHECK(News::LoadDayFile() == News::DayFileResult::Loaded);
+    FUZZ_CHECK(News::LoadDayFile(store) == News::DayFileResult::Loaded);
     FUZZ_CHECK(store.Count() == loaded.size());
     for (int i = 0; i < store.Count(); ++i)
         FUZZ_CHECK(SameEntry(loaded[i], store.Item(i)));

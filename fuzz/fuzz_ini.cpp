@@ -44,17 +44,18 @@ bool SameSettings(const Program::SettingsState& a, const Program::SettingsState&
 
 void SettingsRoundTrip(const QByteArray& bytes) {
     Write(Program::SettingsFilePath(), bytes);
-    Program::LoadSettings();
-    const Program::SettingsState first = Program::Settings();
+    Program::SettingsState settings;
+    Program::LoadSettings(settings);
+    const Program::SettingsState first = settings;
     Program::FormGeometry form;
     form.left = first.FormLeft;
     form.top = first.FormTop;
     form.width = first.FormWidth;
     form.height = first.FormHeight;
-    FUZZ_CHECK(Program::SaveSettings(form));
-    Program::Settings() = Program::SettingsState();
-    Program::LoadSettings();
-    FUZZ_CHECK(SameSettings(first, Program::Settings()));
+    FUZZ_CHECK(Program::SaveSettings(settings, form));
+    settings = Program::SettingsState();
+    Program::LoadSettings(settings);
+    FUZZ_CHECK(SameSettings(first, settings));
 
     const QString value =
         Program::ReadIni(QStringLiteral("OPTION"), QStringLiteral("BROWSER"), QString());

@@ -18,7 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Common::DecodeCp932(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     QString nextPage;
     // Faults are the parser's own business: one escaping from here is a finding.
-    Yahoo::ParseYahooNewsListText(page, QStringLiteral("http://news.test/cp/rtrs?date=20240105"),
+    static Yahoo::WordLists words; // read from the fixture folder once
+    Yahoo::ParseYahooNewsListText(words, page,
+                                  QStringLiteral("http://news.test/cp/rtrs?date=20240105"),
                                   QStringLiteral("ロイター"), nextPage);
     return 0;
 }

@@ -23,12 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString page = Common::DecodeCp932(bytes);
     const double day = Dates::ToOle(QDate(2024, 1, 5));
     const double cutOff = (mode >> 1) ? day + (mode >> 1) / 128.0 : 0.0;
-    const QString folder = Program::Settings().TdnetHost + QStringLiteral("/inbs/");
+    const QString host = Program::SettingsState().TdnetHost;
+    const QString folder = host + QStringLiteral("/inbs/");
 
     QString nextPage = QStringLiteral("stale");
     try {
         const News::ParsedHeadlines items = Yahoo::ParseTdnetListText(
-            page, folder + QStringLiteral("I_list_001_20240105.html"), nextPage, cutOff);
+            host, page, folder + QStringLiteral("I_list_001_20240105.html"), nextPage, cutOff);
         FUZZ_CHECK(page.isEmpty() || nextPage.isEmpty() ||
                    nextPage == folder + "I_list_002_20240105.html");
         if (!items)

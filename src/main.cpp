@@ -1,6 +1,7 @@
 #include "app/AppData.h"
 #include "app/Defaults.h"
 #include "app/SingleInstance.h"
+#include "present/Session.h"
 #include "ui/ArticleViewer.h"
 #include "ui/FormMain.h"
 #include "ui/WindowPorts.h"
@@ -58,7 +59,9 @@ int main(int argc, char* argv[]) {
     Program::InstallDefaultWordLists(BundledFolder(QStringLiteral("NewsWord")),
                                      folder + QStringLiteral("/NewsWord"));
 
-    FormMain form;
+    // The program's state lives here, for as long as the window that works on it.
+    Program::Session session;
+    FormMain form(session);
     QObject::connect(&form, &FormMain::Unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QObject::connect(&instance, &Program::SingleInstance::ActivationRequested, &form, [&form] {

@@ -1,5 +1,7 @@
 #include "app/Ports.h"
 
+#include "app/Trace.h"
+
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <cstdio>
@@ -99,6 +101,10 @@ SystemClock& defaultClock() {
     static SystemClock c;
     return c;
 }
+Common::TraceLog& defaultTrace() {
+    static Common::TraceLog t;
+    return t;
+}
 SystemRandom& defaultRandom() {
     static SystemRandom r;
     return r;
@@ -108,6 +114,7 @@ MainWindowPort* g_window = nullptr;
 PromptPort* g_prompt = nullptr;
 ClockPort* g_clock = nullptr;
 RandomPort* g_random = nullptr;
+TracePort* g_trace = nullptr;
 
 } // namespace
 
@@ -122,6 +129,13 @@ void SetClock(ClockPort* port) {
 }
 void SetRandom(RandomPort* port) {
     g_random = port;
+}
+
+void SetTrace(TracePort* port) {
+    g_trace = port;
+}
+TracePort& Trace() {
+    return g_trace ? *g_trace : defaultTrace();
 }
 
 MainWindowPort& MainWindow() {

@@ -98,6 +98,16 @@ public:
 };
 
 // Install a port; nullptr restores the quiet default. The caller keeps ownership.
+// The diagnostic trace: numbered, time-stamped lines in "Debug.LOG".
+class TracePort {
+public:
+    virtual ~TracePort() = default;
+    virtual void Line(const QString& text) = 0;
+};
+
+void SetTrace(TracePort* port);
+TracePort& Trace();
+
 void SetMainWindow(MainWindowPort* port);
 void SetPrompt(PromptPort* port);
 void SetClock(ClockPort* port);

@@ -15,11 +15,6 @@
 
 namespace Program {
 
-SettingsState& Settings() {
-    static SettingsState state;
-    return state;
-}
-
 namespace {
 
 const QString FormMain = QStringLiteral("FORM MAIN");
@@ -178,9 +173,8 @@ std::optional<bool> ParseBool(const QString& text) {
     return *number != 0.0;
 }
 
-void LoadSettings() {
+void LoadSettings(SettingsState& s) {
     const IniFile ini(SettingsFilePath());
-    SettingsState& s = Settings();
     const SettingsState defaults;
 
     s.FormLeft = ReadFormValue(ini, QStringLiteral("LEFT"));
@@ -226,8 +220,7 @@ void LoadSettings() {
     s.Site = ReadHost(ini, QStringLiteral("SITE"), defaults.Site, true);
 }
 
-bool SaveSettings(const FormGeometry& form, const SearchHistory* history) {
-    SettingsState& s = Settings();
+bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistory* history) {
     s.FormLeft = form.left;
     s.FormTop = form.top;
     s.FormWidth = form.width;

@@ -1,5 +1,5 @@
 #pragma once
-// SYSTEM.INI and the search history: reading them into Program::Settings() and writing them
+// SYSTEM.INI and the search history: reading them into a SettingsState and writing them
 // back, and where the main window goes when the program starts.
 
 #include "app/SettingsState.h"
@@ -26,8 +26,8 @@ bool WriteIni(const QString& section, const QString& key, const QString& value,
 // (non-zero is true). Anything else gives std::nullopt.
 std::optional<bool> ParseBool(const QString& text);
 
-// Reads the whole settings file into Settings().
-void LoadSettings();
+// Reads the whole settings file into s.
+void LoadSettings(SettingsState& s);
 
 // The main window as SaveSettings writes it, outer geometry in twips.
 struct FormGeometry {
@@ -44,9 +44,10 @@ struct SearchHistory {
     QStringList items;
 };
 
-// Writes Settings() and the window geometry in one replace of the settings file (lines and keys
-// it does not know are kept), then the search history when one is given.
-bool SaveSettings(const FormGeometry& form, const SearchHistory* history = nullptr);
+// Writes s and the window geometry (which it also keeps in s) in one replace of the settings file
+// (lines and keys it does not know are kept), then the search history when one is given.
+bool SaveSettings(SettingsState& s, const FormGeometry& form,
+                  const SearchHistory* history = nullptr);
 
 // file "" is SearchHistoryPath(). std::nullopt when there is no file. Leading lines beginning
 // with "//" are skipped; stripComments cuts every list entry before its "//" and trims it.
@@ -78,7 +79,7 @@ struct PlacementResult {
 
 PlacementResult ApplyWindowPlacement(const PlacementInput& in);
 
-// The "FORM MAIN" values of Settings(), each missing one given its first-start default: a
+// The "FORM MAIN" values of the settings, each missing one given its first-start default: a
 // 640 x 480 pixel window in the middle of the screen.
 struct FormMainValues {
     int left, top, width, height;

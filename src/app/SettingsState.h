@@ -1,6 +1,6 @@
 #pragma once
 // The user's settings as the whole program reads them. LoadSettings fills it from SYSTEM.INI,
-// SaveSettings writes it back; nothing else keeps a copy.
+// SaveSettings writes it back; the program's session owns the one copy.
 
 #include <QString>
 #include <QStringList>
@@ -35,7 +35,5 @@ struct SettingsState {
     QString VipHost = QStringLiteral("https://finance.yahoo.co.jp");
     QString Site; // empty: the bundled site pages
 };
-
-SettingsState& Settings();
 
 } // namespace Program

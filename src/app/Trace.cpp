@@ -8,13 +8,6 @@
 
 namespace Common {
 
-#ifdef TW_TRACE_ON
-bool TraceEnabled = true;
-#else
-bool TraceEnabled = false;
-#endif
-qint32 TraceCounter = 0;
-
 namespace {
 
 QString LogPathOrDefault(const QString& path) {
@@ -34,16 +27,20 @@ void AppendLine(const QString& path, const QString& line) {
 } // namespace
 
 void TraceLine(const QString& text) {
-    if (!TraceEnabled) {
+    Ports::Trace().Line(text);
+}
+
+void TraceLog::Line(const QString& text) {
+    if (!Enabled) {
         return;
     }
     const QDateTime now = Ports::Clock().Now();
-    const QString line = PadLeft(TraceCounter, QStringLiteral(" "), 8) + QLatin1Char('[') +
+    const QString line = PadLeft(Counter, QStringLiteral(" "), 8) + QLatin1Char('[') +
                          Dates::ShortDate(now.date()) + QLatin1Char(' ') +
                          now.time().toString(QStringLiteral("H:mm:ss")) + QLatin1Char(']') + text;
     AppendLine(AppDataFolder() + QStringLiteral("/Debug.LOG"), line);
-    if (TraceCounter < TraceCounterCap) {
-        ++TraceCounter;
+    if (Counter < TraceCounterCap) {
+        ++Counter;
     }
 }
 

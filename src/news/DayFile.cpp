@@ -14,6 +14,7 @@
 #include <QStringEncoder>
 #include <QtEndian>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace News {
 
@@ -64,7 +65,7 @@ bool IsValidUtf8(const uchar* p, qsizetype length) {
     return true;
 }
 
-QString DecodeField(const char* p, qsizetype length) {
+QString DecodeField(const char* p, qsizetype length, Common::Cp932Decoder& legacy) {
     if (length == 0) {
         return QString();
     }
@@ -72,7 +73,7 @@ QString DecodeField(const char* p, qsizetype length) {
         return QString::fromUtf8(p, length);
     }
     // Written by the Windows program: Shift_JIS.
-    return Common::DecodeCp932(QByteArray(p, length));
+    return legacy.Decode(p, length);
 }
 
 class Writer {
@@ -154,7 +155,7 @@ public:
         if (Left() < length) {
             return false;
         }
-        value = DecodeField(p_, length);
+        value = DecodeField(p_, length, legacy_);
         p_ += length;
         return true;
     }
@@ -162,6 +163,7 @@ public:
 private:
     const char* p_;
     const char* end_;
+    Common::Cp932Decoder legacy_; // made only for a file of the old encoding
 };
 
 QString FreeBadName(const QString& path) {
@@ -278,7 +280,30 @@ std::optional<QList<NewsItem>> DecodeDayFile(const QByteArray& bytes) {
                            std::make_move_iterator(oldestFirst.rend()));
 }
 
-DayFileResult LoadDayFile() {
+namespace {
+
+// The file as it is on disk now; an empty path when it cannot be seen.
+DayFileStamp StampOf(const QString& path) {
+    struct stat st {};
+    DayFileStamp stamp;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.path = path;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
+}
+
+} // namespace
+
+bool DayFileNeedsLoad(const NewsStore& store) {
+    const DayFileStamp now = StampOf(DayFilePath());
+    return !now.path.isEmpty() && now != store.SyncedFile;
+}
+
+DayFileResult LoadDayFile(NewsStore& store) {
     const QString path = DayFilePath();
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
@@ -314,12 +339,13 @@ DayFileResult LoadDayFile() {
         }
         return DayFileResult::Corrupt;
     }
-    Store().AdoptOldestFirst(std::move(items));
+    store.AdoptOldestFirst(std::move(items));
+    // Nobody else writes the day file while the program runs, so the file read is the file now.
+    store.SyncedFile = StampOf(path);
     return DayFileResult::Loaded;
 }
 
-bool SaveDayFile() {
-    const NewsStore& store = Store();
+bool SaveDayFile(NewsStore& store) {
     if (!store.HasNewsItems()) {
         return false;
     }
@@ -332,6 +358,8 @@ bool SaveDayFile() {
             store.Count(), [&](qsizetype k) -> const NewsItem& { return store.Item(int(k)); });
         ok = file.write(bytes) && file.commit();
     }
+    if (ok)
+        store.SyncedFile = StampOf(path);
     if (!ok) {
         Report(QStringLiteral("SaveDayFile]") + path + QStringLiteral(": ") + file.errorString(),
                QStringLiteral("日付ファイル ") + QFileInfo(path).fileName() +
@@ -340,17 +368,15 @@ bool SaveDayFile() {
     return ok;
 }
 
-void MarkOpened(int index) {
-    NewsStore& store = Store();
+void MarkOpened(NewsStore& store, int index) {
     if (index < 0 || index >= store.Count()) {
         return;
     }
     store.MutableItem(index).IsOpened = true;
-    SaveDayFile();
+    SaveDayFile(store);
 }
 
-bool ExportCsv(const QString& path) {
-    const NewsStore& store = Store();
+bool ExportCsv(const NewsStore& store, const QString& path) {
     if (!store.HasNewsItems()) {
         return false;
     }

@@ -21,15 +21,21 @@ enum class DayFileResult {
     Unreadable, // could not be opened: the store is as it was
 };
 
-DayFileResult LoadDayFile();
+class NewsStore;
+struct DayFileStamp;
+
+DayFileResult LoadDayFile(NewsStore& store);
 // false when the store is empty (an empty store never overwrites the day's file) or on failure.
-bool SaveDayFile();
+bool SaveDayFile(NewsStore& store);
+// True when today's day file exists and is not the one the store last read or wrote, so that a
+// cycle reads it again only when someone else has put it there.
+bool DayFileNeedsLoad(const NewsStore& store);
 
 // The user opened the headline: remember it and save.
-void MarkOpened(int index);
+void MarkOpened(NewsStore& store, int index);
 
 // One line per entry, newest first. false and nothing written when the store is empty.
-bool ExportCsv(const QString& path);
+bool ExportCsv(const NewsStore& store, const QString& path);
 
 // The file's bytes for the given entries, in the given order.
 QByteArray EncodeDayFile(const QList<NewsItem>& items);

@@ -8,32 +8,16 @@
 #include "news/NewsStore.h"
 #include "news/Sources.h"
 #include "parsers/Yahoo.h"
-#include "present/HeadlineTable.h"
 #include "text/Common.h"
 #include "text/Dates.h"
+#include "web/clsWEB.h"
 
-#include <QFile>
 #include <cmath>
 #include <exception>
 
 namespace News {
 
-qint32 PatrolInterval = PatrolBaseInterval;
-bool StopRequested = false;
-bool StartingUp = false;
-bool TableShown = false;
-qint16 BlinkCounter = 0;
-
 namespace {
-
-bool g_cycleRunning = false;
-bool g_endRequested = false;
-// Who holds the store-changing commands: the patrol from StartPatrol to StopPatrol, and every
-// running cycle until it ends. Each lock is released by its own holder only, so a patrol that
-// stops in the middle of a manual cycle does not free the commands under that cycle.
-bool g_patrolLock = false;
-// The running cycle began with the patrol off and also holds the timer button.
-bool g_cycleHoldsTimer = false;
 
 using App::Command;
 using App::Panel;
@@ -42,34 +26,9 @@ using App::Panel;
 constexpr Command PatrolLockedCommands[] = {Command::Options, Command::AllRead, Command::Filter,
                                             Command::Search, Command::SearchBox};
 
-void ApplyCommandLock() {
-    auto& w = Ports::MainWindow();
-    const bool enabled = !g_patrolLock && !g_cycleRunning;
-    for (Command command : PatrolLockedCommands)
-        w.SetButtonEnabled(command, enabled);
-}
-
 QString FaultLine(int number, const QString& source, const QString& description) {
     return QStringLiteral("Err  : [") + QString::number(number) + QStringLiteral(" for ") + source +
            QStringLiteral("]") + description;
-}
-
-// Merges one parsed page; true when a headline of the page was already known.
-bool MergePage(const QList<ParsedHeadline>& page) {
-    NewsStore& store = Store();
-    bool knownMet = false;
-    for (const ParsedHeadline& h : page) {
-        // Between two headlines the store is whole, so events may run there.
-        Common::YieldIfDue();
-        if (store.FindNewsItem(h.Posted, h.Source, h.Category, h.Title, h.Url) >= 0) {
-            knownMet = true;
-            continue;
-        }
-        int position = store.FindInsertPosition(h.Posted);
-        store.InsertNewsItem(position, h.Posted, h.Source, h.Category, h.Title, h.Url, h.IsVip,
-                             h.Mark);
-    }
-    return knownMet;
 }
 
 bool InTradingHours(const QTime& t) {
@@ -77,42 +36,27 @@ bool InTradingHours(const QTime& t) {
     return (t >= morningFrom && t < morningTo) || (t > afternoonFrom && t < afternoonTo);
 }
 
-// Lands the disclosure download some 11 to 15 seconds after a five-minute mark, when the
-// service publishes.
-void AlignToDisclosureRhythm() {
-    QTime t = Ports::Clock().Now().time();
-    if (!InTradingHours(t) || !RandomChance(85))
-        return;
-    if (t.minute() % 5 == 0 && t.second() < 10) {
-        Common::Pause(RandomBetween(1000, 5000) + (10 - t.second()) * 1000, true, true);
-        if (g_endRequested)
-            return;
-        t = Ports::Clock().Now().time();
-    }
-    if (t.minute() % 5 == 4 && t.second() >= 50)
-        Common::Pause(RandomBetween(1000, 5000) + (70 - t.second()) * 1000, true, false);
-}
-
 } // namespace
 
-QString PortalAddress(const QString& sourceCode, const QDate& day) {
-    return Program::Settings().NewsHost + QStringLiteral("/cp/") + sourceCode +
-           QStringLiteral("?date=") + day.toString(QStringLiteral("yyyyMMdd"));
+QString PortalAddress(const Program::SettingsState& settings, const QString& sourceCode,
+                      const QDate& day) {
+    return settings.NewsHost + QStringLiteral("/cp/") + sourceCode + QStringLiteral("?date=") +
+           day.toString(QStringLiteral("yyyyMMdd"));
 }
 
-QString TdnetListFolder() {
-    return Program::Settings().TdnetHost + QStringLiteral("/inbs/");
+QString TdnetListFolder(const Program::SettingsState& settings) {
+    return settings.TdnetHost + QStringLiteral("/inbs/");
 }
 
-QString TdnetAddress(const QDate& day) {
-    return TdnetListFolder() + QStringLiteral("I_list_001_") +
+QString TdnetAddress(const Program::SettingsState& settings, const QDate& day) {
+    return TdnetListFolder(settings) + QStringLiteral("I_list_001_") +
            day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".html");
 }
 
-bool IsTdnetAddress(const QString& address) {
+bool IsTdnetAddress(const Program::SettingsState& settings, const QString& address) {
     // The host is a setting: escape what the matcher would read as pattern characters.
     QString prefix;
-    for (QChar c : Program::Settings().TdnetHost + QStringLiteral("/")) {
+    for (QChar c : settings.TdnetHost + QStringLiteral("/")) {
         if (c == u'*' || c == u'?' || c == u'#' || c == u'[')
             prefix += QStringLiteral("[") + c + QStringLiteral("]");
         else
@@ -130,16 +74,6 @@ bool RandomChance(double percent) {
     return Ports::Random().Next() * 100.0 < percent;
 }
 
-bool CycleRunning() {
-    return g_cycleRunning;
-}
-void RequestCycleEnd() {
-    g_endRequested = true;
-}
-bool CycleEndRequested() {
-    return g_endRequested;
-}
-
 void SetNetLamp(bool busy) {
     auto& w = Ports::MainWindow();
     w.SetPanelPicture(Panel::Net, busy ? QStringLiteral("LAMP_ON") : QStringLiteral("LAMP_OFF"));
@@ -153,33 +87,92 @@ void ResetNewIndicator() {
     w.SetPanelTip(Panel::New, NoNewsTip);
 }
 
-QString TitleText() {
+QString TitleText(const NewsStore& store) {
     QString caption = QStringLiteral("Tickerwisp - Market NEWS Viewer - ") +
                       QStringLiteral("Ver.") + Program::VersionText();
-    if (Store().HasNewsItems())
-        caption += QStringLiteral(" : ") + Dates::DateTimeText(Store().Item(0).Posted) +
+    if (store.HasNewsItems())
+        caption += QStringLiteral(" : ") + Dates::DateTimeText(store.Item(0).Posted) +
                    QStringLiteral(" 更新");
     return caption;
 }
 
-void UpdateTitle() {
-    Ports::MainWindow().SetCaption(TitleText());
+void UpdateTitle(const NewsStore& store) {
+    Ports::MainWindow().SetCaption(TitleText(store));
 }
 
-void StartPatrol() {
-    g_patrolLock = true;
-    ApplyCommandLock();
-    StopRequested = false;
+Patrol::Patrol(const Program::SettingsState& settings, NewsStore& store, clsWEB& web,
+               Yahoo::WordLists& words, QObject* parent)
+    : QObject(parent), settings_(settings), store_(store), web_(web), words_(words) {
+    timerTour_.setSingleShot(false);
+    connect(&timerTour_, &QTimer::timeout, this, &Patrol::TimerTour_Timer);
+    connect(&timerOnOff_, &QTimer::timeout, this, &Patrol::TimerOnOff_Timer);
 }
 
-void FetchSource(const QString& address, const QString& sourceName, int minPauseMs,
-                 int maxPauseMs) {
+void Patrol::ApplyCommandLock() {
     auto& w = Ports::MainWindow();
-    const bool disclosure = IsTdnetAddress(address);
+    const bool enabled = !patrolLock_ && !cycleRunning_;
+    for (Command command : PatrolLockedCommands)
+        w.SetButtonEnabled(command, enabled);
+}
+
+bool Patrol::MergePage(const QList<ParsedHeadline>& page) {
+    bool knownMet = false;
+    for (const ParsedHeadline& h : page) {
+        // Between two headlines the store is whole, so events may run there.
+        Common::YieldIfDue();
+        if (store_.FindNewsItem(h.Posted, h.Source, h.Category, h.Title, h.Url) >= 0) {
+            knownMet = true;
+            continue;
+        }
+        int position = store_.FindInsertPosition(h.Posted);
+        store_.InsertNewsItem(position, h.Posted, h.Source, h.Category, h.Title, h.Url, h.IsVip,
+                              h.Mark);
+    }
+    return knownMet;
+}
+
+// Lands the disclosure download some 11 to 15 seconds after a five-minute mark, when the
+// service publishes.
+void Patrol::AlignToDisclosureRhythm() {
+    QTime t = Ports::Clock().Now().time();
+    if (!InTradingHours(t) || !RandomChance(85))
+        return;
+    if (t.minute() % 5 == 0 && t.second() < 10) {
+        Common::Pause(RandomBetween(1000, 5000) + (10 - t.second()) * 1000, true, true);
+        if (endRequested_)
+            return;
+        t = Ports::Clock().Now().time();
+    }
+    if (t.minute() % 5 == 4 && t.second() >= 50)
+        Common::Pause(RandomBetween(1000, 5000) + (70 - t.second()) * 1000, true, false);
+}
+
+void Patrol::StartPatrol() {
+    patrolOn_ = true;
+    patrolLock_ = true;
+    ApplyCommandLock();
+    stopRequested_ = false;
+}
+
+void Patrol::StopPatrol() {
+    // The timer itself stops in the tick; the window's commands come back here, unless a cycle
+    // still holds them.
+    patrolLock_ = false;
+    ApplyCommandLock();
+    if (!cycleHoldsTimer_)
+        Ports::MainWindow().SetButtonEnabled(Command::Timer, true);
+}
+
+bool Patrol::FetchSource(const QString& address, const QString& sourceName, int minPauseMs,
+                         int maxPauseMs, QString* reason) {
+    auto& w = Ports::MainWindow();
+    const bool disclosure = IsTdnetAddress(settings_, address);
     QString current = address;
+    bool readSomething = false;
+    QString fault;
     // A page that points back at itself must not keep the cycle going for ever.
     int pagesLeft = 200;
-    while (pagesLeft-- > 0 && !g_endRequested) {
+    while (pagesLeft-- > 0 && !endRequested_) {
         QString next;
         w.SetPanelText(Panel::Message, disclosure ? QStringLiteral("適時開示情報読み込み中…")
                                                   : sourceName + QStringLiteral("読み込み中…"));
@@ -189,173 +182,150 @@ void FetchSource(const QString& address, const QString& sourceName, int minPause
             if (disclosure) {
                 Common::TraceLine(QStringLiteral("Stat : 適時開示情報"));
                 double lastModified = 0;
-                page = Yahoo::ParseTdnetList(current, next, 0, lastModified);
+                page = Yahoo::ParseTdnetList(web_, settings_.TdnetHost, current, next, 0,
+                                             lastModified);
             } else {
                 Common::TraceLine(QStringLiteral("Stat : Yahoo! Finance"));
-                page = Yahoo::ParseYahooNewsList(current, sourceName, next);
+                page = Yahoo::ParseYahooNewsList(web_, words_, current, sourceName, next);
             }
             if (!page)
                 break;
+            readSomething = true;
             Common::TraceLine(QStringLiteral("Comm : Data Arrangement"));
             knownMet = MergePage(*page);
-        } catch (const Yahoo::ParseFault& fault) {
-            Common::TraceLine(FaultLine(fault.number, fault.source, fault.description));
+        } catch (const Yahoo::ParseFault& f) {
+            Common::TraceLine(FaultLine(f.number, f.source, f.description));
+            fault = f.description;
             break;
         } catch (const std::exception& e) {
             Common::TraceLine(
                 FaultLine(0, QStringLiteral("FetchSource"), QString::fromLocal8Bit(e.what())));
+            fault = QString::fromLocal8Bit(e.what());
             break;
         }
         if (next.isEmpty() || knownMet || next == current)
             break;
         current = next;
     }
-    if (!g_endRequested)
+    if (!endRequested_)
         Common::Pause(RandomBetween(minPauseMs, maxPauseMs), true, true);
+    if (!readSomething && reason) {
+        if (!fault.isEmpty())
+            *reason = fault;
+        else if (!web_.LastFailure().isEmpty())
+            *reason = web_.LastFailure();
+        else
+            *reason = QStringLiteral("見出しを読み取れませんでした");
+    }
+    return readSomething || endRequested_;
 }
 
-bool RunFetchCycle() {
-    if (g_cycleRunning)
-        return false;
-    g_cycleRunning = true;
-    g_endRequested = false;
+CycleResult Patrol::RunCycle(CycleMode mode) {
+    CycleResult result;
+    if (cycleRunning_)
+        return result;
+    result.ran = true;
+    cycleRunning_ = true;
+    endRequested_ = false;
     auto& w = Ports::MainWindow();
-    NewsStore& store = Store();
 
-    const bool patrol = w.ButtonPressed(Command::Timer);
+    result.patrol = patrolOn_;
     w.SetButtonEnabled(Command::Reload, false);
     ApplyCommandLock();
-    g_cycleHoldsTimer = !patrol;
-    if (g_cycleHoldsTimer)
+    cycleHoldsTimer_ = !result.patrol;
+    if (cycleHoldsTimer_)
         w.SetButtonEnabled(Command::Timer, false);
 
-    if (QFile::exists(DayFilePath()))
-        LoadDayFile();
-    const int countBefore = store.Count();
-    store.ClearNewFlags();
+    // The store already holds what this program last wrote there; only a file put in place by
+    // someone else (or a store emptied since) is read again.
+    if (DayFileNeedsLoad(store_))
+        LoadDayFile(store_);
+    const int countBefore = store_.Count();
+    store_.ClearNewFlags();
     SetNetLamp(true);
 
-    if (!StartingUp) {
-        for (int d = 0; d <= 1 && !g_endRequested; ++d) {
-            if (d == 1 && !w.ButtonPressed(Command::Timer))
+    auto fetch = [&](const QString& address, const QString& name, int minMs, int maxMs) {
+        QString reason;
+        if (!FetchSource(address, name, minMs, maxMs, &reason))
+            result.failed.append({name, reason});
+    };
+    if (mode == CycleMode::Download) {
+        for (int d = 0; d <= 1 && !endRequested_; ++d) {
+            if (d == 1 && !patrolOn_)
                 break;
-            for (int i = 0; i < SourceCodes().size() && !g_endRequested; ++i) {
+            const QStringList codes = SourceCodes(), names = SourceNames();
+            for (qsizetype i = 0; i < codes.size() && !endRequested_; ++i) {
                 const QDate day = Ports::Clock().Today().addDays(-d);
-                FetchSource(PortalAddress(SourceCodes().at(i), day), SourceNames().at(i), 1000,
-                            3000);
+                fetch(PortalAddress(settings_, codes.at(i), day), names.at(i), 1000, 3000);
             }
         }
-        if (!g_endRequested && w.ButtonPressed(Command::Timer)) {
+        if (!endRequested_ && patrolOn_) {
             AlignToDisclosureRhythm();
-            if (!g_endRequested)
-                FetchSource(TdnetAddress(Ports::Clock().Today()), TdnetSourceName, 1500, 4000);
+            if (!endRequested_)
+                fetch(TdnetAddress(settings_, Ports::Clock().Today()), TdnetSourceName, 1500, 4000);
         }
     }
 
     w.SetPanelText(Panel::Message, QString());
     SetNetLamp(false);
 
-    bool grew = false;
-    bool save = false;
-    if (store.HasNewsItems()) {
-        grew = store.Count() > countBefore;
-        const auto& s = Program::Settings();
-        if (grew) {
-            w.SetPanelTip(Panel::New, QStringLiteral("新着あり！"));
-            w.SetPanelEnabled(Panel::New, true);
-            Present::FillHeadlineGrid();
-            if (!TableShown)
-                Present::PutCursorOnLastRow();
-            if (!s.DontForward)
-                w.SetTopmost(true);
-            w.SetPanelText(Panel::Message, QString::number(store.Count() - countBefore) +
-                                               QStringLiteral(" 件の新着ニュースがあります！！"));
-            if (!s.DontForward)
-                w.SetTopmost(false);
-            w.PlaySound(s.SoundFile);
-            Present::ScrollLastRowToTop();
-            if (!s.FromTray) {
-                w.SetTrayIcon(1);
-                w.SetTrayTip(QStringLiteral("Tickerwisp[新着あり]"));
-            } else {
-                w.RemoveTrayIcon();
-                w.ShowWindow();
-            }
-            w.SetGridVisible(true);
-            save = true;
-        } else {
-            w.SetGridVisible(true);
-            w.SetPanelTip(Panel::New, NoNewsTip);
-            w.SetPanelEnabled(Panel::New, false);
-            const QDateTime now = Ports::Clock().Now();
-            w.SetPanelText(Panel::Message,
-                           QStringLiteral("[") + Dates::ShortDate(now.date()) +
-                               QStringLiteral(" ") + QString::number(now.time().hour()) +
-                               QStringLiteral(":") + QString::number(now.time().minute()) +
-                               QStringLiteral("] … 更新はありませんでした。"));
-            if (!TableShown) {
-                Present::FillHeadlineGrid();
-                Present::PutCursorOnLastRow();
-                Present::ScrollLastRowToTop();
-                save = true;
-            }
-        }
-    }
+    result.storeHasItems = store_.HasNewsItems();
+    result.grew = result.storeHasItems && store_.Count() > countBefore;
+    result.newCount = result.grew ? store_.Count() - countBefore : 0;
+    result.firstTable = !tableShown_;
+    result.endRequested = endRequested_;
+    if (result.storeHasItems)
+        emit CycleReported(result);
     // The table is done: let the window draw it before the day file is written.
     Common::YieldIfDue();
-    if (save) {
-        SaveDayFile();
-        TableShown = true;
+    if (result.storeHasItems && (result.grew || !tableShown_)) {
+        SaveDayFile(store_);
+        tableShown_ = true;
     }
 
     w.SetButtonEnabled(Command::Reload, true);
-    g_cycleRunning = false;
+    cycleRunning_ = false;
     // A patrol started meanwhile (the quick start during the start-up cycle) keeps its lock.
     ApplyCommandLock();
-    if (g_cycleHoldsTimer) {
-        g_cycleHoldsTimer = false;
+    if (cycleHoldsTimer_) {
+        cycleHoldsTimer_ = false;
         w.SetButtonEnabled(Command::Timer, true);
     }
-    return grew;
+    return result;
 }
 
-void StopPatrol() {
-    // The timer itself belongs to the controller; the window's commands come back here, unless
-    // a cycle still holds them.
-    g_patrolLock = false;
-    ApplyCommandLock();
-    if (!g_cycleHoldsTimer)
-        Ports::MainWindow().SetButtonEnabled(Command::Timer, true);
+void Patrol::Reset() {
+    interval_ = PatrolBaseInterval;
+    tableShown_ = false;
+    blinkCounter_ = 0;
 }
 
-PatrolController::PatrolController(QObject* parent) : QObject(parent) {
-    timerTour_.setSingleShot(false);
-    connect(&timerTour_, &QTimer::timeout, this, &PatrolController::TimerTour_Timer);
-    connect(&timerOnOff_, &QTimer::timeout, this, &PatrolController::TimerOnOff_Timer);
-}
-
-void PatrolController::Arm() {
+void Patrol::Arm() {
     // No Qt timer runs faster than 16 ms: that keeps the 64-tick blink at about one second.
     timerOnOff_.start(16);
-    timerTour_.start(PatrolInterval);
+    timerTour_.start(interval_);
 }
 
-void PatrolController::TimerTour_Timer() {
+void Patrol::Stop() {
+    timerTour_.stop();
+    timerOnOff_.stop();
+}
+
+void Patrol::TimerTour_Timer() {
     timerTour_.stop();
     Common::TraceLine(QStringLiteral("Timr : Call"));
-    auto& w = Ports::MainWindow();
-    if (!StopRequested && w.ButtonPressed(Command::Timer)) {
-        if (CycleRunning()) {
+    if (!stopRequested_ && patrolOn_) {
+        if (cycleRunning_) {
             // A manual reload is under way: try again shortly.
             timerTour_.start(1000);
             return;
         }
-        const bool grew = RunFetchCycle();
-        UpdateTitle();
-        emit CycleFinished(grew);
-        if (w.ButtonPressed(Command::Timer) && !StopRequested) {
-            PatrolInterval = PatrolBaseInterval - RandomBetween(0, 3000);
-            timerTour_.start(PatrolInterval);
+        const CycleResult result = RunCycle(CycleMode::Download);
+        UpdateTitle(store_);
+        emit CycleFinished(result);
+        if (patrolOn_ && !stopRequested_) {
+            interval_ = PatrolBaseInterval - RandomBetween(0, 3000);
+            timerTour_.start(interval_);
         } else {
             StopPatrol();
         }
@@ -364,39 +334,44 @@ void PatrolController::TimerTour_Timer() {
     }
 }
 
-void PatrolController::TimerOnOff_Timer() {
+void Patrol::TimerOnOff_Timer() {
     auto& w = Ports::MainWindow();
     if (!quickStartDone_) {
         quickStartDone_ = true;
-        if (Program::Settings().QuickStart) {
+        if (settings_.QuickStart) {
             w.SetButtonPressed(Command::Timer, true);
             StartPatrol();
             // Run the first cycle from the event loop, not inside this tick, so the blink
             // timer keeps firing while the cycle pumps events.
-            QTimer::singleShot(0, this, &PatrolController::TimerTour_Timer);
+            QTimer::singleShot(0, this, &Patrol::TimerTour_Timer);
         }
     }
     if (w.PanelTip(Panel::New) != NoNewsTip) {
-        if (BlinkCounter == 0 || BlinkCounter == 32)
+        if (blinkCounter_ == 0 || blinkCounter_ == 32)
             w.SetPanelPicture(Panel::New,
-                              QStringLiteral("STATUS_NEW_") + QString::number(BlinkCounter / 32));
-        BlinkCounter = static_cast<qint16>((BlinkCounter + 1) % 64);
+                              QStringLiteral("STATUS_NEW_") + QString::number(blinkCounter_ / 32));
+        blinkCounter_ = static_cast<qint16>((blinkCounter_ + 1) % 64);
     }
 }
 
-void PatrolController::TimerButtonPressed() {
+void Patrol::TimerButtonPressed() {
     StartPatrol();
     TimerTour_Timer();
 }
 
-void PatrolController::TimerButtonReleased() {
-    auto& w = Ports::MainWindow();
-    w.SetButtonEnabled(Command::Timer, false);
+void Patrol::TimerButtonReleased() {
+    patrolOn_ = false;
+    Ports::MainWindow().SetButtonEnabled(Command::Timer, false);
     if (timerTour_.isActive()) {
         timerTour_.stop();
         StopPatrol();
     }
-    StopRequested = true;
+    stopRequested_ = true;
+}
+
+void Patrol::ReleaseTimerButton() {
+    Ports::MainWindow().SetButtonPressed(Command::Timer, false);
+    patrolOn_ = false;
 }
 
 } // namespace News

@@ -198,7 +198,7 @@ qint32 NewsStore::StockCodeOf(const QString& category) {
 bool NewsStore::InsertNewsItem(int& position, double posted, const QString& source,
                                const QString& category, const QString& title, const QString& url,
                                bool isVip, const QString& mark) {
-    if (isVip && !Program::Settings().DispVip) {
+    if (isVip && !settings_->DispVip) {
         return false;
     }
     const int n = Count();
@@ -259,6 +259,7 @@ void NewsStore::Clear() {
     slots_.clear();
     keyCount_ = 0;
     keysBuilt_ = false;
+    SyncedFile = DayFileStamp();
 }
 
 void NewsStore::CheckOrder() {
@@ -300,11 +301,6 @@ QList<NewsItem> NewsStore::Items() const {
         items.append(Item(i));
     }
     return items;
-}
-
-NewsStore& Store() {
-    static NewsStore store;
-    return store;
 }
 
 } // namespace News

@@ -1,5 +1,5 @@
 #pragma once
-// The one list of known headlines, newest first (index 0 is the newest), with the read state.
+// The list of known headlines, newest first (index 0 is the newest), with the read state.
 
 #include "news/NewsItem.h"
 
@@ -7,10 +7,26 @@
 #include <QString>
 #include <vector>
 
+namespace Program {
+struct SettingsState;
+}
+
 namespace News {
+
+// The day file as a store last read or wrote it: device, inode, size and modification time.
+// The file is replaced as a whole on every save, so a new inode means someone wrote it.
+struct DayFileStamp {
+    QString path;
+    quint64 device = 0, inode = 0;
+    qint64 size = -1, modifiedNs = 0;
+    bool operator==(const DayFileStamp&) const = default;
+};
 
 class NewsStore {
 public:
+    // The settings decide whether headlines of the VIP area are taken.
+    explicit NewsStore(const Program::SettingsState& settings) : settings_(&settings) {}
+
     bool HasNewsItems() const;
     int Count() const;
     int UBound() const { return Count() - 1; } // -1 when empty
@@ -27,6 +43,9 @@ public:
     void ClearNewFlags();
     void MarkAllRead(); // every headline opened, none new
     void Clear();
+
+    // Set by the day file's load and save; a cleared store matches no file.
+    DayFileStamp SyncedFile;
 
     // Replaces the whole store, items in store order (newest first), as the day file holds them.
     void ReplaceAll(QList<NewsItem> items);
@@ -54,6 +73,7 @@ private:
     void CheckOrder();
     static quint64 KeyOf(double posted, const QString& title);
 
+    const Program::SettingsState* settings_;
     std::vector<NewsItem> pool_;
     std::vector<qint32> order_;
     // Newest first by Posted: binary search is only sound then; otherwise the linear scan.
@@ -68,7 +88,5 @@ private:
     mutable qsizetype keyCount_ = 0;
     mutable bool keysBuilt_ = false;
 };
-
-NewsStore& Store();
 
 } // namespace News

@@ -1,7 +1,6 @@
 #include "parsers/Board.h"
 
 #include "app/AppData.h"
-#include "app/SettingsState.h"
 #include "app/Trace.h"
 #include "files/clsFile.h"
 #include "parsers/Yahoo.h"
@@ -19,8 +18,8 @@ namespace {
 constexpr const char* kWhere = "SummariseBoard";
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString Fetch(const QString& address) {
-    QByteArray bytes = Program::PageWeb().Download(address, QString(), false, 10);
+QString Fetch(clsWEB& web, const QString& address) {
+    QByteArray bytes = web.Download(address, QString(), false, 10);
     return modNkf32::ConvertToShiftJisText(bytes);
 }
 
@@ -42,11 +41,10 @@ struct Message {
 };
 
 // One message page; false when the page is not a message.
-bool ReadMessage(const QString& page, Message& m) {
+bool ReadMessage(clsWEB& web, const QString& page, Message& m) {
     const qsizetype topic = Find(page, QStringLiteral("<!--// MAIN TOPIC -->"), 1);
     if (topic == 0)
         return false;
-    clsWEB& web = Program::PageWeb();
     QString tag, attributes;
 
     qsizetype at = topic;
@@ -102,15 +100,17 @@ QString Block(const Message& m) {
     return s;
 }
 
-QString Summarise(const QString& listAddress, const BoardProgress& progress, bool markLinks,
-                  const QDateTime& dateLimit, QString& previousPage, QString& nextPage) {
-    const QString page = Fetch(listAddress);
+QString Summarise(const BoardSite& site, const QString& listAddress, const BoardProgress& progress,
+                  bool markLinks, const QDateTime& dateLimit, QString& previousPage,
+                  QString& nextPage) {
+    clsWEB& web = site.web;
+    const QString page = Fetch(web, listAddress);
     // An empty page would make GetLinks read the bound browser instead.
     if (page.isEmpty())
         return QString();
-    const QString host = Program::Settings().BoardHost;
-    const Common::StrArray links = Program::PageWeb().GetLinks(
-        host + QStringLiteral("/bbs?.mm=FN&action=m&board=*"), host, page, 33);
+    const QString& host = site.host;
+    const Common::StrArray links =
+        web.GetLinks(host + QStringLiteral("/bbs?.mm=FN&action=m&board=*"), host, page, 33);
     if (!links || links->isEmpty())
         return QString();
     const int messages = int(links->size());
@@ -141,7 +141,7 @@ QString Summarise(const QString& listAddress, const BoardProgress& progress, boo
     // The first link is the newest message, which the list already shows in full.
     for (int i = 1; i <= last; ++i) {
         Message m;
-        if (ReadMessage(Fetch(links->at(i)), m)) {
+        if (ReadMessage(web, Fetch(web, links->at(i)), m)) {
             if (m.posted < dateLimit) {
                 if (progress)
                     progress(last, last);
@@ -206,18 +206,19 @@ bool BoardCodeIsValid(const QString& code) {
     return true;
 }
 
-QString BoardListAddress(const QString& code) {
-    return Program::Settings().BoardHost + QStringLiteral("/?action=q&board=") + code;
+QString BoardListAddress(const BoardSite& site, const QString& code) {
+    return site.host + QStringLiteral("/?action=q&board=") + code;
 }
 
 QString BoardReportPath() {
     return Common::AppDataFolder() + QStringLiteral("/掲示板.TXT");
 }
 
-QString SummariseBoard(const QString& listAddress, const BoardProgress& progress, bool markLinks,
-                       const QDateTime& dateLimit, QString& previousPage, QString& nextPage) {
+QString SummariseBoard(const BoardSite& site, const QString& listAddress,
+                       const BoardProgress& progress, bool markLinks, const QDateTime& dateLimit,
+                       QString& previousPage, QString& nextPage) {
     try {
-        return Summarise(listAddress, progress, markLinks, dateLimit, previousPage, nextPage);
+        return Summarise(site, listAddress, progress, markLinks, dateLimit, previousPage, nextPage);
     } catch (const ParseFault& fault) {
         TraceFault(fault.number, fault.source, fault.description);
     } catch (const std::exception& e) {
@@ -226,7 +227,8 @@ QString SummariseBoard(const QString& listAddress, const BoardProgress& progress
     return QString();
 }
 
-QString RunBoardCommand(Ports::PromptPort& prompt, const std::function<void(bool)>& setBusy,
+QString RunBoardCommand(const BoardSite& site, Ports::PromptPort& prompt,
+                        const std::function<void(bool)>& setBusy,
                         const std::function<void(const QString&)>& openReport) {
     const std::optional<QString> answer =
         prompt.InputBox(QStringLiteral("銘柄コードを入力してください。"), BoardTitle, QString());
@@ -244,8 +246,8 @@ QString RunBoardCommand(Ports::PromptPort& prompt, const std::function<void(bool
         const QDateTime limit(Ports::Clock().Today().addDays(-3), QTime(0, 0));
         QString previous, next;
         // Messages that only carry a link or an advertisement are cut down to a marker line.
-        const QString report =
-            SummariseBoard(BoardListAddress(code), nullptr, true, limit, previous, next);
+        const QString report = SummariseBoard(site, BoardListAddress(site, code), nullptr, true,
+                                              limit, previous, next);
         clsFile file;
         if (!report.isEmpty() && file.OpenWriteString(BoardReportPath(), report)) {
             written = BoardReportPath();

@@ -1,4 +1,4 @@
-// The network half of the list parsers: download through the shared page object, convert,
+// The network half of the list parsers: download through the given page object, convert,
 // hand the text to the parsing half.
 
 #include "parsers/ParseSupport.h"
@@ -7,25 +7,24 @@
 
 namespace Yahoo {
 
-News::ParsedHeadlines ParseYahooNewsList(const QString& address, const QString& sourceName,
-                                         QString& nextPage) {
-    detail::EnsureWordLists();
-    clsWEB& web = Program::PageWeb();
+News::ParsedHeadlines ParseYahooNewsList(clsWEB& web, WordLists& words, const QString& address,
+                                         const QString& sourceName, QString& nextPage) {
+    detail::EnsureWordLists(words);
     QByteArray bytes = web.Download(address, QString(), false, 10);
     const QString page = modNkf32::ConvertToShiftJisText(bytes);
     if (page.isEmpty())
         return std::nullopt;
     web.SetFull(address);
-    return ParseYahooNewsListText(page, address, sourceName, nextPage);
+    return ParseYahooNewsListText(words, page, address, sourceName, nextPage);
 }
 
-News::ParsedHeadlines ParseTdnetList(const QString& address, QString& nextPage, double cutOff,
-                                     double& lastModified) {
-    QByteArray bytes = Program::PageWeb().DownLoadTDNet(address, lastModified, 10);
+News::ParsedHeadlines ParseTdnetList(clsWEB& web, const QString& tdnetHost, const QString& address,
+                                     QString& nextPage, double cutOff, double& lastModified) {
+    QByteArray bytes = web.DownLoadTDNet(address, lastModified, 10);
     const QString page = modNkf32::ConvertToShiftJisText(bytes);
     if (page.isEmpty())
         return std::nullopt;
-    return ParseTdnetListText(page, address, nextPage, cutOff);
+    return ParseTdnetListText(tdnetHost, page, address, nextPage, cutOff);
 }
 
 } // namespace Yahoo

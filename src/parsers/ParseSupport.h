@@ -11,16 +11,8 @@
 
 namespace Yahoo::detail {
 
-struct WordLists {
-    Common::StrArray HeaderWords;
-    Common::StrArray FooterWords;
-    Common::StrArray HeaderPatterns;
-    Common::StrArray FooterPatterns;
-    Common::StrArray BracketWords;
-};
-
 // Reads the five lists together when the header list is not loaded yet.
-const WordLists& EnsureWordLists();
+const WordLists& EnsureWordLists(WordLists& lists);
 
 // Common::CutOut, but a reading position that an earlier cut left at 0 ("not found") is a fault
 // rather than a search from nowhere.

@@ -1,5 +1,4 @@
 #include "app/Ports.h"
-#include "app/SettingsState.h"
 #include "parsers/ParseSupport.h"
 #include "parsers/TdnetTable.h"
 #include "text/Dates.h"
@@ -55,8 +54,8 @@ qint64 Millis(double oleDate) {
 
 } // namespace
 
-ParsedHeadlines ParseTdnetListText(const QString& page, const QString& address, QString& nextPage,
-                                   double cutOff) {
+ParsedHeadlines ParseTdnetListText(const QString& tdnetHost, const QString& page,
+                                   const QString& address, QString& nextPage, double cutOff) {
     if (page.isEmpty())
         return std::nullopt;
 
@@ -71,7 +70,7 @@ ParsedHeadlines ParseTdnetListText(const QString& page, const QString& address, 
     const QString month = address.mid(length - 9, 2);
     const QString day = address.mid(length - 7, 2);
 
-    const QString folder = Program::Settings().TdnetHost + QStringLiteral("/inbs/");
+    const QString folder = tdnetHost + QStringLiteral("/inbs/");
     const QString nextName =
         QStringLiteral("I_list_%1_").arg(pageNumber + 1, 3, 10, QLatin1Char('0')) + year +
         TwoDigits(month) + TwoDigits(day) + QStringLiteral(".html");

@@ -10,8 +10,6 @@ namespace detail {
 
 namespace {
 
-WordLists lists;
-
 // Every line is an entry, empty ones included; a final line end adds no empty entry.
 // A missing or empty file gives the undimensioned list.
 Common::StrArray ReadWordFile(const QString& name) {
@@ -33,7 +31,7 @@ Common::StrArray ReadWordFile(const QString& name) {
 
 } // namespace
 
-const WordLists& EnsureWordLists() {
+const WordLists& EnsureWordLists(WordLists& lists) {
     if (!Common::IsStringArrayReady(lists.HeaderWords)) {
         lists.HeaderWords = ReadWordFile(QStringLiteral("ヘッダ：通常.txt"));
         lists.FooterWords = ReadWordFile(QStringLiteral("フッタ：通常.txt"));
@@ -65,9 +63,5 @@ double OleOf(const QDate& date, const QTime& time) {
 }
 
 } // namespace detail
-
-void ResetWordLists() {
-    detail::lists = detail::WordLists();
-}
 
 } // namespace Yahoo

@@ -48,7 +48,7 @@ void TakeRevisionMark(ParsedHeadline& item) {
 }
 
 // A listed word inside a bracket pair becomes the category.
-void TakeBracketWord(ParsedHeadline& item, const detail::WordLists& words) {
+void TakeBracketWord(ParsedHeadline& item, const WordLists& words) {
     static const QStringList pairs =
         QStringLiteral("［,］,[,],【,】,〔,〕").split(QLatin1Char(','));
     for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
@@ -61,8 +61,7 @@ void TakeBracketWord(ParsedHeadline& item, const detail::WordLists& words) {
 }
 
 // Splits at the separator when one side is a known header or footer; otherwise nothing changes.
-void SplitAtSeparator(ParsedHeadline& item, const QString& separator,
-                      const detail::WordLists& words) {
+void SplitAtSeparator(ParsedHeadline& item, const QString& separator, const WordLists& words) {
     const Common::StrArray parts = Common::SplitTokens(item.Title, separator, false, true, true);
     if (!parts || parts->isEmpty())
         return;
@@ -98,7 +97,7 @@ void TakeFallbackBracket(ParsedHeadline& item) {
     }
 }
 
-void SplitCategory(ParsedHeadline& item, const detail::WordLists& words) {
+void SplitCategory(ParsedHeadline& item, const WordLists& words) {
     TakeBracketWord(item, words);
     if (!item.Category.isEmpty())
         return;
@@ -155,9 +154,9 @@ std::optional<QDate> PageDay(const QString& page) {
     return day->date();
 }
 
-ParsedHeadlines ParsePage(const QString& page, const QString& address, const QString& sourceName,
-                          QString& nextPage) {
-    const detail::WordLists& words = detail::EnsureWordLists();
+ParsedHeadlines ParsePage(WordLists& lists, const QString& page, const QString& address,
+                          const QString& sourceName, QString& nextPage) {
+    const WordLists& words = detail::EnsureWordLists(lists);
     const QString site = detail::SiteAddress(address);
 
     const std::optional<QDate> pageDay = PageDay(page);
@@ -236,10 +235,11 @@ void TraceFault(int number, const QString& source, const QString& description) {
 } // namespace
 
 // The page text is parsed as a whole: a fault anywhere gives nothing, not the headlines so far.
-ParsedHeadlines ParseYahooNewsListText(const QString& page, const QString& address,
-                                       const QString& sourceName, QString& nextPage) {
+ParsedHeadlines ParseYahooNewsListText(WordLists& lists, const QString& page,
+                                       const QString& address, const QString& sourceName,
+                                       QString& nextPage) {
     try {
-        return ParsePage(page, address, sourceName, nextPage);
+        return ParsePage(lists, page, address, sourceName, nextPage);
     } catch (const ParseFault& fault) {
         TraceFault(fault.number, fault.source, fault.description);
     } catch (const std::exception& e) {

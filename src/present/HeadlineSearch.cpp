@@ -60,20 +60,18 @@ bool CompiledExpression::Matches(const News::NewsItem& item) const {
     return Math::ReduceTruthString(truth_);
 }
 
-bool MatchesExpression(const QString& expression, int storeIndex) {
-    const News::NewsStore& store = News::Store();
+bool MatchesExpression(const News::NewsStore& store, const QString& expression, int storeIndex) {
     if (storeIndex < 0 || storeIndex >= store.Count())
         return false;
     return CompiledExpression(expression).Matches(store.Item(storeIndex));
 }
 
-int SearchHeadlines(int startIndex, int direction, bool markAll, bool colourCells) {
-    const News::NewsStore& store = News::Store();
+int SearchHeadlines(const News::NewsStore& store, GridModel& grid, int startIndex, int direction,
+                    bool markAll, bool colourCells) {
     if (!store.HasNewsItems())
         return 0;
     Ports::MainWindowPort& window = Ports::MainWindow();
     const CompiledExpression expression(window.SearchText());
-    GridModel& grid = HeadlineGrid();
     const int count = store.Count();
 
     window.SetGridVisible(false);

@@ -9,7 +9,8 @@
 
 namespace News {
 struct NewsItem;
-}
+class NewsStore;
+} // namespace News
 
 namespace Present {
 
@@ -35,10 +36,12 @@ private:
     mutable QString truth_;
 };
 
-bool MatchesExpression(const QString& expression, int storeIndex);
+bool MatchesExpression(const News::NewsStore& store, const QString& expression, int storeIndex);
 
-// Scans from startIndex (direction 1: upwards to the last headline, else down to 0) with the
-// search-box text. Returns the hit (the last one when marking all) or -1; 0 for an empty store.
-int SearchHeadlines(int startIndex, int direction, bool markAll, bool colourCells);
+// Scans the store from startIndex (direction 1: upwards to the last headline, else down to 0)
+// with the search-box text, colouring the title cells of grid, which shows the store. Returns
+// the hit (the last one when marking all) or -1; 0 for an empty store.
+int SearchHeadlines(const News::NewsStore& store, GridModel& grid, int startIndex, int direction,
+                    bool markAll, bool colourCells);
 
 } // namespace Present

@@ -11,14 +11,7 @@
 #include <cmath>
 #include <vector>
 
-#if __has_include("news/Sources.h")
 #include "news/Sources.h"
-#else
-namespace News {
-const QStringList& SourceNames();
-const QStringList& SourceLogoKeys();
-} // namespace News
-#endif
 
 namespace Present {
 
@@ -65,51 +58,30 @@ Rgb MarkColor(const QString& mark) {
     return KeepColor;
 }
 
-// Day, hour and minute texts are shared, not made anew for every row.
-const QString& SmallNumber(int n) {
-    static const QList<QString> numbers = [] {
-        QList<QString> list;
-        for (int i = 0; i < 60; ++i)
-            list.append(QString::number(i));
-        return list;
-    }();
-    return n >= 0 && n < 60 ? numbers[n] : numbers[0];
+} // namespace
+
+HeadlineTable::HeadlineTable(const News::NewsStore& store, const Program::SettingsState& settings)
+    : store_(store), settings_(settings) {
+    smallNumbers_.reserve(60);
+    for (int i = 0; i < 60; ++i)
+        smallNumbers_.append(QString::number(i));
 }
 
-GridFont SettingsFont() {
-    const Program::SettingsState& s = Program::Settings();
+const QString& HeadlineTable::SmallNumber(int n) const {
+    return n >= 0 && n < 60 ? smallNumbers_[n] : smallNumbers_[0];
+}
+
+GridFont HeadlineTable::SettingsFont() const {
+    const Program::SettingsState& s = settings_;
     return GridFont{s.FontName, s.FontSize, s.FontBold, s.FontItalic};
 }
 
-} // namespace
-
-GridModel& HeadlineGrid() {
-    static GridModel grid;
-    return grid;
-}
-
-namespace {
-
-// What each row shows, by the headline's own fields: store positions move while a page merges
-// into the store, the headline does not.
-struct RowKey {
-    double Posted = 0;
-    QString Source, Category, Title, Url;
-};
-
-std::vector<RowKey>& RowKeys() {
-    static std::vector<RowKey> keys;
-    return keys;
-}
-
-} // namespace
-
-int StoreIndexOfRow(int row) {
-    const std::vector<RowKey>& keys = RowKeys();
+int HeadlineTable::StoreIndexOfRow(int row) const {
+    const std::vector<RowKey>& keys = keys_;
     if (row < 1 || size_t(row) > keys.size())
         return -1;
     const RowKey& k = keys[size_t(row) - 1];
-    return News::Store().FindNewsItem(k.Posted, k.Source, k.Category, k.Title, k.Url);
+    return store_.FindNewsItem(k.Posted, k.Source, k.Category, k.Title, k.Url);
 }
 
 OleParts SplitOle(double oleDate) {
@@ -124,9 +96,9 @@ OleParts SplitOle(double oleDate) {
     return OleParts{date.day(), int(inDay / 3600), int(inDay % 3600 / 60)};
 }
 
-void InitHeadlineGrid() {
-    GridModel& grid = HeadlineGrid();
-    RowKeys().clear();
+void HeadlineTable::Init() {
+    GridModel& grid = grid_;
+    keys_.clear();
     GridPort& port = Grid();
     const GridFont font = SettingsFont();
     grid.BeginBatch();
@@ -164,11 +136,11 @@ void InitHeadlineGrid() {
     Ports::MainWindow().SetPanelText(App::Panel::Message, QString());
 }
 
-void FillHeadlineGrid() {
-    GridModel& grid = HeadlineGrid();
+void HeadlineTable::Fill() {
+    GridModel& grid = grid_;
     GridPort& port = Grid();
     Ports::MainWindowPort& window = Ports::MainWindow();
-    const News::NewsStore& store = News::Store();
+    const News::NewsStore& store = store_;
 
     const int savedTop = grid.TopRow(), savedRow = grid.Row(), savedCol = grid.Col();
     window.SetGridVisible(false);
@@ -185,7 +157,7 @@ void FillHeadlineGrid() {
     grid.SetAllRowHeights(port.TextHeight(QStringLiteral("株式"), font) + 4);
 
     const int count = store.Count();
-    std::vector<RowKey>& keys = RowKeys();
+    std::vector<RowKey>& keys = keys_;
     keys.clear();
     if (count > 0) {
         grid.SetRows(count + 1);
@@ -217,8 +189,8 @@ void FillHeadlineGrid() {
         }
 
         QHash<QString, QString> logoKeys;
-        const QStringList& names = News::SourceNames();
-        const QStringList& logos = News::SourceLogoKeys();
+        const QStringList names = News::SourceNames();
+        const QStringList logos = News::SourceLogoKeys();
         for (qsizetype i = names.size() - 1; i >= 0; --i) // the first of equal names wins
             logoKeys.insert(names[i], logos.value(i));
 
@@ -279,26 +251,29 @@ void FillHeadlineGrid() {
     window.SetGridVisible(true);
 
     if (!window.SearchText().isEmpty())
-        SearchHeadlines(0, 1, true, true);
+        Search(0, 1, true, true);
 }
 
-void PutCursorOnLastRow() {
-    GridModel& grid = HeadlineGrid();
+void HeadlineTable::PutCursorOnLastRow() {
+    GridModel& grid = grid_;
     grid.SetCursor(GridRow{grid.Rows() - 1}, GridCol{9});
 }
 
-void ScrollLastRowToTop() {
-    GridModel& grid = HeadlineGrid();
+void HeadlineTable::ScrollLastRowToTop() {
+    GridModel& grid = grid_;
     grid.SetTopRow(grid.Rows() - 1);
 }
 
-void MarkOpenedPicture(int row) {
+void HeadlineTable::MarkOpenedPicture(int row) {
     Ports::MainWindowPort& window = Ports::MainWindow();
     const bool wasVisible = window.GridVisible();
     window.SetGridVisible(false);
-    HeadlineGrid().SetPicture(GridRow{row}, GridCol{5}, QStringLiteral("LOOK_OPEN"),
-                              HeadlinePictureAlign);
+    grid_.SetPicture(GridRow{row}, GridCol{5}, QStringLiteral("LOOK_OPEN"), HeadlinePictureAlign);
     window.SetGridVisible(wasVisible);
+}
+
+int HeadlineTable::Search(int startIndex, int direction, bool markAll, bool colourCells) {
+    return SearchHeadlines(store_, grid_, startIndex, direction, markAll, colourCells);
 }
 
 } // namespace Present

@@ -3,26 +3,63 @@
 
 #include "present/GridModel.h"
 
-namespace Present {
+#include <QList>
+#include <QString>
+#include <vector>
 
-// The one grid model of the main window's headline list.
-GridModel& HeadlineGrid();
+namespace News {
+class NewsStore;
+}
+namespace Program {
+struct SettingsState;
+}
+
+namespace Present {
 
 inline constexpr CellAlign HeadlinePictureAlign = CellAlign::CenterCenter;
 
-// Ten columns, headers, alignments and widths; no headline rows; the grid hidden.
-void InitHeadlineGrid();
-// Rebuilds the grid from the news store, the filter button and the search box.
-void FillHeadlineGrid();
-// Cursor on the title cell of the last row, scrolled into view.
-void PutCursorOnLastRow();
-// The last row as the top row; the view shows as far down as it can.
-void ScrollLastRowToTop();
-// The opened picture on a grid row, keeping the grid's visibility.
-void MarkOpenedPicture(int row);
-// The store index of the headline a grid row shows, found by the headline itself so that it
-// holds while pages merge into the store under the table; -1 when there is none.
-int StoreIndexOfRow(int row);
+// The main window's headline list: the grid model it shows and which headline each row holds.
+class HeadlineTable {
+public:
+    HeadlineTable(const News::NewsStore& store, const Program::SettingsState& settings);
+
+    GridModel& Model() { return grid_; }
+    const GridModel& Model() const { return grid_; }
+
+    // Ten columns, headers, alignments and widths; no headline rows; the grid hidden.
+    void Init();
+    // Rebuilds the grid from the news store, the filter button and the search box.
+    void Fill();
+    // Cursor on the title cell of the last row, scrolled into view.
+    void PutCursorOnLastRow();
+    // The last row as the top row; the view shows as far down as it can.
+    void ScrollLastRowToTop();
+    // The opened picture on a grid row, keeping the grid's visibility.
+    void MarkOpenedPicture(int row);
+    // The store index of the headline a grid row shows, found by the headline itself so that
+    // it holds while pages merge into the store under the table; -1 when there is none.
+    int StoreIndexOfRow(int row) const;
+    // SearchHeadlines over this table's store and grid.
+    int Search(int startIndex, int direction, bool markAll, bool colourCells);
+
+private:
+    // What each row shows, by the headline's own fields: store positions move while a page
+    // merges into the store, the headline does not.
+    struct RowKey {
+        double Posted = 0;
+        QString Source, Category, Title, Url;
+    };
+
+    GridFont SettingsFont() const;
+    // Day, hour and minute texts are shared, not made anew for every row.
+    const QString& SmallNumber(int n) const;
+
+    const News::NewsStore& store_;
+    const Program::SettingsState& settings_;
+    GridModel grid_;
+    std::vector<RowKey> keys_;
+    QList<QString> smallNumbers_;
+};
 
 // The calendar parts of an OLE date, without going through the time zone.
 struct OleParts {

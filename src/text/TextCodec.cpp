@@ -14,21 +14,17 @@ struct ConverterClose {
 using Converter = std::unique_ptr<UConverter, ConverterClose>;
 
 // "windows-31j" is ICU's name for code page 932: NEC and IBM extensions, 0x8160 as U+FF5E.
-// One converter, reset before each use; everything runs on one thread.
-UConverter* Cp932() {
-    static Converter converter = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        Converter c(ucnv_open("windows-31j", &status));
-        if (U_FAILURE(status))
-            return Converter();
-        // Unmappable characters become "?" rather than a two-byte substitute.
-        status = U_ZERO_ERROR;
-        ucnv_setSubstChars(c.get(), "?", 1, &status);
-        return c;
-    }();
-    if (converter)
-        ucnv_reset(converter.get());
-    return converter.get();
+// A converter for one text: ICU shares the loaded table between converters, so opening one
+// costs microseconds, and no converter state outlives the call.
+Converter Cp932() {
+    UErrorCode status = U_ZERO_ERROR;
+    Converter c(ucnv_open("windows-31j", &status));
+    if (U_FAILURE(status))
+        return Converter();
+    // Unmappable characters become "?" rather than a two-byte substitute.
+    status = U_ZERO_ERROR;
+    ucnv_setSubstChars(c.get(), "?", 1, &status);
+    return c;
 }
 
 } // namespace
@@ -82,28 +78,42 @@ bool IsValidUtf8(const QByteArray& bytes) {
     return true;
 }
 
-QString DecodeCp932(const QByteArray& bytes) {
-    if (bytes.isEmpty())
+struct Cp932Decoder::Converter {
+    Common::Converter handle;
+};
+
+Cp932Decoder::Cp932Decoder() = default;
+Cp932Decoder::~Cp932Decoder() = default;
+
+QString Cp932Decoder::Decode(const char* bytes, qsizetype size) {
+    if (size <= 0)
         return QString();
-    UConverter* converter = Cp932();
+    if (!converter_)
+        converter_ = std::make_unique<Converter>(Converter{Cp932()});
+    UConverter* converter = converter_->handle.get();
     if (!converter)
         return QString();
+    ucnv_reset(converter);
     // One UTF-16 unit per byte is always enough for a double-byte code page.
-    QString result(bytes.size() + 1, Qt::Uninitialized);
+    QString result(size + 1, Qt::Uninitialized);
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t length =
-        ucnv_toUChars(converter, reinterpret_cast<UChar*>(result.data()), int32_t(result.size()),
-                      bytes.constData(), int32_t(bytes.size()), &status);
+    const int32_t length = ucnv_toUChars(converter, reinterpret_cast<UChar*>(result.data()),
+                                         int32_t(result.size()), bytes, int32_t(size), &status);
     if (U_FAILURE(status))
         return QString();
     result.resize(length);
     return result;
 }
 
+QString DecodeCp932(const QByteArray& bytes) {
+    return Cp932Decoder().Decode(bytes.constData(), bytes.size());
+}
+
 QByteArray EncodeCp932(const QString& text) {
     if (text.isEmpty())
         return QByteArray();
-    UConverter* converter = Cp932();
+    const Converter owned = Cp932();
+    UConverter* converter = owned.get();
     if (!converter)
         return QByteArray();
     // At most two bytes per UTF-16 unit.

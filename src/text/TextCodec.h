@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 
 namespace Common {
 
@@ -11,6 +12,21 @@ namespace Common {
 QString DecodeUtf8OrCp932(const QByteArray& bytes);
 // Windows code page 932 alone.
 QString DecodeCp932(const QByteArray& bytes);
+
+// Decodes many code page 932 texts with one converter, made on the first text (the fields of a
+// day file written in the old encoding).
+class Cp932Decoder {
+public:
+    Cp932Decoder();
+    ~Cp932Decoder();
+    Cp932Decoder(const Cp932Decoder&) = delete;
+    Cp932Decoder& operator=(const Cp932Decoder&) = delete;
+    QString Decode(const char* bytes, qsizetype length);
+
+private:
+    struct Converter;
+    std::unique_ptr<Converter> converter_;
+};
 QByteArray EncodeCp932(const QString& text);
 bool IsValidUtf8(const QByteArray& bytes);
 

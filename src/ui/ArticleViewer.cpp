@@ -33,8 +33,9 @@ void ReturnFreedMemory() {
 
 } // namespace
 
-ArticleViewer::ArticleViewer(QWidget* mainWindow, QObject* parent)
-    : QObject(parent), main_(mainWindow) {}
+ArticleViewer::ArticleViewer(QWidget* mainWindow, const Program::SettingsState& settings,
+                             clsWEB& viewerWeb, QObject* parent)
+    : QObject(parent), main_(mainWindow), settings_(settings), viewerWeb_(viewerWeb) {}
 
 ArticleViewer::~ArticleViewer() {
     CloseViewer();
@@ -57,13 +58,13 @@ bool ArticleViewer::OpenArticle(const QString& url, QString* message) {
             *message = RefusedAddressMessage(url);
         return false;
     }
-    const QString browserPath = Program::Settings().BrowserPath;
+    const QString browserPath = settings_.BrowserPath;
     if (!browserPath.isEmpty()) {
         return ShellLaunch::LaunchApplication_by_File(
             main_, browserPath, QStringLiteral("\"") + url + QStringLiteral("\""), QString(), true);
     }
 
-    ShowInViewer(url, Program::Settings().ViewerPosition);
+    ShowInViewer(url, settings_.ViewerPosition);
     return true;
 }
 
@@ -76,7 +77,7 @@ bool ArticleViewer::ShowInViewer(const QString& url, int viewerPosition, QString
         return false;
     }
     FormView* view = EnsureView();
-    Program::ViewerWeb().PageNavigate(url);
+    viewerWeb_.PageNavigate(url);
 
     QRect mainFrame;
     QScreen* screen = nullptr;
@@ -105,13 +106,13 @@ FormView* ArticleViewer::EnsureView() {
     view_ = new FormView(uiFontName_);
     WebEngineBrowser* browser = view_->WebMain();
     Ports::BrowserPort* port = browser;
-    Program::ViewerWeb().SetBrowser(port);
+    viewerWeb_.SetBrowser(port);
     connect(view_, &FormView::documentComplete, this,
-            [] { Program::ViewerWeb().Web_DocumentComplete(); });
+            [this] { viewerWeb_.Web_DocumentComplete(); });
     // The browser goes with its window; ViewerWeb must not keep pointing at it.
     connect(browser, &QObject::destroyed, this, [this, port] {
-        if (Program::ViewerWeb().Browser() == port)
-            Program::ViewerWeb().SetBrowser(nullptr);
+        if (viewerWeb_.Browser() == port)
+            viewerWeb_.SetBrowser(nullptr);
         QTimer::singleShot(TrimDelayMs, this, [] { ReturnFreedMemory(); });
     });
     emit viewerCreated(view_);

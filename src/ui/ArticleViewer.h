@@ -10,12 +10,18 @@
 
 class FormView;
 class QWidget;
+class clsWEB;
+namespace Program {
+struct SettingsState;
+}
 
 class ArticleViewer : public QObject {
     Q_OBJECT
 public:
     // mainWindow: the window the viewer is placed against and the owner of launch errors.
-    explicit ArticleViewer(QWidget* mainWindow, QObject* parent = nullptr);
+    // viewerWeb is bound to the viewer's browser while the viewer exists.
+    ArticleViewer(QWidget* mainWindow, const Program::SettingsState& settings, clsWEB& viewerWeb,
+                  QObject* parent = nullptr);
     ~ArticleViewer() override;
 
     // False when the address was not opened; message then holds the status text for the main
@@ -36,13 +42,15 @@ public:
     static bool IsViewerAddress(const QString& url);
 
 signals:
-    // A viewer window was made (its browser is bound to ViewerWeb).
+    // A viewer window was made (its browser is bound to the viewer's web object).
     void viewerCreated(FormView* view);
 
 private:
     FormView* EnsureView();
 
     QWidget* main_;
+    const Program::SettingsState& settings_;
+    clsWEB& viewerWeb_;
     QPointer<FormView> view_;
     QString uiFontName_;
 };

@@ -8,8 +8,10 @@
 #include "news/FetchCycle.h"
 #include "news/NewsStore.h"
 #include "news/Sources.h"
+#include "present/CycleAnnounce.h"
 #include "present/HeadlineSearch.h"
 #include "present/HeadlineTable.h"
+#include "present/Session.h"
 #include "text/Common.h"
 #include "text/Dates.h"
 #include "ui/AboutBox.h"
@@ -52,9 +54,7 @@
 #include <QToolButton>
 #include <cmath>
 
-namespace Program {
-bool ReloadRequested = false;
-}
+namespace Program {}
 
 using Present::GridCol;
 using Present::GridRow;
@@ -87,8 +87,11 @@ QScreen* PrimaryScreen() {
 
 } // namespace
 
-FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
-    articleViewer_ = new ArticleViewer(this, this);
+FormMain::FormMain(Program::Session& session, bool openVersionPageAtStart, QWidget* parent)
+    : QMainWindow(parent), session_(session), settings_(session.settings), store_(session.store),
+      table_(session.table), patrol_(session.patrol),
+      openVersionPageAtStart_(openVersionPageAtStart) {
+    articleViewer_ = new ArticleViewer(this, settings_, session_.viewerWeb, this);
     OpenAddressStep = [this](const QString& url, bool desktopOnly) {
         if (desktopOnly)
             return ShellLaunch::LaunchApplication_by_File(
@@ -101,15 +104,15 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
         return opened;
     };
     OptionsDialogStep = [this](int mainLeftTw, int mainWidthTw, int topTw) {
-        FormOption dialog(this, uiFontName_);
+        FormOption dialog(session_, this, uiFontName_);
         dialog.SaveAll = [this] { SaveWindowSettings(); };
-        dialog.ApplyGridFont = [](const QFont& f) {
+        dialog.ApplyGridFont = [this](const QFont& f) {
             Present::GridFont font;
             font.Name = f.family();
             font.Size = static_cast<float>(f.pointSizeF());
             font.Bold = f.bold();
             font.Italic = f.italic();
-            Present::HeadlineGrid().SetFont(font);
+            table_.Model().SetFont(font);
         };
         dialog.PlaySound = [this](const QString& file) { ports_->PlaySound(file); };
         // The dialog is placed like the main window: kept on the screens.
@@ -127,6 +130,8 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
             dialog.move(qRound(placed.left / in.twipsPerPixelX),
                         qRound(placed.top / in.twipsPerPixelY));
         dialog.exec();
+        if (dialog.ReloadRequested())
+            RequestNewsReload();
     };
     ShowHelpStep = [this](const QString& url) {
         QString message;
@@ -158,10 +163,8 @@ FormMain::FormMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 FormMain::~FormMain() {
-    if (patrol_) {
-        patrol_->TimerTour().stop();
-        patrol_->TimerOnOff().stop();
-    }
+    patrol_.Stop();
+    disconnect(&patrol_, nullptr, this, nullptr);
     if (&Ports::MainWindow() == ports_.get())
         Ports::SetMainWindow(nullptr);
     if (&Ports::Prompt() == prompt_.get())
@@ -297,7 +300,7 @@ void FormMain::BuildControls() {
 
     gridNews_ = new GridView(this);
     gridNews_->setObjectName(QStringLiteral("GridNews"));
-    gridNews_->SetGridModel(&Present::HeadlineGrid());
+    gridNews_->SetGridModel(&table_.Model());
     gridNews_->SetImageProvider([this](const QString& key) { return images_.Pixmap(key); });
     // The grid may shrink to nothing, so the window can be shaded down to its tool bar.
     gridNews_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
@@ -357,21 +360,21 @@ void FormMain::BuildControls() {
     Ports::SetPrompt(prompt_.get());
     Present::SetGridPort(gridPort_.get());
 
-    patrol_ = new News::PatrolController(this);
-    connect(patrol_, &News::PatrolController::CycleFinished, this, [this](bool) { AfterCycle(); });
+    // The cycle reports; this window decides what the user sees and hears of it.
+    connect(&patrol_, &News::Patrol::CycleReported, this, [this](const News::CycleResult& result) {
+        Present::AnnounceCycle(result, table_, settings_);
+    });
+    connect(&patrol_, &News::Patrol::CycleFinished, this, [this] { AfterCycle(); });
 }
 
 // --- start-up ---
 
 void FormMain::Form_Load() {
 #ifndef TW_TRACE_ON
-    Common::TraceEnabled = false;
+    session_.trace.Enabled = false;
 #endif
-    News::PatrolInterval = News::PatrolBaseInterval;
     // This window's start is the program's start.
-    News::TableShown = false;
-    News::StartingUp = false;
-    News::BlinkCounter = 0;
+    patrol_.Reset();
 
     Common::EnsureDataFolder();
     QFile::remove(Common::AppDataFolder() + QStringLiteral("/Debug.LOG"));
@@ -384,28 +387,26 @@ void FormMain::Form_Load() {
     for (const QScreen* screen : QGuiApplication::screens())
         monitors_ << screen->geometry();
 
-    Program::LoadSettings();
+    Program::LoadSettings(settings_);
     ApplyLoadedSettings();
 
-    News::InitNewsSources();
-    Present::InitHeadlineGrid();
-    patrol_->Arm();
-    News::UpdateTitle();
+    store_.Clear();
+    table_.Init();
+    patrol_.Arm();
+    News::UpdateTitle(store_);
 
     News::ResetNewIndicator();
     News::SetNetLamp(false);
 
     // Today's stored headlines, without a download.
-    News::StartingUp = true;
-    News::RunFetchCycle();
-    News::StartingUp = false;
+    patrol_.RunCycle(News::CycleMode::StartUp);
     viewerShown_ = 1;
     articleViewer_->SetUiFontName(uiFontName_);
-    if (OpenVersionPageAtStart) {
+    if (openVersionPageAtStart_) {
         // From the event loop, once the window is up: the browser engine takes a moment to
         // start, and the headlines should not wait for it.
         QTimer::singleShot(0, this, [this] {
-            const QString versionPage = Launch::TopPageAddress();
+            const QString versionPage = Launch::TopPageAddress(settings_);
             if (!versionPage.isEmpty())
                 OpenArticle(versionPage);
         });
@@ -425,7 +426,7 @@ Program::PlacementInput FormMain::PlacementOnScreens() const {
 }
 
 void FormMain::ApplyLoadedSettings() {
-    const Program::SettingsState& s = Program::Settings();
+    const Program::SettingsState& s = settings_;
     Program::PlacementInput in = PlacementOnScreens();
     const Program::FormMainValues values = Program::FormMainWithDefaults(
         s, in.screenWidthPx, in.screenHeightPx, in.twipsPerPixelX, in.twipsPerPixelY);
@@ -458,11 +459,11 @@ void FormMain::ApplyLoadedSettings() {
     font.Size = s.FontSize;
     font.Bold = s.FontBold;
     font.Italic = s.FontItalic;
-    Present::HeadlineGrid().SetFont(font);
+    table_.Model().SetFont(font);
 
-    clsWEB& viewer = Program::ViewerWeb();
+    clsWEB& viewer = session_.viewerWeb;
     viewer.Proxy = s.ProxyUse ? s.ProxyAddress + QStringLiteral(":") + s.ProxyPort : QString();
-    Program::PageWeb().Proxy = viewer.Proxy;
+    session_.pageWeb.Proxy = viewer.Proxy;
 
     comboSearch_->clear();
     if (const auto history = Program::LoadSearchHistory(QString(), false)) {
@@ -558,27 +559,27 @@ void FormMain::TBar_ButtonClick(Command command) {
         break;
     case Command::Timer:
         if (ports_->ButtonPressed(Command::Timer))
-            patrol_->TimerButtonPressed();
+            patrol_.TimerButtonPressed();
         else
-            patrol_->TimerButtonReleased();
+            patrol_.TimerButtonReleased();
         AfterCycle();
         break;
     case Command::Reload:
         CommandReload();
         break;
     case Command::TopPage:
-        OpenArticle(Launch::TopPageAddress());
+        OpenArticle(Launch::TopPageAddress(settings_));
         viewerShown_ = 1;
         break;
     case Command::Market:
-        OpenArticle(Launch::MarketAddress(Program::Settings().DispVip));
+        OpenArticle(Launch::MarketAddress(settings_));
         viewerShown_ = 1;
         break;
     case Command::Earnings:
         OpenAddressStep(Launch::EarningsScheduleAddress(), true);
         break;
     case Command::Help:
-        ShowHelpStep(Launch::HelpAddress());
+        ShowHelpStep(Launch::HelpAddress(settings_));
         viewerShown_ = 1;
         break;
     case Command::Options:
@@ -588,7 +589,7 @@ void FormMain::TBar_ButtonClick(Command command) {
         CommandAllRead();
         break;
     case Command::Filter:
-        Present::FillHeadlineGrid();
+        table_.Fill();
         break;
     case Command::Search:
         CommandSearch();
@@ -623,7 +624,7 @@ bool FormMain::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
     const int preset = FormGeometry::PresetIndexForKey(key, shift);
     if (preset < 0)
         return false;
-    ports_->SetSearchText(Program::Settings().SearchWords.value(preset));
+    ports_->SetSearchText(settings_.SearchWords.value(preset));
     return true;
 }
 
@@ -652,44 +653,44 @@ void FormMain::AddSearchHistory(QComboBox* box, bool moveToTop) {
 
 void FormMain::CommandSearch() {
     AddSearchHistory(comboSearch_, true);
-    const News::NewsStore& store = News::Store();
+    const News::NewsStore& store = store_;
     if (!store.HasNewsItems()) {
-        Present::FillHeadlineGrid();
+        table_.Fill();
         return;
     }
     if (!ports_->GridVisible())
         return;
-    Present::SearchHeadlines(0, 1, true, true);
-    const int hit = Present::SearchHeadlines(store.UBound(), -1, false, true);
+    table_.Search(0, 1, true, true);
+    const int hit = table_.Search(store.UBound(), -1, false, true);
     if (hit < 0)
         return;
-    Present::GridModel& grid = Present::HeadlineGrid();
+    Present::GridModel& grid = table_.Model();
     grid.SetCursor(GridRow{FormGeometry::RowOfStoreIndex(store.UBound(), hit)},
                    GridCol{grid.Col()});
     if (ports_->ButtonPressed(Command::Filter))
-        Present::FillHeadlineGrid();
+        table_.Fill();
 }
 
 void FormMain::CommandAllRead() {
-    News::NewsStore& store = News::Store();
+    News::NewsStore& store = store_;
     if (!store.HasNewsItems())
         return;
-    Present::GridModel& grid = Present::HeadlineGrid();
+    Present::GridModel& grid = table_.Model();
     for (int i = 0; i < store.Count() && i + 1 <= grid.Rows() - 1; ++i) {
         News::NewsItem& item = store.MutableItem(i);
         item.IsOpened = true;
         item.IsNew = false;
         grid.SetText(GridRow{i + 1}, GridCol{5}, QString());
     }
-    Present::FillHeadlineGrid();
-    News::SaveDayFile();
+    table_.Fill();
+    News::SaveDayFile(store_);
 }
 
 void FormMain::CommandOptions() {
-    ports_->SetButtonPressed(Command::Timer, false);
+    patrol_.ReleaseTimerButton();
     const QString vipBefore = Program::ReadIni(QStringLiteral("OPTION"), QStringLiteral("DISP VIP"),
                                                QStringLiteral("TRUE"));
-    Program::ReloadRequested = false;
+    reloadRequested_ = false;
 
     // Centred over the window, 80 pixels below its top; the dialog keeps itself on the screen.
     const QRect frame = FrameInTwips();
@@ -697,7 +698,7 @@ void FormMain::CommandOptions() {
     if (OptionsDialogStep)
         OptionsDialogStep(frame.x(), frame.width(), topTw);
 
-    Present::FillHeadlineGrid();
+    table_.Fill();
     Form_Resize();
 
     const QString vipAfter = Program::ReadIni(QStringLiteral("OPTION"), QStringLiteral("DISP VIP"),
@@ -705,21 +706,21 @@ void FormMain::CommandOptions() {
     // Compared as the values they stand for: "TRUE" and "True" are the same setting.
     const bool vipChanged =
         Program::ParseBool(vipBefore).value_or(true) != Program::ParseBool(vipAfter).value_or(true);
-    if (vipChanged || Program::ReloadRequested) {
+    if (vipChanged || reloadRequested_) {
         setEnabled(false);
         ports_->SetGridVisible(false);
-        News::Store().Clear();
+        store_.Clear();
         QFile::remove(News::DayFilePath());
-        News::RunFetchCycle();
+        patrol_.RunCycle(News::CycleMode::Download);
         setEnabled(true);
         AfterCycle();
     }
 }
 
 void FormMain::CommandReload() {
-    const bool grew = News::RunFetchCycle();
-    News::UpdateTitle();
-    const News::NewsStore& store = News::Store();
+    const bool grew = patrol_.RunCycle(News::CycleMode::Download).grew;
+    News::UpdateTitle(store_);
+    const News::NewsStore& store = store_;
     if (grew) {
         ports_->SetPanelText(Panel::Message, QString());
     } else if (store.HasNewsItems()) {
@@ -751,10 +752,10 @@ void FormMain::CommandExportCsv() {
     const QString path = SaveFileDialogStep(QStringLiteral("CSVファイル (*.csv)"), csvFolder_);
     if (path.isEmpty())
         return;
-    if (News::ExportCsv(path)) {
+    if (News::ExportCsv(store_, path)) {
         Ports::Prompt().MessageBox(path + QStringLiteral(" にニュースデータを出力しました。"),
                                    QString(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
-    } else if (!News::Store().HasNewsItems()) {
+    } else if (!store_.HasNewsItems()) {
         Ports::Prompt().MessageBox(QStringLiteral("ニュースが一つもないので出力できません。"),
                                    QString(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
     } else {
@@ -765,7 +766,7 @@ void FormMain::CommandExportCsv() {
 
 void FormMain::AfterCycle() {
     // A close asked for during the cycle goes ahead now that the cycle is over.
-    if (closePending_ && !News::CycleRunning())
+    if (closePending_ && !patrol_.CycleRunning())
         QTimer::singleShot(0, this, &QWidget::close);
 }
 
@@ -782,15 +783,15 @@ void FormMain::GridNews_Click() {
 
     // A short wait before opening, pumped so the window keeps drawing.
     Common::Pause(500, false, true);
-    Present::GridModel& grid = Present::HeadlineGrid();
-    News::NewsStore& store = News::Store();
+    Present::GridModel& grid = table_.Model();
+    News::NewsStore& store = store_;
     if (grid.Col() != TitleCol || !store.HasNewsItems())
         return;
     const int row = grid.Row();
     ports_->SetClipboardText(grid.Text(GridRow{row}, GridCol{grid.Col()}));
     // The headline the row shows, even when pages have merged into the store since the table
     // was built.
-    const int index = Present::StoreIndexOfRow(row);
+    const int index = table_.StoreIndexOfRow(row);
     if (index < 0 || index > store.UBound())
         return;
     const News::NewsItem item = store.Item(index);
@@ -807,10 +808,10 @@ void FormMain::GridNews_Click() {
     viewerShown_ = 1;
     Form_Resize();
     // The open may have let a merge run: find the headline again before marking it.
-    const int opened = Present::StoreIndexOfRow(row);
+    const int opened = table_.StoreIndexOfRow(row);
     if (opened >= 0)
-        News::MarkOpened(opened);
-    Present::MarkOpenedPicture(row);
+        News::MarkOpened(store_, opened);
+    table_.MarkOpenedPicture(row);
     // The keyboard stays in the list, so the keys walk on through the headlines.
     if (isVisible() && !isActiveWindow())
         activateWindow();
@@ -829,7 +830,7 @@ bool FormMain::GridNews_MouseDown(Qt::MouseButton button, const QPoint& pos) {
     const QModelIndex index = gridNews_->indexAt(pos);
     if (!index.isValid())
         return false;
-    Present::GridModel& grid = Present::HeadlineGrid();
+    Present::GridModel& grid = table_.Model();
     const int row = gridNews_->ModelRow(index.row());
     grid.SetCursor(GridRow{row}, GridCol{1});
     grid.SetSelection(GridRow{row}, GridCol{grid.Cols() - 1});
@@ -841,7 +842,7 @@ bool FormMain::GridNews_MouseDown(Qt::MouseButton button, const QPoint& pos) {
 }
 
 void FormMain::GridNews_MouseMove(const QPoint& pos) {
-    const Present::GridModel& grid = Present::HeadlineGrid();
+    const Present::GridModel& grid = table_.Model();
     const int viewRow = gridNews_->rowAt(pos.y());
     const int row = viewRow < 0 ? -1 : gridNews_->ModelRow(viewRow);
     const QString tip =
@@ -851,15 +852,15 @@ void FormMain::GridNews_MouseMove(const QPoint& pos) {
 }
 
 void FormMain::MenuHeadline_Click(HeadlineCommand command) {
-    Present::GridModel& grid = Present::HeadlineGrid();
+    Present::GridModel& grid = table_.Model();
     switch (command) {
     case HeadlineCommand::ReadArticle:
         grid.SetCursor(GridRow{grid.Row()}, GridCol{TitleCol});
         GridNews_Click();
         break;
     case HeadlineCommand::GoogleSearch: {
-        const News::NewsStore& store = News::Store();
-        const int storeIndex = Present::StoreIndexOfRow(grid.Row());
+        const News::NewsStore& store = store_;
+        const int storeIndex = table_.StoreIndexOfRow(grid.Row());
         if (storeIndex < 0 || storeIndex > store.UBound())
             return;
         OpenArticle(Launch::GoogleSearchAddress(store.Item(storeIndex).Category));
@@ -876,7 +877,7 @@ void FormMain::PictureLogo_Click() {
 // --- status bar, tray, layout ---
 
 void FormMain::SBar_PanelClick(Panel panel) {
-    const News::NewsStore& store = News::Store();
+    const News::NewsStore& store = store_;
     if (panel != Panel::New || !store.HasNewsItems())
         return;
     int first = -1;
@@ -888,7 +889,7 @@ void FormMain::SBar_PanelClick(Panel panel) {
     }
     if (first < 0)
         return;
-    Present::GridModel& grid = Present::HeadlineGrid();
+    Present::GridModel& grid = table_.Model();
     const int row = std::min(FormGeometry::RowOfStoreIndex(store.UBound(), first), grid.Rows() - 1);
     grid.SetCursor(GridRow{row}, GridCol{TitleCol});
     if (row < grid.TopRow() || row > gridObj_->BottomRow())
@@ -911,7 +912,7 @@ void FormMain::Form_Resize() {
     // Until start-up has finished, a layout pass closes the viewer.
     if (viewerShown_ == 0)
         articleViewer_->CloseViewer();
-    Present::GridModel& grid = Present::HeadlineGrid();
+    Present::GridModel& grid = table_.Model();
     if (grid.Cols() <= TitleCol)
         return;
     int left = 0;
@@ -970,21 +971,20 @@ void FormMain::SaveWindowSettings() {
     history.current = comboSearch_->currentText();
     for (int i = 0; i < comboSearch_->count(); ++i)
         history.items << comboSearch_->itemText(i);
-    Program::SaveSettings(form, &history);
+    Program::SaveSettings(settings_, form, &history);
 }
 
 void FormMain::closeEvent(QCloseEvent* event) {
-    if (News::CycleRunning()) {
+    if (patrol_.CycleRunning()) {
         // The cycle ends at its next wait; the close follows from AfterCycle.
-        News::RequestCycleEnd();
+        patrol_.RequestCycleEnd();
         closePending_ = true;
         event->ignore();
         return;
     }
     closePending_ = false;
     SaveWindowSettings();
-    patrol_->TimerTour().stop();
-    patrol_->TimerOnOff().stop();
+    patrol_.Stop();
     tray_->DeleteIcon();
     articleViewer_->CloseViewer();
     event->accept();

@@ -35,18 +35,24 @@ class StatusPanels;
 class WidgetPrompt;
 
 namespace News {
-class PatrolController;
+class NewsStore;
+class Patrol;
+} // namespace News
+namespace Present {
+class HeadlineTable;
 }
-
 namespace Program {
-// Set by the options dialog's "ニュース再取得": the options command then fetches everything anew.
-extern bool ReloadRequested;
+class Session;
+struct SettingsState;
 } // namespace Program
 
 class FormMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit FormMain(QWidget* parent = nullptr);
+    // The window works on the session's settings, store, table and patrol. openVersionPageAtStart:
+    // the version page opens once the window is up (tests of the window switch it off).
+    explicit FormMain(Program::Session& session, bool openVersionPageAtStart = true,
+                      QWidget* parent = nullptr);
     ~FormMain() override;
 
     // Commands.
@@ -83,8 +89,6 @@ public:
     std::function<bool(const QString& url, bool desktopOnly)> OpenAddressStep;
     // Help: always the viewer, to the right of the window. Tests replace it.
     std::function<bool(const QString& url)> ShowHelpStep;
-    // The version page opens at start-up; tests of the window switch it off before they make one.
-    static inline bool OpenVersionPageAtStart = true;
     std::function<void(QMenu* menu, const QPoint& globalPos)> PopupMenuStep;
     std::function<void()> AboutStep;
 
@@ -100,7 +104,10 @@ public:
     QAction* Action(App::MenuCommand command) const;
     clsGrid* GridObj() const { return gridObj_; }
     MainWindowPorts* WindowPorts() const { return ports_.get(); }
-    News::PatrolController* Patrol() const { return patrol_; }
+    News::Patrol& Patrol() const { return patrol_; }
+    Program::Session& Session() const { return session_; }
+    // "ニュース再取得" in the options dialog: the options command fetches everything anew.
+    void RequestNewsReload() { reloadRequested_ = true; }
     quint8 ViewerShown() const { return viewerShown_; }
     int ShadeMemory() const { return shadeMemory_; }
     QString UiFontName() const { return uiFontName_; }
@@ -162,7 +169,13 @@ private:
     std::map<App::Command, QAction*> actions_;
     std::map<App::MenuCommand, QAction*> menuActions_;
     clsGrid* gridObj_ = nullptr;
-    News::PatrolController* patrol_ = nullptr;
+    Program::Session& session_;
+    Program::SettingsState& settings_;
+    News::NewsStore& store_;
+    Present::HeadlineTable& table_;
+    News::Patrol& patrol_;
+    const bool openVersionPageAtStart_;
+    bool reloadRequested_ = false;
     std::unique_ptr<MainWindowPorts> ports_;
     ArticleViewer* articleViewer_ = nullptr;
     std::unique_ptr<WidgetPrompt> prompt_;

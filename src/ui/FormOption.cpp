@@ -6,6 +6,7 @@
 #include "app/Trace.h"
 #include "app/Version.h"
 #include "parsers/Board.h"
+#include "present/Session.h"
 #include "ui/Accessibility.h"
 #include "ui/ControlObj.h"
 #include "ui/ShellLaunch.h"
@@ -61,8 +62,8 @@ QLabel* NewLabel(const QString& name, const QString& caption) {
 
 } // namespace
 
-FormOption::FormOption(QWidget* parent, const QString& uiFontName)
-    : QDialog(parent), uiFontName_(uiFontName) {
+FormOption::FormOption(Program::Session& session, QWidget* parent, const QString& uiFontName)
+    : QDialog(parent), session_(session), uiFontName_(uiFontName) {
     // Titled as the command that opens it.
     setWindowTitle(Accessibility::Of(App::Command::Options).text);
     setModal(true);
@@ -75,9 +76,9 @@ FormOption::FormOption(QWidget* parent, const QString& uiFontName)
     ChooseFile = [this](const QString& title, const QString& folder, const QString& filter) {
         return QFileDialog::getOpenFileName(this, title, folder, filter);
     };
-    SaveAll = [] {
-        const Program::SettingsState& s = Program::Settings();
-        Program::SaveSettings({s.FormLeft, s.FormTop, s.FormWidth, s.FormHeight, false, 0});
+    SaveAll = [this] {
+        Program::SettingsState& s = session_.settings;
+        Program::SaveSettings(s, {s.FormLeft, s.FormTop, s.FormWidth, s.FormHeight, false, 0});
     };
     PlaySound = [this](const QString& file) {
         if (file.isEmpty())
@@ -322,8 +323,7 @@ QRadioButton* FormOption::OptionViewerPosition(int index) const {
     return qobject_cast<QRadioButton*>(viewerPosition_->button(index));
 }
 
-QString FormOption::BuildDiagnosticSheet() {
-    const Program::SettingsState& s = Program::Settings();
+QString FormOption::BuildDiagnosticSheet(const Program::SettingsState& s) {
     QStringList lines{QStringLiteral("Windows ：") + SystemInfo::CurrentOsText(),
                       QStringLiteral("IE      ：") +
                           QString::fromLatin1(qWebEngineChromiumVersion()),
@@ -351,10 +351,10 @@ void FormOption::Form_Load() {
     loading_ = true;
     ControlObj::ApplyUiFont(this, uiFontName_);
 
-    sheet_ = BuildDiagnosticSheet();
+    sheet_ = BuildDiagnosticSheet(session_.settings);
     textDebug_->setPlainText(sheet_);
 
-    const Program::SettingsState& s = Program::Settings();
+    const Program::SettingsState& s = session_.settings;
     textBrowser_->setText(s.BrowserPath);
     textSound_->setText(s.SoundFile);
     checkVip_->setChecked(s.DispVip);
@@ -395,7 +395,7 @@ void FormOption::ShowProxyBoxes() {
 }
 
 bool FormOption::Changed() const {
-    const Program::SettingsState& s = Program::Settings();
+    const Program::SettingsState& s = session_.settings;
     if (textBrowser_->text() != s.BrowserPath || textSound_->text() != s.SoundFile)
         return true;
     if (checkVip_->isChecked() != s.DispVip || checkDontForward_->isChecked() != s.DontForward ||
@@ -425,7 +425,7 @@ void FormOption::CommandApply_Click() {
     Common::TraceLine(QStringLiteral("Optn : Apply"));
     commandApply_->setEnabled(false);
 
-    Program::SettingsState& s = Program::Settings();
+    Program::SettingsState& s = session_.settings;
     s.BrowserPath = textBrowser_->text();
     s.SoundFile = textSound_->text();
     s.DispVip = checkVip_->isChecked();
@@ -455,8 +455,8 @@ void FormOption::CommandApply_Click() {
     s.ProxyAddress = address;
     s.ProxyPort = port;
     const QString proxy = proxyUse ? address + QLatin1Char(':') + port : QString();
-    Program::ViewerWeb().Proxy = proxy;
-    Program::PageWeb().Proxy = proxy;
+    session_.viewerWeb.Proxy = proxy;
+    session_.pageWeb.Proxy = proxy;
 
     if (SaveAll)
         SaveAll();
@@ -474,14 +474,14 @@ void FormOption::CommandCancel_Click() {
 }
 
 void FormOption::CommandNewsReload_Click() {
-    Program::ReloadRequested = true;
+    reloadRequested_ = true;
     Common::TraceLine(QStringLiteral("Optn : Reload all news"));
     CommandOK_Click();
 }
 
 void FormOption::CommandBBS_Click() {
     Yahoo::RunBoardCommand(
-        Ports::Prompt(),
+        {session_.pageWeb, session_.settings.BoardHost}, Ports::Prompt(),
         [this](bool busy) {
             setEnabled(!busy);
             if (busy)
@@ -549,7 +549,7 @@ void FormOption::CommandExternalBrowser_Click() {
 
 void FormOption::CommandYahooVIP_Click() {
     if (Launch)
-        Launch(Program::Settings().VipHost + QStringLiteral("/vip/pr/"));
+        Launch(session_.settings.VipHost + QStringLiteral("/vip/pr/"));
 }
 
 void FormOption::CommandToClipBoard_Click() {

@@ -20,14 +20,17 @@ class QSoundEffect;
 class QTabWidget;
 
 namespace Program {
-// Set by "ニュース再取得"; the options command reads it after the dialog has closed.
-extern bool ReloadRequested;
+class Session;
+struct SettingsState;
 } // namespace Program
 
 class FormOption : public QDialog {
     Q_OBJECT
 public:
-    explicit FormOption(QWidget* parent = nullptr, const QString& uiFontName = QString());
+    // The dialog edits the session's settings and proxy; the board command reads through its
+    // page object.
+    explicit FormOption(Program::Session& session, QWidget* parent = nullptr,
+                        const QString& uiFontName = QString());
     ~FormOption() override;
 
     // Seams for the main window and for tests; each has a working default.
@@ -43,6 +46,8 @@ public:
     std::function<void(const QString& file)> PlaySound;
     // A file or address handed to the desktop.
     std::function<void(const QString& target)> Launch;
+    // "ニュース再取得": the options command fetches everything anew once the dialog has closed.
+    bool ReloadRequested() const { return reloadRequested_; }
 
     void Form_Load();
     void Check_OptionChange();
@@ -61,7 +66,7 @@ public:
 
     // The sheet as it was built at load, lines ending CR LF.
     QString DiagnosticSheet() const { return sheet_; }
-    static QString BuildDiagnosticSheet();
+    static QString BuildDiagnosticSheet(const Program::SettingsState& s);
 
     QLineEdit* TextWord(int index) const { return textWord_.value(index); }
     QRadioButton* OptionViewerPosition(int index) const;
@@ -81,6 +86,8 @@ private:
     bool Changed() const;
     void ShowProxyBoxes();
 
+    Program::Session& session_;
+    bool reloadRequested_ = false;
     QString uiFontName_;
     QString sheet_;
     QFont sampleFont_;

@@ -56,8 +56,8 @@ QString GoogleSearchAddress(const QString& category) {
            EncodeUrlUtf8(words) + QStringLiteral("&num=50");
 }
 
-QString SitePageAddress(const QString& page) {
-    const QString site = Program::Settings().Site;
+QString SitePageAddress(const Program::SettingsState& settings, const QString& page) {
+    const QString& site = settings.Site;
     if (!site.isEmpty())
         return site + QStringLiteral("/") + page;
     const QString folder = BundledSiteFolder();
@@ -66,17 +66,17 @@ QString SitePageAddress(const QString& page) {
     return QUrl::fromLocalFile(folder + QStringLiteral("/") + page).toString();
 }
 
-QString TopPageAddress() {
-    return SitePageAddress(Program::VersionPageName());
+QString TopPageAddress(const Program::SettingsState& settings) {
+    return SitePageAddress(settings, Program::VersionPageName());
 }
 
-QString HelpAddress() {
-    return SitePageAddress(QStringLiteral("help.htm"));
+QString HelpAddress(const Program::SettingsState& settings) {
+    return SitePageAddress(settings, QStringLiteral("help.htm"));
 }
 
-QString MarketAddress(bool dispVip) {
-    if (dispVip)
-        return Program::Settings().VipHost + QStringLiteral("/markets/");
+QString MarketAddress(const Program::SettingsState& settings) {
+    if (settings.DispVip)
+        return settings.VipHost + QStringLiteral("/markets/");
     return QStringLiteral("https://www.jpx.co.jp/markets/index.html");
 }
 

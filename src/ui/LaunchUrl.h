@@ -3,6 +3,10 @@
 
 #include <QString>
 
+namespace Program {
+struct SettingsState;
+}
+
 namespace Launch {
 
 // UTF-16 units to a URL query: blank "+", the unreserved set as is, the rest as "%XX" bytes of
@@ -13,11 +17,11 @@ QString EncodeUrlUtf8(const QString& text);
 QString GoogleSearchAddress(const QString& category);
 
 // A page of the program's own site: the "SITE" setting, or the pages installed with the program.
-QString SitePageAddress(const QString& page);
-QString TopPageAddress();
-QString HelpAddress();
+QString SitePageAddress(const Program::SettingsState& settings, const QString& page);
+QString TopPageAddress(const Program::SettingsState& settings);
+QString HelpAddress(const Program::SettingsState& settings);
 // The market-summary page: JPX, or the portal's market page when VIP headlines are shown.
-QString MarketAddress(bool dispVip);
+QString MarketAddress(const Program::SettingsState& settings);
 // JPX's schedule of earnings announcements.
 QString EarningsScheduleAddress();
 

@@ -19,7 +19,6 @@ namespace {
 
 constexpr int SaveNameLimit = 128;
 constexpr int DefaultTimeoutSeconds = 10;
-int g_timeoutCap = 0;
 
 // "host:port" -> an HTTP proxy; a missing or unreadable port means 80.
 QNetworkProxy ProxyFor(const QString& proxy) {
@@ -80,24 +79,66 @@ void clsWEB::Cancel() {
         reply_->abort();
 }
 
-void clsWEB::SetTimeoutCap(int seconds) {
-    g_timeoutCap = std::max(seconds, 0);
+namespace {
+
+QString FailureText(bool tooBig, bool timedOut, int timeoutSeconds,
+                    QNetworkReply::NetworkError error, int status, bool empty) {
+    if (tooBig)
+        return QStringLiteral("ページが大きすぎます");
+    if (timedOut)
+        return QStringLiteral("%1 秒以内に応答がありません").arg(timeoutSeconds);
+    switch (error) {
+    case QNetworkReply::NoError:
+        break;
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+        return QStringLiteral("接続できません");
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+        return QStringLiteral("接続が途中で切れました");
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("安全な接続を確立できません");
+    case QNetworkReply::TooManyRedirectsError:
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("転送先をたどれません");
+    default:
+        if (status >= 300)
+            return QStringLiteral("サーバーの応答 %1").arg(status);
+        return QStringLiteral("通信エラー");
+    }
+    if (status >= 300)
+        return QStringLiteral("サーバーの応答 %1").arg(status);
+    if (empty)
+        return QStringLiteral("ページが空です");
+    return QString();
 }
+
+} // namespace
 
 QByteArray clsWEB::Transfer(const QString& url, bool direct, int timeoutSeconds,
                             QByteArray* lastModified) {
-    if (executing_)
+    if (executing_) {
+        lastFailure_ = QStringLiteral("前の取得が終わっていません");
         return {};
+    }
     Cancel();
+    lastFailure_.clear();
 
     const QUrl target(url);
     const QString scheme = target.scheme().toLower();
-    if (!target.isValid() || target.host().isEmpty() || (scheme != "http" && scheme != "https"))
+    if (!target.isValid() || target.host().isEmpty() || (scheme != "http" && scheme != "https")) {
+        lastFailure_ = QStringLiteral("アドレスが正しくありません");
         return {};
+    }
     if (timeoutSeconds <= 0)
         timeoutSeconds = DefaultTimeoutSeconds; // a wait without end would hang a patrol
-    if (g_timeoutCap > 0)
-        timeoutSeconds = std::min(timeoutSeconds, g_timeoutCap);
+    if (timeoutCap_ > 0)
+        timeoutSeconds = std::min(timeoutSeconds, timeoutCap_);
 
     QNetworkAccessManager& net = Manager();
     // Explicit NoProxy keeps the desktop's proxy variables out of a direct request.
@@ -157,6 +198,8 @@ QByteArray clsWEB::Transfer(const QString& url, bool direct, int timeoutSeconds,
         if (lastModified && !data.isEmpty())
             *lastModified = reply->rawHeader("Last-Modified");
     }
+    lastFailure_ =
+        FailureText(tooBig, timedOut, timeoutSeconds, reply->error(), status, data.isEmpty());
     reply_ = nullptr;
     delete reply;
     executing_ = false;
@@ -456,17 +499,3 @@ Common::StrArray clsWEB::GetLinks(const QString& pattern, const QString& baseUrl
     }
     return result;
 }
-
-namespace Program {
-
-clsWEB& PageWeb() {
-    static clsWEB instance;
-    return instance;
-}
-
-clsWEB& ViewerWeb() {
-    static clsWEB instance;
-    return instance;
-}
-
-} // namespace Program

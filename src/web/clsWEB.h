@@ -28,6 +28,8 @@ public:
     // Always direct. lastModified: OLE date in Japan time, 0 when the header is missing.
     QByteArray DownLoadTDNet(const QString& url, double& lastModified, int timeoutSeconds = 10);
     bool StillExecuting() const;
+    // Why the last request gave no body, in Japanese ("接続できません"); empty after a page.
+    QString LastFailure() const { return lastFailure_; }
     void Cancel();
 
     // URL parts, computed from Full.
@@ -60,7 +62,7 @@ public:
     static constexpr int MaxRedirects = 5;
     // An upper bound on every request's time-out, in seconds; 0 (the default) leaves each
     // caller's own. Lets a test run against servers that never answer in seconds, not minutes.
-    static void SetTimeoutCap(int seconds);
+    void SetTimeoutCap(int seconds) { timeoutCap_ = seconds > 0 ? seconds : 0; }
 
     // The save-file name Download writes to: folder and base cut to 128 characters, extension
     // kept.
@@ -79,11 +81,6 @@ private:
     QString full_;
     Ports::BrowserPort* browser_ = nullptr;
     bool capture_ = false;
+    int timeoutCap_ = 0;
+    QString lastFailure_;
 };
-
-namespace Program {
-// Downloads the list pages and the boards; it has no browser and navigates nothing.
-clsWEB& PageWeb();
-// Bound to the viewer window's browser while that window exists.
-clsWEB& ViewerWeb();
-} // namespace Program

@@ -67,8 +67,8 @@ private slots:
             QVERIFY2(!utf8.hasError() && !text.contains('\r') && text.endsWith('\n'),
                      qPrintable(name));
         }
-        Yahoo::ResetWordLists();
-        const Yahoo::detail::WordLists& lists = Yahoo::detail::EnsureWordLists();
+        Yahoo::WordLists words;
+        const Yahoo::WordLists& lists = Yahoo::detail::EnsureWordLists(words);
         for (const Common::StrArray* list :
              {&lists.HeaderWords, &lists.FooterWords, &lists.HeaderPatterns, &lists.FooterPatterns,
               &lists.BracketWords}) {
@@ -76,7 +76,6 @@ private slots:
             for (const QString& word : **list)
                 QVERIFY2(!word.isEmpty() && word.trimmed() == word, qPrintable(word));
         }
-        Yahoo::ResetWordLists();
     }
 };
 

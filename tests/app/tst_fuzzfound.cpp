@@ -45,12 +45,13 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[OPTION]\r\nFONT SIZE=12.3456789\r\n");
         file.close();
-        Program::LoadSettings();
-        const float size = Program::Settings().FontSize;
-        QVERIFY(Program::SaveSettings({}));
-        Program::Settings().FontSize = 9;
-        Program::LoadSettings();
-        QVERIFY(Program::Settings().FontSize == size); // QCOMPARE would forgive the difference
+        Program::SettingsState settings;
+        Program::LoadSettings(settings);
+        const float size = settings.FontSize;
+        QVERIFY(Program::SaveSettings(settings, {}));
+        settings.FontSize = 9;
+        Program::LoadSettings(settings);
+        QVERIFY(settings.FontSize == size); // QCOMPARE would forgive the difference
     }
 };
 

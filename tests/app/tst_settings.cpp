@@ -14,6 +14,8 @@ class TestSettings : public QObject {
 
     QTemporaryDir dir_;
 
+    Program::SettingsState settings_;
+
     QString Ini() const { return dir_.path() + "/SYSTEM.INI"; }
 
 private slots:
@@ -21,15 +23,15 @@ private slots:
     void init() { QFile::remove(Ini()); }
 
     void defaultsAreLoadedAndSavedInOrder() {
-        auto& s = Program::Settings();
+        auto& s = settings_;
         s.FormLeft = 5; // whatever an earlier load left must go
         s.DispVip = s.FontBold = false;
         s.FontName = s.Site = "x";
-        Program::LoadSettings();
+        Program::LoadSettings(settings_);
         QCOMPARE((QList<int>{s.FormLeft, s.FormTop, s.FormWidth, s.FormHeight}),
                  (QList<int>{-1, -1, -1, -1}));
 
-        QVERIFY(Program::SaveSettings({100, -200, 9600, 600, true, 7200}));
+        QVERIFY(Program::SaveSettings(settings_, {100, -200, 9600, 600, true, 7200}));
         QByteArray expected =
             "[FORM MAIN]\r\nLEFT=100\r\nTOP=-200\r\nWIDTH=9600\r\nHEIGHT=7200\r\n"
             "MAXIMIZED=False\r\n[OPTION]\r\nBROWSER=\r\nSOUND=\r\nDISP VIP=True\r\n"
@@ -75,26 +77,26 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(QByteArray, saved);
         WriteBytes(Ini(), "[OPTION]\r\n" + line + "\r\n");
-        Program::LoadSettings();
-        QVERIFY(Program::SaveSettings({}));
+        Program::LoadSettings(settings_);
+        QVERIFY(Program::SaveSettings(settings_, {}));
         QVERIFY2(ReadBytes(Ini()).contains(saved), ReadBytes(Ini()).constData());
     }
 
     void saveKeepsUnknownLinesAndWritesHistory() {
         WriteBytes(Ini(), "; mine\r\n[OTHER]\r\nX=y\r\n\r\n[OPTION]\r\nEXTRA=1\r\n");
-        Program::LoadSettings();
+        Program::LoadSettings(settings_);
         const Program::SearchHistory history{"now", {"a", "now"}};
-        QVERIFY(Program::SaveSettings({1, 2, 3, 4, false, 99}, &history));
+        QVERIFY(Program::SaveSettings(settings_, {1, 2, 3, 4, false, 99}, &history));
         const QByteArray bytes = ReadBytes(Ini());
         QVERIFY(
             bytes.startsWith("; mine\r\n[OTHER]\r\nX=y\r\n\r\n[OPTION]\r\nEXTRA=1\r\nBROWSER="));
         QVERIFY(bytes.contains("[FORM MAIN]\r\nLEFT=1\r\nTOP=2\r\nWIDTH=3\r\nHEIGHT=4\r\n"));
         // A maximised window keeps the size it restores to, and says it was maximised.
-        QVERIFY(Program::SaveSettings({1, 2, 3, 4, false, 0, true}));
+        QVERIFY(Program::SaveSettings(settings_, {1, 2, 3, 4, false, 0, true}));
         QVERIFY(ReadBytes(Ini()).contains("HEIGHT=4\r\nMAXIMIZED=True\r\n"));
-        Program::LoadSettings();
-        QVERIFY(Program::Settings().FormMaximized);
-        QCOMPARE(Program::Settings().FormHeight, 4);
+        Program::LoadSettings(settings_);
+        QVERIFY(settings_.FormMaximized);
+        QCOMPARE(settings_.FormHeight, 4);
         QCOMPARE(ReadBytes(dir_.path() + "/Data/検索.INI"), QByteArray("now\r\na\r\nnow\r\n"));
     }
 
@@ -161,10 +163,10 @@ private slots:
     }
 
     void firstStartIsCentred640x480() {
-        Program::LoadSettings();
+        Program::LoadSettings(settings_);
         const double tpp = Program::TwipsPerPixel(120);
         QCOMPARE(tpp, 12.0);
-        const auto v = Program::FormMainWithDefaults(Program::Settings(), 1920, 1080, tpp, tpp);
+        const auto v = Program::FormMainWithDefaults(settings_, 1920, 1080, tpp, tpp);
         QCOMPARE((QList<int>{v.left, v.top, v.width, v.height}),
                  (QList<int>{640 * 12, 300 * 12, 640 * 12, 480 * 12}));
     }

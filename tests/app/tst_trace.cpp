@@ -34,18 +34,24 @@ private slots:
     }
 
     void traceLinesAreNumberedStampedAndCapped() {
-        Common::TraceEnabled = false;
+        // Lines go to the trace that is installed; the default one is off.
         Common::TraceLine("Timr : Call");
         QVERIFY(!QFile::exists(dir_.path() + "/Debug.LOG"));
-        QCOMPARE(Common::TraceCounter, 0);
-        Common::TraceEnabled = true;
+        Common::TraceLog trace;
+        Ports::SetTrace(&trace);
+        trace.Enabled = false;
+        Common::TraceLine("Timr : Call");
+        QVERIFY(!QFile::exists(dir_.path() + "/Debug.LOG"));
+        QCOMPARE(trace.Counter, 0);
+        trace.Enabled = true;
         Common::TraceLine("OS Version : Linux");
         clock_.now = QDateTime(QDate(2024, 11, 30), QTime(23, 59, 0));
-        Common::TraceCounter = Common::TraceCounterCap - 1;
+        trace.Counter = Common::TraceCounterCap - 1;
         Common::TraceLine(QString::fromUtf8("Stat : 適時開示情報"));
         Common::TraceLine("a");
         Common::TraceLine("b");
-        Common::TraceEnabled = false;
+        Ports::SetTrace(nullptr);
+        Common::TraceLine("c");
         QCOMPARE(ReadLog(), QString::fromUtf8("       0[2024/01/05 9:05:07]OS Version : Linux\r\n"
                                               "16777213[2024/11/30 23:59:00]Stat : 適時開示情報\r\n"
                                               "16777214[2024/11/30 23:59:00]a\r\n"

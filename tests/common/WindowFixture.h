@@ -5,6 +5,7 @@
 #include "RecordingPorts.h"
 #include "app/AppData.h"
 #include "app/SettingsState.h"
+#include "present/Session.h"
 #include "text/Common.h"
 #include "ui/FormMain.h"
 
@@ -16,13 +17,15 @@ struct WindowFixture {
     QTemporaryDir dir;
     RecordingPrompt prompt;
     QStringList opened;
+    // What main() makes for the window: a fresh program's settings, store, table and patrol.
+    std::unique_ptr<Program::Session> session;
     std::unique_ptr<FormMain> form;
 
     explicit WindowFixture(Common::PauseHook pause) {
         Common::SetAppDataFolder(dir.path());
         Common::SetPauseHook(pause);
-        Program::Settings() = Program::SettingsState();
-        form = std::make_unique<FormMain>();
+        session = std::make_unique<Program::Session>();
+        form = std::make_unique<FormMain>(*session, false);
         Ports::SetPrompt(&prompt);
         form->OpenAddressStep = [this](const QString& url, bool) { return Open(url); };
         form->ShowHelpStep = [this](const QString& url) { return Open(url); };
@@ -30,6 +33,7 @@ struct WindowFixture {
     }
     ~WindowFixture() {
         form.reset();
+        session.reset();
         Ports::SetPrompt(nullptr);
         Common::SetPauseHook(nullptr);
     }

@@ -12,6 +12,7 @@
 #include "news/NewsStore.h"
 #include "news/Sources.h"
 #include "parsers/Yahoo.h"
+#include "present/Session.h"
 #include "text/Common.h"
 #include "text/Dates.h"
 #include "web/clsWEB.h"
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
 namespace {
 
@@ -77,7 +79,8 @@ class TestFaults : public QObject {
     QList<News::NewsItem> before_;
     QMap<QString, int> requests_;
     qint64 rssBeforeKb_ = 0, peakAfterKb_ = 0;
-    bool grew_ = false;
+    std::unique_ptr<Program::Session> session_;
+    News::CycleResult result_;
 
     // Requests served whose target begins with prefix and holds part.
     int Requests(const QString& prefix, const QString& part = {}) const {
@@ -88,6 +91,14 @@ class TestFaults : public QObject {
     }
     int Requests(const QString& code, int back) const {
         return Requests(QStringLiteral("/cp/") + code + u'?', Day(back));
+    }
+    // The reasons the cycle gave for a source it read nothing from, once per day asked.
+    QStringList FailureReasons(const QString& name) const {
+        QStringList reasons;
+        for (const News::FailedSource& failed : result_.failed)
+            if (failed.name == name)
+                reasons << failed.reason;
+        return reasons;
     }
     static QString Name(const QString& code) {
         return News::SourceNames().at(News::SourceCodes().indexOf(code));
@@ -100,7 +111,7 @@ class TestFaults : public QObject {
     // Headlines of a source the store holds now that it did not hold before the cycle.
     int NewHeadlines(const QString& code) const {
         int n = 0;
-        for (const News::NewsItem& item : News::Store().Items())
+        for (const News::NewsItem& item : session_->store.Items())
             n += item.Source == Name(code) && !item.Url.startsWith(sim_.Tdnet()) &&
                  !item.Url.startsWith(OldHost);
         return n;
@@ -116,8 +127,9 @@ private slots:
         Ports::SetClock(&clock_);
         Ports::SetRandom(&random_);
         Common::SetPauseHook(&NotePause);
-        clsWEB::SetTimeoutCap(TimeoutCapSeconds);
-        News::InitNewsSources();
+        session_ = std::make_unique<Program::Session>();
+        session_->pageWeb.SetTimeoutCap(TimeoutCapSeconds);
+        News::NewsStore& store = session_->store;
 
         QStringList args =
             QStringLiteral("--start 2024-01-05T10:00:00 --frozen --seed 7 --fault tdnet=rows:10000")
@@ -125,28 +137,30 @@ private slots:
         for (const SourceFault& f : Faults)
             args << QStringLiteral("--fault") << QString::fromLatin1(f.code) + u'=' + f.mode;
         QVERIFY(sim_.Start(args));
-        Program::Settings().NewsHost = sim_.Portal();
-        Program::Settings().TdnetHost = sim_.Tdnet();
+        session_->settings.NewsHost = sim_.Portal();
+        session_->settings.TdnetHost = sim_.Tdnet();
 
         // The day file as an earlier cycle left it, with headlines of faulty and healthy sources.
         const QStringList sources = {QStringLiteral("ロイター"), QStringLiteral("東洋経済"),
                                      News::TdnetSourceName};
         for (int i = 0; i < 30; ++i) {
             int position = -1;
-            News::Store().InsertNewsItem(position, Dates::ToOle(QDateTime(Today, QTime(7, 59 - i))),
-                                         sources.at(i % 3), QStringLiteral("市況"),
-                                         QStringLiteral("前から ") + QString::number(i),
-                                         OldHost + QString::number(i), false, QString());
+            store.InsertNewsItem(position, Dates::ToOle(QDateTime(Today, QTime(7, 59 - i))),
+                                 sources.at(i % 3), QStringLiteral("市況"),
+                                 QStringLiteral("前から ") + QString::number(i),
+                                 OldHost + QString::number(i), false, QString());
         }
-        before_ = News::Store().Items();
-        QVERIFY(News::SaveDayFile());
-        News::Store().Clear();
+        before_ = store.Items();
+        QVERIFY(News::SaveDayFile(store));
+        store.Clear();
 
+        // The patrol is on: today, yesterday and the disclosure list.
         Ports::MainWindow().SetButtonPressed(App::Command::Timer, true);
+        session_->patrol.StartPatrol();
         sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
         rssBeforeKb_ = StatusKb("VmRSS");
         g_clock.start();
-        grew_ = News::RunFetchCycle();
+        result_ = session_->patrol.RunCycle(News::CycleMode::Download);
         peakAfterKb_ = StatusKb("VmHWM");
         requests_ = sim_.RequestCounts();
         // One pause after each source: the cycle went through them all.
@@ -157,7 +171,7 @@ private slots:
         Ports::SetClock(nullptr);
         Ports::SetRandom(nullptr);
         Common::SetPauseHook(nullptr);
-        clsWEB::SetTimeoutCap(0);
+        session_.reset();
     }
 
     void faultySource_data() {
@@ -176,23 +190,36 @@ private slots:
             if (askedPerDay > 0)
                 QCOMPARE(Requests(code, back), askedPerDay);
         }
+        const QStringList reasons = FailureReasons(Name(code));
         if (askedPerDay > 0) {
             QCOMPARE(NewHeadlines(code), 0);
+            // Reported once for each day, with a reason a user can read.
+            QCOMPARE(reasons.size(), 2);
+            for (const QString& reason : reasons)
+                QVERIFY(!reason.isEmpty());
+            if (code == QLatin1String("reu"))
+                QCOMPARE(reasons.first(),
+                         QStringLiteral("%1 秒以内に応答がありません").arg(TimeoutCapSeconds));
+            if (code == QLatin1String("jijf"))
+                QCOMPARE(reasons.first(), QStringLiteral("サーバーの応答 500"));
             return;
         }
+        QVERIFY2(reasons.isEmpty(), qPrintable(reasons.join(u'/')));
         // A page labelled with the wrong encoding still reads as the honest page does.
         QString next;
         const auto honest = Yahoo::ParseYahooNewsList(
-            News::PortalAddress(code, Today) + QStringLiteral("&fault=delay:0"), Name(code), next);
+            session_->pageWeb, session_->words,
+            News::PortalAddress(session_->settings, code, Today) + QStringLiteral("&fault=delay:0"),
+            Name(code), next);
         QVERIFY(honest && !honest->isEmpty());
-        const News::NewsStore& store = News::Store();
+        const News::NewsStore& store = session_->store;
         for (const News::ParsedHeadline& h : *honest)
             QVERIFY2(store.FindNewsItem(h.Posted, h.Source, h.Category, h.Title, h.Url) >= 0,
                      qPrintable(h.Title));
     }
 
     void healthySourcesAndTheDisclosureListAreRead() {
-        QVERIFY(grew_);
+        QVERIFY(result_.grew && result_.patrol);
         QSet<QString> faulty;
         for (const SourceFault& f : Faults)
             faulty << QString::fromLatin1(f.code);
@@ -201,6 +228,7 @@ private slots:
                 continue;
             QVERIFY2(Requests(code, 0) >= 1 && Requests(code, 1) >= 1, qPrintable(code));
             QVERIFY2(NewHeadlines(code) > 0, qPrintable(code));
+            QVERIFY2(FailureReasons(Name(code)).isEmpty(), qPrintable(code));
         }
         // The disclosure page of ten thousand rows is read once, with no page after it.
         QCOMPARE(Requests(QStringLiteral("/inbs/")), 1);
@@ -212,7 +240,7 @@ private slots:
         const auto saved = News::DecodeDayFile(file.readAll());
         QVERIFY(saved);
         QSet<QString> inStore, inFile;
-        for (const News::NewsItem& item : News::Store().Items())
+        for (const News::NewsItem& item : session_->store.Items())
             inStore << Key(item);
         for (const News::NewsItem& item : *saved)
             inFile << Key(item);

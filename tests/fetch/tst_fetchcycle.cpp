@@ -12,6 +12,8 @@
 #include "news/NewsStore.h"
 #include "news/Sources.h"
 #include "parsers/Yahoo.h"
+#include "present/CycleAnnounce.h"
+#include "present/Session.h"
 #include "text/Common.h"
 
 #include <QFile>
@@ -19,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -71,8 +74,24 @@ class TestFetchCycle : public QObject {
     FixedClock clock_;
     FixedRandom random_;
     RecordingWindow* window_ = nullptr;
+    std::unique_ptr<Program::Session> session_;
+    News::CycleResult lastPatrolCycle_;
 
     QStringList Requests() { return sim_.RequestedPaths(); }
+    News::NewsStore& Store() { return session_->store; }
+    Program::SettingsState& Settings() { return session_->settings; }
+    News::Patrol& Patrol() { return session_->patrol; }
+    // A cycle with the patrol as it stands (off unless a test started it).
+    News::CycleResult Cycle(News::CycleMode mode = News::CycleMode::Download) {
+        return Patrol().RunCycle(mode);
+    }
+    // The user presses the timer button: the patrol starts with a cycle of its own.
+    News::CycleResult PatrolCycle() {
+        window_->SetButtonPressed(App::Command::Timer, true);
+        lastPatrolCycle_ = News::CycleResult();
+        Patrol().TimerButtonPressed();
+        return lastPatrolCycle_;
+    }
 
 private slots:
     void initTestCase() {
@@ -82,7 +101,6 @@ private slots:
         Ports::SetClock(&clock_);
         Ports::SetRandom(&random_);
         Common::SetPauseHook(&RecordPause);
-        News::InitNewsSources();
         QVERIFY(sim_.Start(
             QStringLiteral("--start 2024-01-05T10:00:00 --frozen --seed 7").split(u' ')));
     }
@@ -95,13 +113,18 @@ private slots:
         random_.value = 0.5;
         g_pauses.clear();
         g_onPause = nullptr;
-        News::Store().Clear();
-        News::TableShown = false;
-        News::StartingUp = false;
-        News::StopRequested = false;
+        // A new program run: its own settings, store, table and patrol, wired as the window
+        // wires them.
+        session_ = std::make_unique<Program::Session>();
+        connect(&Patrol(), &News::Patrol::CycleReported, this,
+                [this](const News::CycleResult& result) {
+                    Present::AnnounceCycle(result, session_->table, session_->settings);
+                });
+        connect(&Patrol(), &News::Patrol::CycleFinished, this,
+                [this](const News::CycleResult& result) { lastPatrolCycle_ = result; });
         QFile::remove(News::DayFilePath());
-        Program::Settings().NewsHost = sim_.Portal();
-        Program::Settings().TdnetHost = sim_.Tdnet();
+        Settings().NewsHost = sim_.Portal();
+        Settings().TdnetHost = sim_.Tdnet();
         sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
     }
 
@@ -110,11 +133,15 @@ private slots:
         Ports::SetClock(nullptr);
         Ports::SetRandom(nullptr);
         Common::SetPauseHook(nullptr);
+        session_.reset();
         delete window_;
     }
 
     void manualCycleReadsTodaysPortalListsOnly() {
-        QVERIFY(News::RunFetchCycle());
+        const News::CycleResult result = Cycle();
+        QVERIFY(result.ran && result.grew && !result.patrol);
+        QCOMPARE(result.newCount, Store().Count());
+        QVERIFY(result.failed.isEmpty());
         const QStringList paths = Requests();
         QSet<QString> codes;
         for (const QString& p : paths) {
@@ -124,7 +151,7 @@ private slots:
             codes.insert(p.section(u'?', 0, 0));
         }
         QCOMPARE(codes.size(), 26);
-        QVERIFY(News::Store().Count() > 0);
+        QVERIFY(Store().Count() > 0);
         QVERIFY(QFile::exists(News::DayFilePath()));
         // One pause of 1 to 3 s after each source, sleeping kind, events first.
         QCOMPARE(g_pauses.size(), 26);
@@ -133,7 +160,7 @@ private slots:
             QVERIFY(p.yieldFirst && p.sleep);
         }
         const QString message = window_->messages.last();
-        QCOMPARE(message, QString::number(News::Store().Count()) +
+        QCOMPARE(message, QString::number(Store().Count()) +
                               QStringLiteral(" 件の新着ニュースがあります！！"));
         QCOMPARE(window_->PanelTip(App::Panel::New), QStringLiteral("新着あり！"));
         QCOMPARE(window_->topmostCalls, (QList<bool>{true, false}));
@@ -144,9 +171,9 @@ private slots:
     }
 
     void patrolCycleAddsYesterdayThenTheDisclosureList() {
-        window_->SetButtonPressed(App::Command::Timer, true);
         random_.value = 0.9; // no alignment pause: 90 is not below 85
-        QVERIFY(News::RunFetchCycle());
+        const News::CycleResult result = PatrolCycle();
+        QVERIFY(result.ran && result.grew && result.patrol);
         QSet<QString> today, yesterday;
         int disclosure = 0;
         for (const QString& p : Requests()) {
@@ -164,16 +191,16 @@ private slots:
         QVERIFY(disclosure >= 1);
         // The disclosure list's pause is its own: 1.5 to 4 s.
         QCOMPARE(g_pauses.last().ms, 1500 + int(0.9 * 2501));
-        const QList<News::NewsItem> items = News::Store().Items();
+        const QList<News::NewsItem> items = Store().Items();
         QVERIFY(std::any_of(items.begin(), items.end(), [&](const News::NewsItem& item) {
             return item.Source == News::TdnetSourceName && item.Url.startsWith(sim_.Tdnet());
         }));
     }
 
     void knownHeadlineEndsTheSourceAfterOnePage() {
-        QVERIFY(News::RunFetchCycle());
+        QVERIFY(Cycle().grew);
         sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
-        QVERIFY(!News::RunFetchCycle());
+        QVERIFY(!Cycle().grew);
         const QStringList paths = Requests();
         QCOMPARE(paths.size(), 26); // first pages only, every one of them repeats known news
         for (const QString& p : paths)
@@ -181,24 +208,46 @@ private slots:
     }
 
     void storeIsReplacedByTheDayFileAndGrowthIsCounted() {
-        QVERIFY(News::RunFetchCycle());
-        const int full = News::Store().Count();
+        QVERIFY(Cycle().grew);
+        const int full = Store().Count();
         // Drop the three newest from the file: the next cycle loads the file and finds them.
-        auto& store = News::Store();
+        auto& store = Store();
         store.ReplaceAll(store.Items().mid(3));
-        QVERIFY(News::SaveDayFile());
+        QVERIFY(News::SaveDayFile(store));
         store.Clear();
         window_->messages.clear();
-        QVERIFY(News::RunFetchCycle());
+        QCOMPARE(Cycle().newCount, 3);
         QCOMPARE(store.Count(), full);
         QCOMPARE(window_->messages.last(), QStringLiteral("3 件の新着ニュースがあります！！"));
     }
 
+    // The store is what the program last wrote to the day file: a cycle reads the file again
+    // only when someone else has put another one in its place.
+    void dayFileIsReadAgainOnlyWhenSomeoneElseWroteIt() {
+        QVERIFY(Cycle().grew);
+        const QList<News::NewsItem> written = Store().Items();
+        const QString memo = QStringLiteral("メモ");
+        Store().MutableItem(0).Mark = memo; // in memory only
+        QCOMPARE(Cycle().newCount, 0);
+        QCOMPARE(Store().Item(0).Mark, memo);
+
+        const QString path = News::DayFilePath();
+        QFile other(path + QStringLiteral(".other"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write(News::EncodeDayFile(written.mid(3)));
+        other.close();
+        QFile::remove(path);
+        QVERIFY(QFile::rename(other.fileName(), path));
+        QCOMPARE(Cycle().newCount, 3);
+        for (const News::NewsItem& item : Store().Items())
+            QVERIFY(item.Mark != memo);
+    }
+
     void noNewsKeepsTheDayFileAndSaysWhen() {
         clock_.now = QDateTime(QDate(2024, 1, 5), QTime(9, 5, 0));
-        QVERIFY(News::RunFetchCycle());
+        QVERIFY(Cycle().grew);
         QVERIFY(QFile::remove(News::DayFilePath()));
-        QVERIFY(!News::RunFetchCycle());
+        QVERIFY(!Cycle().grew);
         QCOMPARE(window_->messages.last(),
                  QStringLiteral("[2024/01/05 9:5] … 更新はありませんでした。"));
         QCOMPARE(window_->PanelTip(App::Panel::New), News::NoNewsTip);
@@ -207,26 +256,30 @@ private slots:
     }
 
     void firstCycleWritesEvenWithoutNews() {
-        QVERIFY(News::RunFetchCycle());
+        QVERIFY(Cycle().grew);
         // As after a restart with the store in memory but no file on disk: the start-up
         // cycle downloads nothing, finds nothing new, and still writes the day file once.
         QVERIFY(QFile::remove(News::DayFilePath()));
         sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
-        News::TableShown = false;
-        News::StartingUp = true;
-        QVERIFY(!News::RunFetchCycle());
-        News::StartingUp = false;
+        Patrol().Reset();
+        const News::CycleResult result = Cycle(News::CycleMode::StartUp);
+        QVERIFY(result.ran && !result.grew && result.firstTable);
         QVERIFY(Requests().isEmpty());
-        QVERIFY(News::TableShown);
+        QVERIFY(Patrol().TableShown());
         QVERIFY(QFile::exists(News::DayFilePath()));
     }
 
     void emptyStoreIsNeverWritten() {
-        Program::Settings().NewsHost = QStringLiteral("http://127.0.0.1:1");
-        QVERIFY(!News::RunFetchCycle());
-        Program::Settings().NewsHost = sim_.Portal();
+        Settings().NewsHost = QStringLiteral("http://127.0.0.1:1");
+        const News::CycleResult result = Cycle();
+        QVERIFY(result.ran && !result.grew && !result.storeHasItems);
+        // Every list failed, and the cycle says which and why.
+        QCOMPARE(result.failed.size(), 26);
+        QCOMPARE(result.failed.first().name, News::SourceNames().first());
+        for (const News::FailedSource& failed : result.failed)
+            QCOMPARE(failed.reason, QStringLiteral("接続できません"));
         QVERIFY(!QFile::exists(News::DayFilePath()));
-        QVERIFY(!News::TableShown);
+        QVERIFY(!Patrol().TableShown());
     }
 
     void disclosureAlignment_data() {
@@ -247,10 +300,9 @@ private slots:
         QFETCH(double, chance);
         QFETCH(int, expectedWait);
         QFETCH(bool, sleeps);
-        window_->SetButtonPressed(App::Command::Timer, true);
         clock_.now = QDateTime(QDate(2024, 1, 5), time);
         random_.value = chance;
-        News::RunFetchCycle();
+        QVERIFY(PatrolCycle().ran);
         // Pauses: 52 portal sources, [alignment], the disclosure source.
         const int portal = 52;
         if (expectedWait == 0) {
@@ -273,11 +325,11 @@ private slots:
     void commandsStayLockedWhileAManualCycleRuns() {
         QFETCH(QString, meanwhile);
         const App::Command timer = App::Command::Timer;
-        News::PatrolController patrol;
+        News::Patrol& patrol = Patrol();
         if (meanwhile == QStringLiteral("release")) {
             // The patrol waits for its next cycle while the user asks for a reload.
             window_->SetButtonPressed(timer, true);
-            News::StartPatrol();
+            patrol.StartPatrol();
             patrol.TimerTour().start(60000);
         }
         auto expectLocked = [&] {
@@ -290,7 +342,7 @@ private slots:
                 expectLocked();
                 QCOMPARE(window_->ButtonEnabled(timer), meanwhile == QStringLiteral("release"));
                 // A second cycle asked for meanwhile does nothing.
-                QVERIFY(!News::RunFetchCycle());
+                QVERIFY(!Cycle().ran);
                 if (meanwhile == QStringLiteral("tick")) {
                     patrol.TimerTour_Timer();
                 } else if (meanwhile == QStringLiteral("release")) {
@@ -298,7 +350,7 @@ private slots:
                     patrol.TimerButtonReleased();
                 } else {
                     window_->SetButtonPressed(timer, true);
-                    News::StartPatrol();
+                    patrol.StartPatrol();
                 }
             } else if (pauses == 2) {
                 expectLocked();
@@ -306,7 +358,7 @@ private slots:
                     QVERIFY(!window_->ButtonEnabled(timer));
             }
         };
-        News::RunFetchCycle();
+        QVERIFY(Cycle().ran);
         QVERIFY(pauses >= 2);
         const bool patrolOn = meanwhile == QStringLiteral("quickstart");
         for (App::Command key : LockedKeys.mid(0, 5))
@@ -315,12 +367,12 @@ private slots:
         QVERIFY(window_->ButtonEnabled(timer));
         if (patrolOn) {
             window_->SetButtonPressed(timer, false);
-            News::StopPatrol();
+            patrol.StopPatrol();
         }
     }
 
     void patrolButtonStates() {
-        News::PatrolController patrol;
+        News::Patrol& patrol = Patrol();
         auto pressed = [&] { return window_->ButtonPressed(App::Command::Timer); };
         // Start: the store-changing commands go grey, a cycle runs, the timer is re-armed.
         window_->SetButtonPressed(App::Command::Timer, true);
@@ -336,7 +388,7 @@ private slots:
         window_->SetButtonPressed(App::Command::Timer, false);
         patrol.TimerButtonReleased();
         QVERIFY(!patrol.TimerTour().isActive());
-        QVERIFY(News::StopRequested);
+        QVERIFY(!patrol.PatrolOn());
         for (App::Command key : LockedKeys)
             QVERIFY2(window_->ButtonEnabled(key), Label(key).constData());
         QVERIFY(window_->ButtonEnabled(App::Command::Timer));
@@ -361,10 +413,9 @@ private slots:
     }
 
     void blinkAndQuickStart() {
-        News::PatrolController patrol;
-        Program::Settings().QuickStart = false;
+        News::Patrol& patrol = Patrol();
+        Settings().QuickStart = false;
         window_->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
-        News::BlinkCounter = 0;
         QStringList pictures;
         for (int i = 0; i < 64; ++i) {
             patrol.TimerOnOff_Timer();
@@ -394,21 +445,20 @@ private slots:
                                              "--tdnet-layout ")
                                   .split(u' ', Qt::SkipEmptyParts)
                               << layout));
-            Program::Settings().NewsHost = sim.Portal();
-            Program::Settings().TdnetHost = sim.Tdnet();
-            News::Store().Clear();
+            Settings().NewsHost = sim.Portal();
+            Settings().TdnetHost = sim.Tdnet();
+            Store().Clear();
             QFile::remove(News::DayFilePath());
             clock_.now = QDateTime(QDate(2024, 1, 5), QTime(16, 0, 3));
             random_.value = 0.9;
-            window_->SetButtonPressed(App::Command::Timer, true);
-            QVERIFY(News::RunFetchCycle());
+            QVERIFY(PatrolCycle().grew);
 
             const QStringList pages = sim.RequestedPaths().filter(QStringLiteral("/inbs/"));
             QVERIFY2(pages.size() >= 3, qPrintable(pages.join(u' ')));
             for (int i = 0; i < pages.size(); ++i)
                 QCOMPARE(pages.at(i), QStringLiteral("/inbs/I_list_%1_20240105.html")
                                           .arg(i + 1, 3, 10, QLatin1Char('0')));
-            for (const News::NewsItem& item : News::Store().Items()) {
+            for (const News::NewsItem& item : Store().Items()) {
                 if (!item.Url.startsWith(sim.Tdnet()))
                     continue;
                 QCOMPARE(item.Source, News::TdnetSourceName);
@@ -449,9 +499,9 @@ private slots:
 
     // The request paths above show the addresses; these are the edges they do not reach.
     void addressEdgesAndTheTopOfTheRandomRange() {
-        QVERIFY(News::IsTdnetAddress(sim_.Tdnet() + QStringLiteral("/inbs/x.html")));
-        QVERIFY(!News::IsTdnetAddress(sim_.Portal() + QStringLiteral("/inbs/x.html")));
-        QVERIFY(!News::IsTdnetAddress(sim_.Tdnet()));
+        QVERIFY(News::IsTdnetAddress(Settings(), sim_.Tdnet() + QStringLiteral("/inbs/x.html")));
+        QVERIFY(!News::IsTdnetAddress(Settings(), sim_.Portal() + QStringLiteral("/inbs/x.html")));
+        QVERIFY(!News::IsTdnetAddress(Settings(), sim_.Tdnet()));
         random_.value = 0.999999;
         QCOMPARE(News::RandomBetween(0, 3000), 3000);
     }

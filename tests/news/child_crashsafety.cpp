@@ -30,8 +30,7 @@ QList<News::NewsItem> DayItems(int version) {
     return items;
 }
 
-bool SaveSettingsVersion(int version) {
-    Program::SettingsState& s = Program::Settings();
+bool SaveSettingsVersion(Program::SettingsState& s, int version) {
     for (int n = 0; n < s.SearchWords.size(); ++n) {
         s.SearchWords[n] = QStringLiteral("語%1-%2").arg(version).arg(n);
     }
@@ -40,7 +39,7 @@ bool SaveSettingsVersion(int version) {
     for (int n = 0; n < 20 + version * 5; ++n) {
         history.items.append(QStringLiteral("検索語 %1 %2").arg(version).arg(n));
     }
-    return Program::SaveSettings({100 + version, 200, 9600, 7200, false, 0}, &history);
+    return Program::SaveSettings(s, {100 + version, 200, 9600, 7200, false, 0}, &history);
 }
 
 } // namespace
@@ -55,12 +54,14 @@ int main(int argc, char** argv) {
     Common::EnsureDataFolder();
     const bool day = qstrcmp(argv[2], "day") == 0;
     const QList<News::NewsItem> items[2] = {DayItems(0), DayItems(1)};
+    Program::SettingsState settings;
+    News::NewsStore store(settings);
     auto save = [&](int version) {
         if (!day) {
-            return SaveSettingsVersion(version);
+            return SaveSettingsVersion(settings, version);
         }
-        News::Store().ReplaceAll(items[version]);
-        return News::SaveDayFile();
+        store.ReplaceAll(items[version]);
+        return News::SaveDayFile(store);
     };
     if (argc > 3) {
         return save(QByteArray(argv[3]).toInt()) ? 0 : 1;

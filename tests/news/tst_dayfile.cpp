@@ -1,4 +1,5 @@
 #include "app/AppData.h"
+#include "app/SettingsState.h"
 #include "news/DayFile.h"
 #include "news/NewsStore.h"
 #include "support_news.h"
@@ -6,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+#include <memory>
 
 using News::DayFileResult;
 
@@ -44,8 +46,7 @@ QByteArray TwoRecords() {
     return b.data;
 }
 
-void InsertTwo() {
-    auto& store = News::Store();
+void InsertTwo(News::NewsStore& store) {
     int position = -1;
     store.InsertNewsItem(position, 45296.0, "ロイター", "", "Title", "http://r.test/1", true, "");
     store.MutableItem(0).IsOpened = true;
@@ -78,6 +79,10 @@ class TestDayFile : public QObject {
 
     QString Path() const { return dir_.path() + "/Data/20240105.DAT"; }
 
+    Program::SettingsState settings_;
+    std::unique_ptr<News::NewsStore> store_;
+    News::NewsStore& Store() { return *store_; }
+
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
@@ -90,28 +95,29 @@ private slots:
         Ports::SetMainWindow(nullptr);
     }
     void init() {
-        News::Store().Clear();
+        settings_ = Program::SettingsState();
+        store_ = std::make_unique<News::NewsStore>(settings_);
         QDir(dir_.path() + "/Data").removeRecursively();
         window_.SetPanelText(App::Panel::Message, QString());
     }
 
     void savedBytesAreTheLayout() {
-        QVERIFY(!News::SaveDayFile()); // an empty store writes nothing
+        QVERIFY(!News::SaveDayFile(Store())); // an empty store writes nothing
         QVERIFY(!QFile::exists(Path()));
-        InsertTwo();
-        QVERIFY(News::SaveDayFile());
+        InsertTwo(Store());
+        QVERIFY(News::SaveDayFile(Store()));
         QCOMPARE(News::DayFilePath(), Path());
         QCOMPARE(ReadAll(Path()), TwoRecords());
     }
 
     void loadReplacesStore() {
         int position = -1;
-        News::Store().InsertNewsItem(position, 1, "old", "", "", "", false, "");
-        QCOMPARE(News::LoadDayFile(), DayFileResult::Missing);
-        QCOMPARE(News::Store().Count(), 1);
+        Store().InsertNewsItem(position, 1, "old", "", "", "", false, "");
+        QCOMPARE(News::LoadDayFile(Store()), DayFileResult::Missing);
+        QCOMPARE(Store().Count(), 1);
         WriteAll(Path(), TwoRecords());
-        QCOMPARE(News::LoadDayFile(), DayFileResult::Loaded);
-        const auto& store = News::Store();
+        QCOMPARE(News::LoadDayFile(Store()), DayFileResult::Loaded);
+        const auto& store = Store();
         QCOMPARE(store.Count(), 2);
         QCOMPARE(store.Item(0).StockCode, 7203);
         QVERIFY(store.Item(1).IsVip && store.Item(1).IsOpened && !store.Item(1).IsNew);
@@ -126,8 +132,8 @@ private slots:
         b.Text("").Le<qint32>(0).Text("").Text("").Le<qint16>(0).Le<qint16>(0).Text("");
         b.Le<qint16>(0).Le<qint16>(0);
         WriteAll(Path(), b.data);
-        QCOMPARE(News::LoadDayFile(), DayFileResult::Loaded);
-        QCOMPARE(News::Store().Item(0).Source, QStringLiteral("日本"));
+        QCOMPARE(News::LoadDayFile(Store()), DayFileResult::Loaded);
+        QCOMPARE(Store().Item(0).Source, QStringLiteral("日本"));
     }
 
     void damagedFileIsPutAside_data() {
@@ -153,10 +159,10 @@ private slots:
         QFETCH(QByteArray, bytes);
         WriteAll(Path(), bytes);
         int position = -1;
-        News::Store().InsertNewsItem(position, 1, "kept", "", "", "", false, "");
-        QCOMPARE(News::LoadDayFile(), DayFileResult::Corrupt);
-        QCOMPARE(News::Store().Count(), 1);
-        QCOMPARE(News::Store().Item(0).Source, QStringLiteral("kept"));
+        Store().InsertNewsItem(position, 1, "kept", "", "", "", false, "");
+        QCOMPARE(News::LoadDayFile(Store()), DayFileResult::Corrupt);
+        QCOMPARE(Store().Count(), 1);
+        QCOMPARE(Store().Item(0).Source, QStringLiteral("kept"));
         QVERIFY(!QFile::exists(Path()));
         QCOMPARE(ReadAll(Path() + ".bad"), bytes);
         QCOMPARE(window_.PanelText(App::Panel::Message),
@@ -168,7 +174,7 @@ private slots:
         WriteAll(Path() + ".bad", "first");
         WriteAll(Path() + ".bad.1", "second");
         WriteAll(Path(), "xx");
-        QCOMPARE(News::LoadDayFile(), DayFileResult::Corrupt);
+        QCOMPARE(News::LoadDayFile(Store()), DayFileResult::Corrupt);
         QCOMPARE(ReadAll(Path() + ".bad"), QByteArray("first"));
         QCOMPARE(ReadAll(Path() + ".bad.2"), QByteArray("xx"));
         QVERIFY(window_.PanelText(App::Panel::Message).contains("20240105.DAT.bad.2"));
@@ -187,16 +193,16 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, keptChars);
         int position = -1;
-        News::Store().InsertNewsItem(position, 2, "s", "c", text, "u", false, "tail");
-        QVERIFY(News::SaveDayFile());
-        News::Store().Clear();
-        QCOMPARE(News::LoadDayFile(), DayFileResult::Loaded);
-        QCOMPARE(News::Store().Item(0).Title, text.left(keptChars));
-        QCOMPARE(News::Store().Item(0).Mark, QStringLiteral("tail"));
+        Store().InsertNewsItem(position, 2, "s", "c", text, "u", false, "tail");
+        QVERIFY(News::SaveDayFile(Store()));
+        Store().Clear();
+        QCOMPARE(News::LoadDayFile(Store()), DayFileResult::Loaded);
+        QCOMPARE(Store().Item(0).Title, text.left(keptChars));
+        QCOMPARE(Store().Item(0).Mark, QStringLiteral("tail"));
     }
 
     void roundTripKeepsEverything() {
-        auto& store = News::Store();
+        auto& store = Store();
         for (int i = 0; i < 50; ++i) {
             int position = store.FindInsertPosition(45000 + (i % 7) * 0.01);
             store.InsertNewsItem(
@@ -206,9 +212,9 @@ private slots:
             store.MutableItem(position).IsOpened = i % 4 == 0;
         }
         const QList<News::NewsItem> before = store.Items();
-        QVERIFY(News::SaveDayFile());
+        QVERIFY(News::SaveDayFile(Store()));
         store.Clear();
-        QCOMPARE(News::LoadDayFile(), DayFileResult::Loaded);
+        QCOMPARE(News::LoadDayFile(Store()), DayFileResult::Loaded);
         QCOMPARE(store.Count(), before.size());
         for (int i = 0; i < before.size(); ++i) {
             const auto &a = before[i], &b = store.Item(i);
@@ -220,26 +226,26 @@ private slots:
     }
 
     void markOpenedSaves() {
-        InsertTwo();
-        News::MarkOpened(0);
+        InsertTwo(Store());
+        News::MarkOpened(Store(), 0);
         const auto items = News::DecodeDayFile(ReadAll(Path()));
         QVERIFY(items && items->size() == 2);
-        QVERIFY(items->at(0).IsOpened && News::Store().Item(0).IsOpened);
+        QVERIFY(items->at(0).IsOpened && Store().Item(0).IsOpened);
     }
 
     void csvLines() {
         const QString csv = dir_.path() + "/out.csv";
-        QVERIFY(!News::ExportCsv(csv));
+        QVERIFY(!News::ExportCsv(Store(), csv));
         QVERIFY(!QFile::exists(csv));
 
-        auto& store = News::Store();
+        auto& store = Store();
         int position = -1;
         store.InsertNewsItem(position, OleOf(QDate(2024, 1, 4)), "ロイター", "市況", "前日", "u",
                              false, "");
         position = 0;
         store.InsertNewsItem(position, OleOf(QDate(2024, 1, 5), QTime(9, 5)), "適時開示情報",
                              "会社\n(東証:72030)", "「決算」\n\"速報\"", "u", false, "訂正");
-        QVERIFY(News::ExportCsv(csv));
+        QVERIFY(News::ExportCsv(Store(), csv));
         QCOMPARE(QString::fromUtf8(ReadAll(csv)),
                  QStringLiteral("0,2024/01/05 9:05:00,適時開示情報,会社(東証:72030),訂正,"
                                 "\"「決算」\"速報\"\",\r\n"

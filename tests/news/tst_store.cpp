@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 #include <QtTest>
+#include <memory>
 
 using News::NewsItem;
 
@@ -49,10 +50,14 @@ QString Describe(const NewsItem& it) {
 class TestStore : public QObject {
     Q_OBJECT
 
+    Program::SettingsState settings_;
+    std::unique_ptr<News::NewsStore> store_;
+    News::NewsStore& Store() { return *store_; }
+
 private slots:
     void init() {
-        News::Store().Clear();
-        Program::Settings().DispVip = true;
+        settings_ = Program::SettingsState();
+        store_ = std::make_unique<News::NewsStore>(settings_);
     }
 
     void insertedFlagsAndVipRule_data() {
@@ -67,8 +72,8 @@ private slots:
         QFETCH(bool, dispVip);
         QFETCH(bool, isVip);
         QFETCH(bool, taken);
-        Program::Settings().DispVip = dispVip;
-        auto& store = News::Store();
+        settings_.DispVip = dispVip;
+        auto& store = Store();
         int position = -1;
         QCOMPARE(store.InsertNewsItem(position, 1.5, "s", "c", "t", "u", isVip, "M"), taken);
         QCOMPARE(store.Count(), taken ? 1 : 0);
@@ -97,8 +102,8 @@ private slots:
         QFETCH(QString, category);
         QFETCH(int, code);
         int position = -1;
-        News::Store().InsertNewsItem(position, 1, source, category, "t", "u", false, "");
-        QCOMPARE(News::Store().Item(0).StockCode, code);
+        Store().InsertNewsItem(position, 1, source, category, "t", "u", false, "");
+        QCOMPARE(Store().Item(0).StockCode, code);
     }
 
     // The indexed store must answer exactly as the linear definitions: ties, equal entries,
@@ -115,7 +120,7 @@ private slots:
         QFETCH(bool, anyPosition);
         QFETCH(quint32, seed);
         QRandomGenerator rng(seed);
-        auto& store = News::Store();
+        auto& store = Store();
         Reference ref;
         // Few distinct values, so that equal times and exact duplicates are common.
         const QList<double> times{0.0, -0.0, 45000.25, 45000.5, 45000.5 + 1e-9, 45001, 44999};
@@ -186,10 +191,6 @@ private slots:
     }
 
     void sourceTable() {
-        int position = -1;
-        News::Store().InsertNewsItem(position, 1, "s", "c", "t", "u", false, "");
-        News::InitNewsSources();
-        QVERIFY(!News::Store().HasNewsItems());
         QCOMPARE(News::SourceNames().size(), 26);
         for (int i = 0; i < 26; ++i)
             QCOMPARE(News::SourceIndex(News::SourceNames()[i]), i);

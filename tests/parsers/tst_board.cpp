@@ -6,11 +6,13 @@
 #include "app/AppData.h"
 #include "app/SettingsState.h"
 #include "parsers/Board.h"
+#include "web/clsWEB.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
 namespace {
 
@@ -89,12 +91,15 @@ class TestBoard : public QObject {
         return text;
     }
 
+    clsWEB web_;
+    std::unique_ptr<Yahoo::BoardSite> site_;
+
 private slots:
     void initTestCase() {
         Common::SetAppDataFolder(dir_.path());
         Ports::SetClock(&clock_);
         QVERIFY(sim_.Start({"--frozen", "--start", kStart}));
-        Program::Settings().BoardHost = sim_.Portal();
+        site_ = std::make_unique<Yahoo::BoardSite>(Yahoo::BoardSite{web_, sim_.Portal()});
     }
 
     void reportMatchesPages() {
@@ -107,8 +112,8 @@ private slots:
         QString previous, next;
         int last = -1;
         const QString report = Yahoo::SummariseBoard(
-            Yahoo::BoardListAddress(board), [&](int value, int) { last = value; }, true, limit,
-            previous, next);
+            *site_, Yahoo::BoardListAddress(*site_, board), [&](int value, int) { last = value; },
+            true, limit, previous, next);
         QCOMPARE(report, expected);
         QVERIFY(previous.isEmpty());
         QCOMPARE(next, "/?action=q&board=" + board + "&p=2");
@@ -146,7 +151,7 @@ private slots:
         prompt.answer = answer;
         QString opened;
         const QString path = Yahoo::RunBoardCommand(
-            prompt, [&](bool busy) { prompt.events << (busy ? "busy" : "idle"); },
+            *site_, prompt, [&](bool busy) { prompt.events << (busy ? "busy" : "idle"); },
             [&](const QString& p) { prompt.events << "open", opened = p; });
         QCOMPARE(prompt.events.join(';'), events);
         QCOMPARE(path, opened);

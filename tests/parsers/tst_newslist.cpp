@@ -15,14 +15,14 @@ namespace {
 const QString kAddress = QStringLiteral("http://news.test:8080/cp/rtrs?date=20240105");
 const QString kSite = QStringLiteral("http://news.test:8080");
 
-News::ParsedHeadlines Parse(const QString& file, QString& nextPage) {
-    return Yahoo::ParseYahooNewsListText(FixturePage(file), kAddress, QStringLiteral("ロイター"),
-                                         nextPage);
+News::ParsedHeadlines Parse(Yahoo::WordLists& words, const QString& file, QString& nextPage) {
+    return Yahoo::ParseYahooNewsListText(words, FixturePage(file), kAddress,
+                                         QStringLiteral("ロイター"), nextPage);
 }
 
-News::ParsedHeadlines Parse(const QString& file) {
+News::ParsedHeadlines Parse(Yahoo::WordLists& words, const QString& file) {
     QString nextPage;
-    return Parse(file, nextPage);
+    return Parse(words, file, nextPage);
 }
 
 QString ReadTrace() {
@@ -37,6 +37,7 @@ class TestNewsList : public QObject {
 
     QTemporaryDir dir_;
     FixedClock clock_;
+    Yahoo::WordLists words_;
 
 private slots:
     void initTestCase() {
@@ -48,7 +49,7 @@ private slots:
     void init() {
         clock_.now = QDateTime(QDate(2024, 1, 5), QTime(12, 0));
         QVERIFY(InstallWordLists());
-        Yahoo::ResetWordLists();
+        words_.Reset();
     }
 
     void titles_data() {
@@ -88,7 +89,8 @@ private slots:
     }
     void titles() {
         QFETCH(int, index);
-        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        const News::ParsedHeadlines items =
+            Parse(words_, QStringLiteral("portal_titles.sjis.html"));
         QVERIFY(items);
         QCOMPARE(items->size(), 29);
         const News::ParsedHeadline& item = items->at(index);
@@ -99,7 +101,8 @@ private slots:
     }
 
     void urls() {
-        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        const News::ParsedHeadlines items =
+            Parse(words_, QStringLiteral("portal_titles.sjis.html"));
         QVERIFY(items);
         // Completed with the site; "&amp;" decoded; an absolute address kept.
         QCOMPARE(items->at(0).Url, kSite + "/hl?a=20240105-00000001-rtrs-bus_all");
@@ -127,7 +130,7 @@ private slots:
         QFETCH(int, index);
         QFETCH(QDateTime, posted);
         clock_.now = QDateTime(QDate(2025, 1, 2), QTime(10, 0));
-        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_times.sjis.html"));
+        const News::ParsedHeadlines items = Parse(words_, QStringLiteral("portal_times.sjis.html"));
         QVERIFY(items);
         QCOMPARE(items->size(), 6);
         QCOMPARE(Dates::FromOle(items->at(index).Posted), posted);
@@ -135,7 +138,8 @@ private slots:
 
     void noSelectorMeansToday() {
         clock_.now = QDateTime(QDate(2024, 3, 8), QTime(12, 0));
-        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_no_selector.sjis.html"));
+        const News::ParsedHeadlines items =
+            Parse(words_, QStringLiteral("portal_no_selector.sjis.html"));
         QVERIFY(items);
         QCOMPARE(Dates::FromOle(items->at(0).Posted), QDateTime(QDate(2024, 3, 8), QTime(9, 5)));
     }
@@ -162,7 +166,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, nextPage);
         QString got = QStringLiteral("untouched");
-        const News::ParsedHeadlines items = Parse(file, got);
+        const News::ParsedHeadlines items = Parse(words_, file, got);
         QCOMPARE(items.has_value(), nextPage != "-");
         if (items)
             QCOMPARE(got, nextPage);
@@ -170,10 +174,11 @@ private slots:
 
     void faultIsTraced() {
         QFile::remove(Common::AppDataFolder() + QStringLiteral("/Debug.LOG"));
-        const bool wasOn = Common::TraceEnabled;
-        Common::TraceEnabled = true;
-        Parse(QStringLiteral("portal_broken_block.sjis.html"));
-        Common::TraceEnabled = wasOn;
+        Common::TraceLog trace;
+        trace.Enabled = true;
+        Ports::SetTrace(&trace);
+        Parse(words_, QStringLiteral("portal_broken_block.sjis.html"));
+        Ports::SetTrace(nullptr);
         QVERIFY2(ReadTrace().endsWith(
                      "]Err  : [5 for ParseYahooNewsList]Invalid procedure call or argument\r\n"),
                  qPrintable(ReadTrace()));
@@ -192,7 +197,8 @@ private slots:
     void emptyHeaderLine() {
         QFETCH(QByteArray, headerFile);
         QVERIFY(WriteWordList(QStringLiteral("ヘッダ：通常.txt"), headerFile));
-        const News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        const News::ParsedHeadlines items =
+            Parse(words_, QStringLiteral("portal_titles.sjis.html"));
         QVERIFY(items);
         QTEST(items->at(24).Title, "title");
         QCOMPARE(items->at(24).Category, QString());
@@ -211,17 +217,17 @@ private slots:
         QFETCH(bool, headerPresent);
         if (!headerPresent)
             QVERIFY(WriteWordList(QStringLiteral("ヘッダ：通常.txt"), QByteArray()));
-        News::ParsedHeadlines items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        News::ParsedHeadlines items = Parse(words_, QStringLiteral("portal_titles.sjis.html"));
         QVERIFY(items);
         QCOMPARE(items->at(19).Title, QStringLiteral("日銀が政策維持"));
 
         QVERIFY(WriteWordList(QStringLiteral("［］.txt"), QByteArray("決算\r\n")));
-        items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        items = Parse(words_, QStringLiteral("portal_titles.sjis.html"));
         QVERIFY(items);
         QTEST(items->at(19).Title, "titleAfterChange");
 
-        Yahoo::ResetWordLists();
-        items = Parse(QStringLiteral("portal_titles.sjis.html"));
+        words_.Reset();
+        items = Parse(words_, QStringLiteral("portal_titles.sjis.html"));
         QVERIFY(items);
         QCOMPARE(items->at(19).Title, QStringLiteral("［速報］日銀が政策維持"));
     }
@@ -229,8 +235,8 @@ private slots:
     // Both encodings of a page read the same; the large page ends where it should.
     void encodingsAgreeAndLargePage() {
         for (const QString name : {"portal_titles", "portal_large"}) {
-            const News::ParsedHeadlines sjis = Parse(name + ".sjis.html");
-            const News::ParsedHeadlines euc = Parse(name + ".eucjp.html");
+            const News::ParsedHeadlines sjis = Parse(words_, name + ".sjis.html");
+            const News::ParsedHeadlines euc = Parse(words_, name + ".eucjp.html");
             QVERIFY(sjis && euc);
             QCOMPARE(sjis->size(), euc->size());
             for (qsizetype i = 0; i < sjis->size(); ++i) {
@@ -241,7 +247,7 @@ private slots:
         }
         QString nextPage;
         const News::ParsedHeadlines items =
-            Parse(QStringLiteral("portal_large.sjis.html"), nextPage);
+            Parse(words_, QStringLiteral("portal_large.sjis.html"), nextPage);
         QVERIFY(items);
         QCOMPARE(items->size(), 300);
         QCOMPARE(nextPage, QStringLiteral("/cp/rtrs?date=20240105&p=3"));

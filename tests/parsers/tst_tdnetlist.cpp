@@ -44,7 +44,7 @@ QString TodayPage(const QString& rows, const QString& table = "<table id=\"main-
 
 News::ParsedHeadlines Parse(const QString& file, double cutOff, QString& nextPage,
                             const QString& address = kPage1) {
-    return Yahoo::ParseTdnetListText(FixturePage(file), address, nextPage, cutOff);
+    return Yahoo::ParseTdnetListText(kHost, FixturePage(file), address, nextPage, cutOff);
 }
 
 News::ParsedHeadlines Parse(const QString& file, double cutOff = 0) {
@@ -58,7 +58,6 @@ class TestTdnetList : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Program::Settings().TdnetHost = kHost; }
 
     void nextPage_data() {
         QTest::addColumn<QString>("file");
@@ -341,7 +340,8 @@ private slots:
     void todayMarkup() {
         QFETCH(QString, page);
         QString nextPage;
-        const News::ParsedHeadlines items = Yahoo::ParseTdnetListText(page, kToday1, nextPage, 0);
+        const News::ParsedHeadlines items =
+            Yahoo::ParseTdnetListText(kHost, page, kToday1, nextPage, 0);
         QStringList rows;
         for (const News::ParsedHeadline& item : items.value_or(QList<News::ParsedHeadline>())) {
             rows << QStringList({Dates::FromOle(item.Posted).toString("hh:mm"), item.CodeText,
@@ -378,8 +378,8 @@ private slots:
         const News::ParsedHeadlines items =
             Parse(QStringLiteral("tdnet_today_page1.sjis.html"), 0, nextPage, kToday1);
         QVERIFY(items);
-        News::NewsStore& store = News::Store();
-        store.Clear();
+        const Program::SettingsState settings;
+        News::NewsStore store(settings);
         for (const News::ParsedHeadline& item : *items) {
             int position = store.FindInsertPosition(item.Posted);
             store.InsertNewsItem(position, item.Posted, item.Source, item.Category, item.Title,
@@ -390,11 +390,11 @@ private slots:
         for (int i = 0; i < store.Count(); ++i)
             codes << store.Item(i).StockCode;
         QCOMPARE(codes, (QList<qint32>{1301, 0, 0, 6758, 0, 8697}));
-        QVERIFY(Present::MatchesExpression(QStringLiteral("330A"), 1));
-        QVERIFY(Present::MatchesExpression(QStringLiteral("398A&ソフトバンク"), 4));
-        QVERIFY(!Present::MatchesExpression(QStringLiteral("330A"), 4));
+        QVERIFY(Present::MatchesExpression(store, QStringLiteral("330A"), 1));
+        QVERIFY(Present::MatchesExpression(store, QStringLiteral("398A&ソフトバンク"), 4));
+        QVERIFY(!Present::MatchesExpression(store, QStringLiteral("330A"), 4));
         const QString csv = dir.filePath(QStringLiteral("out.csv"));
-        QVERIFY(News::ExportCsv(csv));
+        QVERIFY(News::ExportCsv(store, csv));
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(QString::fromUtf8(file.readAll())

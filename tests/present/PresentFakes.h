@@ -46,8 +46,7 @@ struct Headline {
 };
 
 // Appends in the order given: the first headline becomes store index 0 (the newest).
-inline void FillStore(const QList<Headline>& headlines) {
-    News::NewsStore& store = News::Store();
+inline void FillStore(News::NewsStore& store, const QList<Headline>& headlines) {
     store.Clear();
     for (const Headline& h : headlines) {
         int position = -1;

@@ -2,10 +2,12 @@
 #include "news/Sources.h"
 #include "present/HeadlineSearch.h"
 #include "present/HeadlineTable.h"
+#include "present/Session.h"
 #include "text/Dates.h"
 
 #include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
 using namespace Present;
 
@@ -28,20 +30,22 @@ class TestHeadlineTable : public QObject {
     FakeGridPort port;
     RecordingPrompt prompt;
 
-    GridModel& grid() { return HeadlineGrid(); }
+    std::unique_ptr<Program::Session> session;
+
+    GridModel& grid() { return session->table.Model(); }
+    HeadlineTable& table() { return session->table; }
 
 private slots:
     void initTestCase() {
         Ports::SetClock(&clock);
         Ports::SetPrompt(&prompt);
         SetGridPort(&port);
-        News::InitNewsSources();
     }
     void init() {
         window = RecordingWindow();
         Ports::SetMainWindow(&window);
-        News::Store().Clear();
-        InitHeadlineGrid();
+        session = std::make_unique<Program::Session>();
+        table().Init();
     }
     void cleanupTestCase() {
         Ports::SetMainWindow(nullptr);
@@ -57,7 +61,7 @@ private slots:
         // The padded header is wider than the bare one.
         QVERIFY(grid().ColWidth(9) > port.TextWidth(QStringLiteral("見出し"), {}) + 8);
         QVERIFY(!window.GridVisible());
-        FillHeadlineGrid();
+        table().Fill();
         QCOMPARE(grid().Rows(), 2);
         QCOMPARE(grid().GetClipH(GridRow{0}, GridCol{0}),
                  QStringLiteral("\t日\t時\t分\t\t\t\t分類\t付\t見出し"));
@@ -67,7 +71,7 @@ private slots:
         // Nothing to search: no message, no hiding.
         window.SetSearchText(QStringLiteral("日銀"));
         window.hides = 0;
-        QCOMPARE(SearchHeadlines(0, 1, true, true), 0);
+        QCOMPARE(table().Search(0, 1, true, true), 0);
         QCOMPARE(window.hides, 0);
         QVERIFY(window.PanelText(App::Panel::Message).isEmpty());
     }
@@ -75,9 +79,9 @@ private slots:
     void rowsOldestFirst() {
         Headline newest = At(15, 7, QStringLiteral("最新"));
         newest.mark = QStringLiteral("追");
-        FillStore({newest, At(0, 0, QStringLiteral("中間")),
-                   At(23, 59, QStringLiteral("最古"), QDate(2024, 2, 29))});
-        FillHeadlineGrid();
+        FillStore(session->store, {newest, At(0, 0, QStringLiteral("中間")),
+                                   At(23, 59, QStringLiteral("最古"), QDate(2024, 2, 29))});
+        table().Fill();
         QCOMPARE(grid().Rows(), 4);
         QCOMPARE(grid().GetClipH(GridRow{1}, GridCol{0}),
                  QStringLiteral("0\t29\t23\t59\t\t\t\t[市況]\t\t最古"));
@@ -129,20 +133,21 @@ private slots:
         QFETCH(QString, mark);
         QFETCH(QString, source);
         std::tie(h.category, h.mark, h.source) = std::tie(category, mark, source);
-        FillStore({h});
-        FillHeadlineGrid();
+        FillStore(session->store, {h});
+        table().Fill();
         QTEST(grid().BackColor(GridRow{1}, GridCol{col}), "back");
         QTEST(grid().ForeColor(GridRow{1}, GridCol{col}), "fore");
     }
 
     // Every other title is shaded; with a search the hits are painted and the rest white.
     void titleShadingAndFinalSearch() {
-        FillStore({At(12, 3, "日銀a"), At(12, 2, "b"), At(12, 1, "c"), At(12, 0, "日銀d")});
-        FillHeadlineGrid();
+        FillStore(session->store,
+                  {At(12, 3, "日銀a"), At(12, 2, "b"), At(12, 1, "c"), At(12, 0, "日銀d")});
+        table().Fill();
         QCOMPARE(grid().BackColor(GridRow{4}, GridCol{9}), MakeRgb(223, 223, 223)); // index 0
         QCOMPARE(grid().BackColor(GridRow{3}, GridCol{9}), NoColor);
         window.SetSearchText(QStringLiteral("日銀"));
-        FillHeadlineGrid();
+        table().Fill();
         QCOMPARE(grid().BackColor(GridRow{4}, GridCol{9}), HitColor);
         QCOMPARE(grid().BackColor(GridRow{3}, GridCol{9}), MakeRgb(255, 255, 255));
         QCOMPARE(grid().BackColor(GridRow{2}, GridCol{9}), MakeRgb(223, 223, 223));
@@ -169,8 +174,8 @@ private slots:
         h.vip = flags.contains(u'v');
         h.isNew = flags.contains(u'n');
         h.opened = flags.contains(u'o');
-        FillStore({h});
-        FillHeadlineGrid();
+        FillStore(session->store, {h});
+        table().Fill();
         QTEST(QStringList({grid().Picture(GridRow{1}, GridCol{4}),
                            grid().Picture(GridRow{1}, GridCol{5}),
                            grid().Picture(GridRow{1}, GridCol{6})})
@@ -199,8 +204,8 @@ private slots:
         Headline h = At(12, 0, QStringLiteral("決算発表"));
         h.source = rakuten ? QStringLiteral("楽天市場") : QStringLiteral("ロイター");
         h.vip = true;
-        FillStore({h});
-        FillHeadlineGrid();
+        FillStore(session->store, {h});
+        table().Fill();
         QCOMPARE(grid().RowHeight(1), hidden ? 0 : 17);
         QCOMPARE(grid().Picture(GridRow{1}, GridCol{5}).isEmpty(), hidden);
         // Text and colours stay.
@@ -210,12 +215,12 @@ private slots:
     }
 
     void cursorRestoredWithinRows() {
-        FillStore({At(12, 3, "a"), At(12, 2, "b"), At(12, 1, "c")});
-        FillHeadlineGrid();
+        FillStore(session->store, {At(12, 3, "a"), At(12, 2, "b"), At(12, 1, "c")});
+        table().Fill();
         grid().SetCursor(GridRow{3}, GridCol{7});
         grid().SetTopRow(3);
-        FillStore({At(12, 3, "a")});
-        FillHeadlineGrid();
+        FillStore(session->store, {At(12, 3, "a")});
+        table().Fill();
         QCOMPARE(grid().Row(), 1);
         QCOMPARE(grid().Col(), 7);
         QCOMPARE(grid().TopRow(), 1);
@@ -225,11 +230,11 @@ private slots:
         QList<Headline> many;
         for (int i = 0; i < 50; ++i)
             many.append(At(12, 59 - i, QString::number(i)));
-        FillStore(many);
+        FillStore(session->store, many);
         window.SetSearchText(QStringLiteral("1"));
         QSignalSpy resets(&grid(), &GridModel::ModelReset);
         QSignalSpy cells(&grid(), &GridModel::CellsChanged);
-        FillHeadlineGrid();
+        table().Fill();
         QCOMPARE(resets.size(), 1);
         QCOMPARE(cells.size(), 1); // the search repaint
     }
@@ -253,12 +258,13 @@ private slots:
         QFETCH(int, direction);
         QFETCH(bool, markAll);
         QFETCH(QList<int>, paintedRows);
-        FillStore({At(12, 3, "日銀a"), At(12, 2, "b"), At(12, 1, "日銀c"), At(12, 0, "d")});
-        FillHeadlineGrid();
+        FillStore(session->store,
+                  {At(12, 3, "日銀a"), At(12, 2, "b"), At(12, 1, "日銀c"), At(12, 0, "d")});
+        table().Fill();
         grid().FillColors(GridRow{1}, GridCol{9}, GridRow{4}, GridCol{9}, KeepColor, NoColor);
         window.SetSearchText(QStringLiteral("日銀"));
         window.hides = window.shows = 0;
-        QTEST(SearchHeadlines(start, direction, markAll, true), "result");
+        QTEST(table().Search(start, direction, markAll, true), "result");
         for (int row = 1; row <= 4; ++row) {
             const int index = 4 - row;
             Rgb expected = NoColor;
@@ -274,25 +280,25 @@ private slots:
     }
 
     void markOpened() {
-        FillStore({At(12, 3, "a"), At(12, 2, "b"), At(12, 1, "c")});
-        FillHeadlineGrid();
+        FillStore(session->store, {At(12, 3, "a"), At(12, 2, "b"), At(12, 1, "c")});
+        table().Fill();
         window.SetGridVisible(false);
-        MarkOpenedPicture(3);
+        table().MarkOpenedPicture(3);
         QCOMPARE(grid().Picture(GridRow{3}, GridCol{5}), QStringLiteral("LOOK_OPEN"));
         QCOMPARE(grid().Picture(GridRow{1}, GridCol{5}), QStringLiteral("LOOK_CLOSE"));
         QVERIFY(!window.GridVisible());
         window.SetGridVisible(true);
-        MarkOpenedPicture(1);
+        table().MarkOpenedPicture(1);
         QCOMPARE(grid().Picture(GridRow{1}, GridCol{5}), QStringLiteral("LOOK_OPEN"));
         QVERIFY(window.GridVisible());
     }
 
     // A row keeps pointing at its headline while newer and older ones merge in under the table.
     void rowsFollowTheirHeadlinesThroughMerges() {
-        FillStore({At(12, 3, "c"), At(12, 2, "b"), At(12, 1, "a")});
-        FillHeadlineGrid();
+        FillStore(session->store, {At(12, 3, "c"), At(12, 2, "b"), At(12, 1, "a")});
+        table().Fill();
         QCOMPARE(grid().Text(GridRow{2}, GridCol{9}), QStringLiteral("b"));
-        News::NewsStore& store = News::Store();
+        News::NewsStore& store = session->store;
         for (const auto& [minute, title] : {std::pair{4, "d"}, {0, "z"}, {2, "b2"}}) {
             const double posted = At(12, minute, QString::fromUtf8(title)).posted;
             int position = store.FindInsertPosition(posted);
@@ -300,11 +306,12 @@ private slots:
                                  QString(), false, QString());
         }
         for (int row = 1; row <= 3; ++row)
-            QCOMPARE(store.Item(StoreIndexOfRow(row)).Title, grid().Text(GridRow{row}, GridCol{9}));
-        QCOMPARE(StoreIndexOfRow(0), -1);
-        QCOMPARE(StoreIndexOfRow(4), -1);
+            QCOMPARE(store.Item(table().StoreIndexOfRow(row)).Title,
+                     grid().Text(GridRow{row}, GridCol{9}));
+        QCOMPARE(table().StoreIndexOfRow(0), -1);
+        QCOMPARE(table().StoreIndexOfRow(4), -1);
         store.Clear();
-        QCOMPARE(StoreIndexOfRow(1), -1);
+        QCOMPARE(table().StoreIndexOfRow(1), -1);
     }
 };
 

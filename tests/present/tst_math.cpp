@@ -1,4 +1,5 @@
 #include "PresentFakes.h"
+#include "app/SettingsState.h"
 #include "present/HeadlineSearch.h"
 #include "present/Math.h"
 
@@ -136,11 +137,12 @@ private slots:
         h.title = title;
         h.category = category;
         h.source = QStringLiteral("ロイター");
-        FillStore({h});
-        QCOMPARE(Present::MatchesExpression(expression, 0), match);
+        const Program::SettingsState settings;
+        News::NewsStore store(settings);
+        FillStore(store, {h});
+        QCOMPARE(Present::MatchesExpression(store, expression, 0), match);
         QVERIFY(prompt.boxes.isEmpty());
         QCOMPARE(prompt.endCalls, 0);
-        News::Store().Clear();
     }
 };
 

@@ -41,7 +41,7 @@ const QStringList kTitles{"日銀 金利据え置き", "円相場 反落", "日�
 
 struct Fixture : WindowFixture {
     Fixture() : WindowFixture(&NoPause) {
-        News::NewsStore& store = News::Store();
+        News::NewsStore& store = session->store;
         for (int i = 0; i < kTitles.size(); ++i) {
             const double posted = Dates::ToOle(QDateTime(QDate::currentDate(), QTime(9, i)));
             int at = store.FindInsertPosition(posted);
@@ -50,7 +50,7 @@ struct Fixture : WindowFixture {
                                  QString());
             store.MutableItem(at).IsNew = i == 3;
         }
-        Present::FillHeadlineGrid();
+        session->table.Fill();
     }
     // Shown, its start-up placement done, wide enough for every tool-bar button.
     void Show() {
@@ -65,8 +65,7 @@ struct Fixture : WindowFixture {
     }
 };
 
-int HiddenRows() {
-    const Present::GridModel& grid = Present::HeadlineGrid();
+int HiddenRows(const Present::GridModel& grid) {
     int hidden = 0;
     for (int row = 1; row < grid.Rows(); ++row)
         hidden += grid.RowHeight(row) == 0 ? 1 : 0;
@@ -121,8 +120,6 @@ void DoAction(QWidget* widget, const QString& action) {
 class TestAccessibility : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { FormMain::OpenVersionPageAtStart = false; }
-
     void everyControlNamed_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("atLeast"); // controls the walk must meet
@@ -137,7 +134,7 @@ private slots:
         std::unique_ptr<FormOption> options;
         QWidget* top = f.form.get();
         if (window == "options") {
-            options = std::make_unique<FormOption>(f.form.get());
+            options = std::make_unique<FormOption>(*f.session, f.form.get());
             options->show();
             QVERIFY(QTest::qWaitForWindowExposed(options.get()));
             top = options.get();
@@ -188,7 +185,7 @@ private slots:
 
         ports->SetButtonPressed(key, true);
         QVERIFY(button->isChecked());
-        QCOMPARE(HiddenRows(), 0);
+        QCOMPARE(HiddenRows(f.session->table.Model()), 0);
         ports->SetButtonPressed(key, false);
         QVERIFY(!button->isChecked());
 
@@ -205,10 +202,10 @@ private slots:
             }
         };
         use();
-        QTRY_COMPARE(HiddenRows(), 3);
+        QTRY_COMPARE(HiddenRows(f.session->table.Model()), 3);
         QVERIFY(ports->ButtonPressed(key));
         use();
-        QTRY_COMPARE(HiddenRows(), 0);
+        QTRY_COMPARE(HiddenRows(f.session->table.Model()), 0);
         QVERIFY(!ports->ButtonPressed(key));
     }
 
@@ -216,8 +213,8 @@ private slots:
         Fixture f;
         f.Show();
         DoAction(f.Button(App::Command::AllRead), QAccessibleActionInterface::pressAction());
-        QTRY_VERIFY(News::Store().Item(0).IsOpened);
-        for (const News::NewsItem& item : News::Store().Items())
+        QTRY_VERIFY(f.session->store.Item(0).IsOpened);
+        for (const News::NewsItem& item : f.session->store.Items())
             QVERIFY(item.IsOpened && !item.IsNew);
     }
 
@@ -253,7 +250,7 @@ private slots:
         // Space on the panel goes to the newest new headline, as a click does.
         panel->setFocus();
         QTest::keyClick(panel, Qt::Key_Space);
-        const Present::GridModel& grid = Present::HeadlineGrid();
+        const Present::GridModel& grid = f.session->table.Model();
         QCOMPARE(grid.Text(GridRow{grid.Row()}, GridCol{9}), QStringLiteral("トヨタ 決算"));
     }
 
@@ -264,13 +261,13 @@ private slots:
         QList<QMenu*> shown;
         f.form->PopupMenuStep = [&](QMenu* menu, const QPoint&) { shown << menu; };
         GridView* view = f.form->GridNews();
-        Present::HeadlineGrid().SetCursor(GridRow{2}, GridCol{9});
+        f.session->table.Model().SetCursor(GridRow{2}, GridCol{9});
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Menu);
         QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier);
         QTest::keyClick(view, Qt::Key_F10); // F10 alone is not the menu
         QCOMPARE(shown, (QList<QMenu*>{f.form->Menu_Headline(), f.form->Menu_Headline()}));
-        QCOMPARE(Present::HeadlineGrid().Row(), 2);
+        QCOMPARE(f.session->table.Model().Row(), 2);
     }
 };
 

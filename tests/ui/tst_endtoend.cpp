@@ -9,6 +9,7 @@
 #include "news/FetchCycle.h"
 #include "news/NewsStore.h"
 #include "present/HeadlineTable.h"
+#include "present/Session.h"
 #include "text/Common.h"
 #include "ui/FormMain.h"
 #include "ui/WindowPorts.h"
@@ -39,9 +40,6 @@ QByteArray IniLines(const QStringList& lines) {
 class TestEndToEnd : public QObject {
     Q_OBJECT
 private slots:
-    // These tests drive the window without the embedded browser.
-    void initTestCase() { FormMain::OpenVersionPageAtStart = false; }
-
     void firstPatrolThenRestart() {
         QTemporaryDir dir;
         Common::SetAppDataFolder(dir.path());
@@ -72,13 +70,15 @@ private slots:
 
         QList<News::NewsItem> fetched;
         {
-            FormMain form;
+            // The window drives the program without the embedded browser.
+            Program::Session session;
+            FormMain form(session, false);
             QVERIFY(!QFile::exists(News::DayFilePath()));
-            QCOMPARE(News::Store().Count(), 0);
+            QCOMPARE(session.store.Count(), 0);
             // The quick start switches the patrol on; its first cycle reads every list (inside
             // one timer event, as its waits pump the loop).
-            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(News::DayFilePath()) && !News::CycleRunning(),
-                                     120000);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                QFile::exists(News::DayFilePath()) && !session.patrol.CycleRunning(), 120000);
             QVERIFY(form.WindowPorts()->ButtonPressed(App::Command::Timer));
             QVERIFY(g_pauseCount > 26);
 
@@ -86,7 +86,7 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             const auto saved = News::DecodeDayFile(file.readAll());
             QVERIFY(saved);
-            fetched = News::Store().Items();
+            fetched = session.store.Items();
             QVERIFY(fetched.size() > 26);
             QCOMPARE(saved->size(), fetched.size());
             QSet<QString> sources;
@@ -97,7 +97,7 @@ private slots:
             // Portal lists of many providers and the disclosure list.
             QVERIFY(sources.size() > 10);
             QVERIFY(sources.contains(News::TdnetSourceName));
-            QCOMPARE(Present::HeadlineGrid().Rows(), fetched.size() + 1);
+            QCOMPARE(session.table.Model().Rows(), fetched.size() + 1);
             form.close();
         }
         feedsim.kill();
@@ -108,9 +108,11 @@ private slots:
                                   QStringLiteral("http://127.0.0.1:9")));
         QVERIFY(Program::WriteIni(QStringLiteral("OPTION"), QStringLiteral("QUICK START"),
                                   QStringLiteral("False")));
-        FormMain second;
-        QCOMPARE(News::Store().Count(), fetched.size());
-        const Present::GridModel& grid = Present::HeadlineGrid();
+        // A new run of the program: nothing carried over but the files.
+        Program::Session session;
+        FormMain second(session, false);
+        QCOMPARE(session.store.Count(), fetched.size());
+        const Present::GridModel& grid = session.table.Model();
         QCOMPARE(grid.Rows(), fetched.size() + 1);
         QCOMPARE(grid.Text(GridRow{1}, GridCol{9}), fetched.last().Title);
         QCOMPARE(grid.Text(GridRow{grid.Rows() - 1}, GridCol{9}), fetched.first().Title);

@@ -62,7 +62,7 @@ struct Fixture : WindowFixture {
 
     // kFive below, oldest first; minutes after 9:00 today.
     void AddHeadlines(bool anyNew = true) {
-        News::NewsStore& store = News::Store();
+        News::NewsStore& store = session->store;
         int minute = 0;
         for (const auto& [title, category, url, isNew] : kFive) {
             const double posted = Dates::ToOle(QDateTime(QDate::currentDate(), QTime(9, minute++)));
@@ -71,7 +71,7 @@ struct Fixture : WindowFixture {
                                  false, QString());
             store.MutableItem(position).IsNew = isNew && anyNew;
         }
-        Present::FillHeadlineGrid();
+        session->table.Fill();
     }
 
     // Shown, its start-up placement done, then at the size the tests count with.
@@ -88,9 +88,6 @@ struct Fixture : WindowFixture {
 class TestFormMain : public QObject {
     Q_OBJECT
 private slots:
-    // These tests drive the window without the embedded browser.
-    void initTestCase() { FormMain::OpenVersionPageAtStart = false; }
-
     void searchSelectsHighestMatch_data() {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("title"); // "" = nothing found
@@ -106,7 +103,7 @@ private slots:
         QFETCH(QString, title);
         Fixture f;
         f.AddHeadlines();
-        Present::GridModel& grid = Present::HeadlineGrid();
+        Present::GridModel& grid = f.session->table.Model();
         grid.SetCursor(GridRow{5}, GridCol{9});
         if (word.endsWith(u'\n')) {
             f.ShowWindow();
@@ -189,7 +186,7 @@ private slots:
 
     void presetKeyWhileGridHasFocus() {
         Fixture f;
-        Program::Settings().SearchWords[9] = QStringLiteral("日銀");
+        f.session->settings.SearchWords[9] = QStringLiteral("日銀");
         f.ShowWindow();
         f.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
@@ -202,11 +199,11 @@ private slots:
         Fixture f;
         f.AddHeadlines();
         f.form->TBar_ButtonClick(App::Command::AllRead);
-        const QList<News::NewsItem> items = News::Store().Items();
+        const QList<News::NewsItem> items = f.session->store.Items();
         for (const News::NewsItem& item : items)
             QVERIFY(item.IsOpened && !item.IsNew);
         for (int row = 1; row <= 5; ++row)
-            QCOMPARE(Present::HeadlineGrid().Picture(GridRow{row}, GridCol{5}),
+            QCOMPARE(f.session->table.Model().Picture(GridRow{row}, GridCol{5}),
                      QStringLiteral("LOOK_OPEN"));
         QFile file(News::DayFilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -318,7 +315,7 @@ private slots:
         QFETCH(bool, anyNew);
         Fixture f;
         f.AddHeadlines(anyNew);
-        Present::GridModel& grid = Present::HeadlineGrid();
+        Present::GridModel& grid = f.session->table.Model();
         grid.SetCursor(GridRow{5}, GridCol{3});
         f.form->WindowPorts()->SetPanelTip(App::Panel::New, QStringLiteral("新着あり！"));
         f.form->SBar_PanelClick(App::Panel::New);
@@ -359,7 +356,7 @@ private slots:
         QCOMPARE(popups, menu ? 1 : 0);
         if (!menu)
             return;
-        const Present::GridModel& grid = Present::HeadlineGrid();
+        const Present::GridModel& grid = f.session->table.Model();
         QCOMPARE(grid.Row(), row);
         QCOMPARE(grid.Col(), 1);
         QCOMPARE(grid.ColSel(), grid.Cols() - 1);
@@ -370,7 +367,7 @@ private slots:
     void openHeadline() {
         Fixture f;
         f.AddHeadlines();
-        Present::GridModel& grid = Present::HeadlineGrid();
+        Present::GridModel& grid = f.session->table.Model();
         g_reenter = f.form.get();
         grid.SetCursor(GridRow{1}, GridCol{9});
         f.form->GridNews_Click();
@@ -378,7 +375,7 @@ private slots:
         // One wait, one address: the click that arrived during the wait was ignored.
         QCOMPARE(g_pauses, QList<int>{500});
         QCOMPARE(f.opened, QStringList{"http://127.0.0.1:9/a1"});
-        QVERIFY(News::Store().Item(4).IsOpened);
+        QVERIFY(f.session->store.Item(4).IsOpened);
         QCOMPARE(grid.Picture(GridRow{1}, GridCol{5}), QStringLiteral("LOOK_OPEN"));
 
         // A headline without an address says why it does not open.
@@ -443,12 +440,12 @@ private slots:
     void reloadWithNothingNew() {
         Fixture f;
         // A closed port: every list fails at once.
-        Program::Settings().NewsHost = QStringLiteral("http://127.0.0.1:9");
+        f.session->settings.NewsHost = QStringLiteral("http://127.0.0.1:9");
         f.AddHeadlines();
-        QVERIFY(News::SaveDayFile());
+        QVERIFY(News::SaveDayFile(f.session->store));
         f.form->TBar_ButtonClick(App::Command::Reload);
         QCOMPARE(f.form->SBar()->text(App::Panel::Message),
-                 Common::Trim(Dates::DateTimeText(News::Store().Item(0).Posted)) +
+                 Common::Trim(Dates::DateTimeText(f.session->store.Item(0).Posted)) +
                      QStringLiteral(" 以降、更新はありませんでした。"));
         QVERIFY(f.form->WindowPorts()->ButtonEnabled(App::Command::Reload));
     }

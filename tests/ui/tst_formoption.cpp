@@ -2,6 +2,7 @@
 
 #include "app/AppData.h"
 #include "app/SettingsState.h"
+#include "present/Session.h"
 #include "ui/FormOption.h"
 #include "web/clsWEB.h"
 
@@ -16,6 +17,7 @@ class TestFormOption : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
     RecordingPrompt prompt_;
+    std::unique_ptr<Program::Session> session_;
 
     static bool ApplyEnabled(FormOption& form) {
         return form.findChild<QPushButton*>("CommandApply")->isEnabled();
@@ -27,17 +29,14 @@ private slots:
         Ports::SetPrompt(&prompt_);
     }
     void init() {
-        Program::Settings() = Program::SettingsState();
-        Program::Settings().SearchWords[12] = "ＮＴＴ";
-        Program::ReloadRequested = false;
-        Program::PageWeb().Proxy.clear();
-        Program::ViewerWeb().Proxy.clear();
+        session_ = std::make_unique<Program::Session>();
+        session_->settings.SearchWords[12] = "ＮＴＴ";
         prompt_.boxes.clear();
     }
 
     // Every box, check, option and the font, changed and changed back.
     void applyFollowsChanges() {
-        FormOption form;
+        FormOption form(*session_);
         QVERIFY(!ApplyEnabled(form));
         QList<std::function<void(bool)>> changes;
         for (QLineEdit* box : form.findChildren<QLineEdit*>()) {
@@ -72,8 +71,9 @@ private slots:
         QFETCH(QString, command);
         QFETCH(bool, stored);
         int saves = 0;
+        bool reloadRequested = false;
         {
-            FormOption form;
+            FormOption form(*session_);
             form.SaveAll = [&] { ++saves; };
             form.findChild<QLineEdit*>("TextBrowser")->setText("/usr/bin/browser");
             form.findChild<QLineEdit*>("TextSound")->setText("/tmp/a.wav");
@@ -88,17 +88,18 @@ private slots:
             form.findChild<QLineEdit*>("TextProxyPort")->setText("8080");
             form.findChild<QPushButton*>(command)->click();
             QCOMPARE(form.result(), int(stored ? QDialog::Accepted : QDialog::Rejected));
+            reloadRequested = form.ReloadRequested();
         }
         QCOMPARE(saves, stored ? 1 : 0);
-        QCOMPARE(Program::ReloadRequested, command == "CommandNewsReload");
+        QCOMPARE(reloadRequested, command == "CommandNewsReload");
         QCOMPARE(prompt_.boxes.size(), stored ? 1 : 0);
-        QCOMPARE(Program::PageWeb().Proxy, stored ? "proxy.example:8080" : "");
-        QCOMPARE(Program::ViewerWeb().Proxy, Program::PageWeb().Proxy);
+        QCOMPARE(session_->pageWeb.Proxy, stored ? "proxy.example:8080" : "");
+        QCOMPARE(session_->viewerWeb.Proxy, session_->pageWeb.Proxy);
 
-        QCOMPARE(Program::Settings().ViewerPosition, qint16(stored ? 0 : 1));
+        QCOMPARE(session_->settings.ViewerPosition, qint16(stored ? 0 : 1));
 
         // A fresh dialog shows what was stored and has nothing to apply.
-        FormOption again;
+        FormOption again(*session_);
         QVERIFY(!ApplyEnabled(again));
         const QString sheet = again.DiagnosticSheet() + "\r\n";
         for (const char* line :

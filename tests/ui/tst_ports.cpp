@@ -78,7 +78,6 @@ class TestPorts : public QObject {
 private slots:
     void everyKeyHasArtwork_data() {
         QTest::addColumn<QString>("key");
-        News::InitNewsSources();
         for (const QString& key : ImageKeys() + News::SourceLogoKeys())
             QTest::newRow(qPrintable(key)) << key;
     }

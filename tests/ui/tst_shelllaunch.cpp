@@ -43,6 +43,8 @@ class TestShellLaunch : public QObject {
         return script;
     }
 
+    Program::SettingsState settings_;
+
 private slots:
     void init() {
         QVERIFY(dir_.isValid());
@@ -51,7 +53,7 @@ private slots:
         Ports::SetPrompt(&prompt_);
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &urls_, "open");
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls_, "open");
-        Program::Settings() = Program::SettingsState();
+        settings_ = Program::SettingsState();
     }
     void cleanup() {
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
@@ -69,11 +71,9 @@ private slots:
         QFETCH(QString, url);
         const QString browser = WriteRecorder();
         QVERIFY(!browser.isEmpty());
-        Program::Settings().BrowserPath = browser;
-        clsWEB& web = Program::ViewerWeb();
-        web.SetBrowser(nullptr);
-
-        ArticleViewer viewer(nullptr);
+        settings_.BrowserPath = browser;
+        clsWEB web;
+        ArticleViewer viewer(nullptr, settings_, web);
         QVERIFY(viewer.OpenArticle(url));
         const QString out = dir_.filePath(QStringLiteral("args.txt"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 5000);

@@ -96,6 +96,8 @@ class TestViewer : public QObject {
     Q_OBJECT
     PageServer server_;
     QPointer<FormView> view_;
+    Program::SettingsState settings_;
+    clsWEB viewerWeb_;
 
     FormView* ShowViewer() {
         view_ = new FormView();
@@ -129,11 +131,11 @@ private slots:
         server_.pages.insert("/inner2", "<html><body>inner two</body></html>");
     }
 
-    void init() { Program::Settings() = Program::SettingsState(); }
+    void init() { settings_ = Program::SettingsState(); }
 
     void cleanup() {
         delete view_;
-        Program::ViewerWeb().SetBrowser(nullptr);
+        viewerWeb_.SetBrowser(nullptr);
     }
 
     void pageOpensNoWindowOrDialog() {
@@ -283,7 +285,7 @@ private slots:
         QCOMPARE(view->WebMain()->View()->title(), QStringLiteral("text"));
         QVERIFY(!status.isEmpty());
         QVERIFY(view->SBar()->text(App::Panel::Message).startsWith("このアドレスは開けません"));
-        ArticleViewer viewer(nullptr);
+        ArticleViewer viewer(nullptr, settings_, viewerWeb_);
         QString message;
         QVERIFY(!viewer.OpenArticle(QStringLiteral("ftp://127.0.0.1/x"), &message));
         QVERIFY(message.startsWith(QStringLiteral("このアドレスは開けません")));
@@ -295,7 +297,7 @@ private slots:
         main.setGeometry(0, 0, 100, 100);
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
-        ArticleViewer viewer(&main);
+        ArticleViewer viewer(&main, settings_, viewerWeb_);
 
         // Warm the engine, so the figure is that of an article, not of the engine's start.
         QVERIFY(viewer.OpenArticle(server_.Url("/inner1")));
@@ -320,8 +322,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(paint.paintedAt >= 0, 5000);
         qInfo("viewer_first_paint: %lld ms", paint.paintedAt);
 
-        QVERIFY(Program::ViewerWeb().PageText.contains(QStringLiteral("記事の本文")));
-        QVERIFY(Program::ViewerWeb().PageHtml.startsWith(QStringLiteral("<body")));
+        QVERIFY(viewerWeb_.PageText.contains(QStringLiteral("記事の本文")));
+        QVERIFY(viewerWeb_.PageHtml.startsWith(QStringLiteral("<body")));
         QCOMPARE(view_->SBar()->picture(App::Panel::Net), QStringLiteral("LAMP_OFF"));
 
         // Closed by the user, made anew by the next article. The page goes with the window.
@@ -329,11 +331,11 @@ private slots:
         view_->close();
         QTRY_VERIFY(view_.isNull());
         QVERIFY(page.isNull());
-        QVERIFY(Program::ViewerWeb().Browser() == nullptr);
+        QVERIFY(viewerWeb_.Browser() == nullptr);
         QVERIFY(viewer.OpenArticle(server_.Url("/text")));
         view_ = viewer.View();
         QVERIFY(view_);
-        QVERIFY(Program::ViewerWeb().Browser() == view_->WebMain());
+        QVERIFY(viewerWeb_.Browser() == view_->WebMain());
     }
 };
 
