@@ -39,7 +39,7 @@ bool SameSettings(const Program::SettingsState& a, const Program::SettingsState&
            a.ProxyUse == b.ProxyUse && a.ProxyAddress == b.ProxyAddress &&
            a.ProxyPort == b.ProxyPort && a.SearchWords == b.SearchWords &&
            a.NewsHost == b.NewsHost && a.TdnetHost == b.TdnetHost && a.BoardHost == b.BoardHost &&
-           a.VipHost == b.VipHost && a.Site == b.Site;
+           a.VipHost == b.VipHost && a.Site == b.Site && a.Feeds == b.Feeds;
 }
 
 void SettingsRoundTrip(const QByteArray& bytes) {

@@ -171,4 +171,12 @@ void IniFile::SetValue(const QString& section, const QString& key, const QString
     lines_.insert(last + 1, key + QLatin1Char('=') + stored);
 }
 
+void IniFile::RemoveKey(const QString& section, const QString& key) {
+    const qsizetype header = FindSection(section);
+    if (header < 0)
+        return;
+    for (qsizetype at = FindKey(header, key); at >= 0; at = FindKey(header, key))
+        lines_.removeAt(at);
+}
+
 } // namespace Program

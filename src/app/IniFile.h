@@ -23,6 +23,8 @@ public:
     std::optional<QString> Value(const QString& section, const QString& key) const;
     QString Value(const QString& section, const QString& key, const QString& fallback) const;
     void SetValue(const QString& section, const QString& key, const QString& value);
+    // Removes every line of the key in the section (duplicates too); nothing when it is missing.
+    void RemoveKey(const QString& section, const QString& key);
 
     const QStringList& Lines() const { return lines_; }
     void SetLines(const QStringList& lines) { lines_ = lines; }

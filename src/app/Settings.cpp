@@ -9,11 +9,19 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
 namespace Program {
+
+QList<FeedSource> StarterFeeds() {
+    return {{QStringLiteral("NHK ニュース 経済"),
+             QStringLiteral("https://www.nhk.or.jp/rss/news/cat5.xml"), true},
+            {QStringLiteral("Yahoo!ニュース 経済"),
+             QStringLiteral("https://news.yahoo.co.jp/rss/topics/business.xml"), true}};
+}
 
 namespace {
 
@@ -45,6 +53,32 @@ std::optional<QString> IniValue(const IniFile& ini, const QString& section, cons
 QString IniValue(const IniFile& ini, const QString& section, const QString& key,
                  const QString& fallback) {
     return IniValue(ini, section, key).value_or(fallback);
+}
+
+const QString Feeds = QStringLiteral("FEEDS");
+
+QString FeedKey(const char* name, int n) {
+    return QLatin1String(name) + QLatin1Char(' ') + QString::number(n);
+}
+
+// Every "URL n" from 0 to 99 that is there and not blank, in the order of n; a gap in the
+// numbers is skipped rather than ending the list.
+QList<FeedSource> ReadFeeds(const IniFile& ini) {
+    QList<FeedSource> feeds;
+    for (int n = 0; n < MaxFeeds; ++n) {
+        const QString url = Common::Trim(IniValue(ini, Feeds, FeedKey("URL", n), QString()));
+        if (url.isEmpty())
+            continue;
+        FeedSource feed;
+        feed.Url = url;
+        feed.Name = Common::Trim(IniValue(ini, Feeds, FeedKey("NAME", n), QString()));
+        if (feed.Name.isEmpty())
+            feed.Name = url;
+        feed.Enabled =
+            ParseBool(IniValue(ini, Feeds, FeedKey("ENABLED", n), QString())).value_or(true);
+        feeds.append(feed);
+    }
+    return feeds;
 }
 
 QString SearchWordKey(int n) {
@@ -218,6 +252,8 @@ void LoadSettings(SettingsState& s) {
     s.BoardHost = ReadHost(ini, QStringLiteral("BOARD HOST"), defaults.BoardHost, false);
     s.VipHost = ReadHost(ini, QStringLiteral("VIP HOST"), defaults.VipHost, false);
     s.Site = ReadHost(ini, QStringLiteral("SITE"), defaults.Site, true);
+    // A first start gets the starter feeds; a file of an earlier version keeps what it has.
+    s.Feeds = QFile::exists(SettingsFilePath()) ? ReadFeeds(ini) : StarterFeeds();
 }
 
 bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistory* history) {
@@ -258,6 +294,20 @@ bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistor
     ini.SetValue(Server, QStringLiteral("BOARD HOST"), s.BoardHost);
     ini.SetValue(Server, QStringLiteral("VIP HOST"), s.VipHost);
     ini.SetValue(Server, QStringLiteral("SITE"), s.Site);
+
+    // Numbered from 0 again; keys of feeds that are gone are removed, so they do not come back.
+    const qsizetype feeds = std::min<qsizetype>(s.Feeds.size(), MaxFeeds);
+    for (int n = 0; n < MaxFeeds; ++n) {
+        if (n < feeds) {
+            const FeedSource& feed = s.Feeds.at(n);
+            ini.SetValue(Feeds, FeedKey("NAME", n), feed.Name);
+            ini.SetValue(Feeds, FeedKey("URL", n), feed.Url);
+            ini.SetValue(Feeds, FeedKey("ENABLED", n), BoolText(feed.Enabled));
+        } else {
+            for (const char* key : {"NAME", "URL", "ENABLED"})
+                ini.RemoveKey(Feeds, FeedKey(key, n));
+        }
+    }
 
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir()) {

@@ -2,10 +2,25 @@
 // The user's settings as the whole program reads them. LoadSettings fills it from SYSTEM.INI,
 // SaveSettings writes it back; the program's session owns the one copy.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace Program {
+
+// A news feed the user reads besides the portal's lists ("FEEDS": "NAME n", "URL n",
+// "ENABLED n").
+struct FeedSource {
+    QString Name;
+    QString Url;
+    bool Enabled = true;
+    bool operator==(const FeedSource&) const = default;
+};
+
+inline constexpr int MaxFeeds = 100;
+
+// The feeds a new SYSTEM.INI starts with.
+QList<FeedSource> StarterFeeds();
 
 struct SettingsState {
     // "FORM MAIN", twips; -1 = missing (the placement uses the window's current value)
@@ -34,6 +49,9 @@ struct SettingsState {
     QString BoardHost = QStringLiteral("http://messages.finance.yahoo.co.jp");
     QString VipHost = QStringLiteral("https://finance.yahoo.co.jp");
     QString Site; // empty: the bundled site pages
+    // "FEEDS", in the order the cycle reads them. A SYSTEM.INI the program makes itself starts
+    // with StarterFeeds(); one without the section has none.
+    QList<FeedSource> Feeds;
 };
 
 } // namespace Program

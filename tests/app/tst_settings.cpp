@@ -44,8 +44,44 @@ private slots:
         expected += "[SERVER]\r\nNEWS HOST=http://headlines.yahoo.co.jp\r\n"
                     "TDNET HOST=https://www.release.tdnet.info\r\n"
                     "BOARD HOST=http://messages.finance.yahoo.co.jp\r\n"
-                    "VIP HOST=https://finance.yahoo.co.jp\r\nSITE=\r\n";
+                    "VIP HOST=https://finance.yahoo.co.jp\r\nSITE=\r\n"
+                    // A settings file the program makes itself starts with two feeds.
+                    "[FEEDS]\r\nNAME 0=NHK ニュース 経済\r\n"
+                    "URL 0=https://www.nhk.or.jp/rss/news/cat5.xml\r\nENABLED 0=True\r\n"
+                    "NAME 1=Yahoo!ニュース 経済\r\n"
+                    "URL 1=https://news.yahoo.co.jp/rss/topics/business.xml\r\n"
+                    "ENABLED 1=True\r\n";
         QCOMPARE(ReadBytes(Ini()), expected);
+    }
+
+    // Feeds are read by their numbers, saved renumbered from 0, and a removed feed's keys go.
+    void feeds() {
+        WriteBytes(Ini(), "[OPTION]\r\nSOUND=\r\n[FEEDS]\r\nURL 0= http://a.test/rss \r\n"
+                          "NAME 0=Ａ通信\r\nENABLED 0=false\r\nURL 2=http://c.test/atom\r\n"
+                          "URL 5=\r\nNAME 5=空\r\nURL 99=http://z.test/\r\nNAME 99=Z\r\n"
+                          "ENABLED 99=yes\r\nURL 100=http://beyond.test/\r\n");
+        Program::LoadSettings(settings_);
+        using Feed = Program::FeedSource;
+        QCOMPARE(settings_.Feeds, (QList<Feed>{{"Ａ通信", "http://a.test/rss", false},
+                                               {"http://c.test/atom", "http://c.test/atom", true},
+                                               {"Z", "http://z.test/", true}}));
+        settings_.Feeds.removeAt(1);
+        QVERIFY(Program::SaveSettings(settings_, {}));
+        const QByteArray bytes = ReadBytes(Ini());
+        // Keys already in the file keep their lines; the rest follow in the section.
+        for (const char* line :
+             {"\nURL 0=http://a.test/rss\r", "\nNAME 0=Ａ通信\r", "\nENABLED 0=False\r",
+              "\nNAME 1=Z\r", "\nURL 1=http://z.test/\r", "\nENABLED 1=True\r"})
+            QVERIFY2(bytes.contains(line), line);
+        for (const char* gone : {"URL 2=", "URL 99=", "NAME 99=", "ENABLED 99="})
+            QVERIFY2(!bytes.contains(gone), gone);
+        Program::SettingsState again;
+        Program::LoadSettings(again);
+        QCOMPARE(again.Feeds, settings_.Feeds);
+        // An existing file without the section has no feeds: an update adds none by itself.
+        WriteBytes(Ini(), "[OPTION]\r\nSOUND=\r\n");
+        Program::LoadSettings(again);
+        QVERIFY(again.Feeds.isEmpty());
     }
 
     // A value as read, seen through what the next save writes.
