@@ -1,0 +1,810 @@
+#include "parsers/FeedReader.h"
+
+#include "text/Dates.h"
+#include "text/TextCodec.h"
+#include "web/Encoding.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTimeZone>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <utility>
+
+namespace Feeds {
+
+namespace {
+
+constexpr QStringView kAtomNs = u"http://www.w3.org/2005/Atom";
+constexpr QStringView kRss1Ns = u"http://purl.org/rss/1.0/";
+constexpr QStringView kRss09Ns = u"http://my.netscape.com/rdf/simple/0.9/";
+constexpr QStringView kRdfNs = u"http://www.w3.org/1999/02/22-rdf-syntax-ns#";
+constexpr QStringView kDcNs = u"http://purl.org/dc/elements/1.1/";
+
+// Internal entities may not expand past this many characters in one reference: a feed that
+// needs more is an attack (nested entities doubling at each level), not a headline.
+constexpr int kEntityExpansionLimit = 1024;
+
+// ---- text ---------------------------------------------------------------------------------
+
+bool IsAsciiSpace(QChar c) {
+    const char16_t u = c.unicode();
+    return u == u' ' || u == u'\t' || u == u'\n' || u == u'\r' || u == u'\f';
+}
+
+// Runs of ASCII white space become one blank, none at either end. Full-width blanks are text.
+QString NormalizeSpace(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    bool pending = false;
+    for (const QChar c : text) {
+        if (IsAsciiSpace(c)) {
+            pending = !out.isEmpty();
+            continue;
+        }
+        if (pending)
+            out += QLatin1Char(' ');
+        pending = false;
+        out += c;
+    }
+    return out;
+}
+
+// Markup out of an HTML fragment. A "<" that opens no tag ("a < b", "<" at the end, no ">"
+// behind it) is text; <br> leaves a blank so that two lines do not run together.
+QString StripTags(QStringView html) {
+    QString out;
+    out.reserve(html.size());
+    const qsizetype n = html.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = html[i];
+        const QChar next = i + 1 < n ? html[i + 1] : QChar();
+        const bool opens =
+            c == u'<' && (next.isLetter() || next == u'/' || next == u'!' || next == u'?');
+        if (!opens) {
+            out += c;
+            ++i;
+            continue;
+        }
+        const bool comment = html.sliced(i).startsWith(u"<!--");
+        const qsizetype end = comment ? html.indexOf(u"-->", i + 4) : html.indexOf(u'>', i + 1);
+        if (end < 0) {
+            out += c;
+            ++i;
+            continue;
+        }
+        const QStringView tag = html.sliced(i + 1, end - i - 1);
+        if (tag.startsWith(u"br", Qt::CaseInsensitive) &&
+            (tag.size() == 2 || !tag[2].isLetterOrNumber()))
+            out += QLatin1Char(' ');
+        i = end + (comment ? 3 : 1);
+    }
+    return out;
+}
+
+// The named references feeds use in titles; anything else stays as written.
+QString NamedReference(QStringView name) {
+    static const std::array<std::pair<const char16_t*, char16_t>, 30> table = {{
+        {u"amp", u'&'},         {u"lt", u'<'},          {u"gt", u'>'},
+        {u"quot", u'"'},        {u"apos", u'\''},       {u"nbsp", u'\u00A0'},
+        {u"hellip", u'\u2026'}, {u"mdash", u'\u2014'},  {u"ndash", u'\u2013'},
+        {u"laquo", u'\u00AB'},  {u"raquo", u'\u00BB'},  {u"lsquo", u'\u2018'},
+        {u"rsquo", u'\u2019'},  {u"ldquo", u'\u201C'},  {u"rdquo", u'\u201D'},
+        {u"middot", u'\u00B7'}, {u"bull", u'\u2022'},   {u"copy", u'\u00A9'},
+        {u"reg", u'\u00AE'},    {u"trade", u'\u2122'},  {u"yen", u'\u00A5'},
+        {u"times", u'\u00D7'},  {u"divide", u'\u00F7'}, {u"deg", u'\u00B0'},
+        {u"plusmn", u'\u00B1'}, {u"euro", u'\u20AC'},   {u"sect", u'\u00A7'},
+        {u"larr", u'\u2190'},   {u"rarr", u'\u2192'},   {u"ensp", u'\u2002'},
+    }};
+    for (const auto& [key, value] : table) {
+        if (name == QStringView(key))
+            return QString(QChar(value));
+    }
+    return QString();
+}
+
+// "&#38;", "&#x26;" and the named references above; a reference that does not decode is text.
+QString DecodeReferences(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text[i];
+        const qsizetype semi = c == u'&' ? text.indexOf(u';', i + 1) : -1;
+        if (semi < 0 || semi - i > 12) {
+            out += c;
+            ++i;
+            continue;
+        }
+        const QStringView body = text.sliced(i + 1, semi - i - 1);
+        QString decoded;
+        if (body.size() > 1 && body[0] == u'#') {
+            bool ok = false;
+            const bool hex = body[1] == u'x' || body[1] == u'X';
+            const uint code = hex ? body.sliced(2).toUInt(&ok, 16) : body.sliced(1).toUInt(&ok, 10);
+            if (ok && !(hex && body.size() == 2)) {
+                const bool valid = code > 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+                const char32_t unit = valid ? char32_t(code) : U'\uFFFD';
+                decoded = QString::fromUcs4(&unit, 1);
+            }
+        } else {
+            decoded = NamedReference(body);
+        }
+        if (decoded.isEmpty()) {
+            out += c;
+            ++i;
+            continue;
+        }
+        out += decoded;
+        i = semi + 1;
+    }
+    return out;
+}
+
+enum class TitleKind { Html, Text, Xhtml };
+
+QString CleanTitle(const QString& raw, TitleKind kind) {
+    if (kind != TitleKind::Html)
+        return NormalizeSpace(raw);
+    QString text = raw;
+    if (text.contains(u'<'))
+        text = StripTags(text);
+    if (text.contains(u'&'))
+        text = DecodeReferences(text);
+    // A no-break space is a blank in a one-line headline.
+    text.replace(QChar(0x00A0), QLatin1Char(' '));
+    return NormalizeSpace(text);
+}
+
+// ---- bytes to text ------------------------------------------------------------------------
+
+QByteArray Unquoted(QByteArray value) {
+    value = value.trimmed();
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        value = value.sliced(1, value.size() - 2).trimmed();
+    return value;
+}
+
+// The charset parameter of a Content-Type value.
+QByteArray HeaderCharset(const QByteArray& contentType) {
+    const QList<QByteArray> parts = contentType.split(';');
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        const QByteArray part = parts[i].trimmed();
+        const qsizetype eq = part.indexOf('=');
+        if (eq > 0 && part.first(eq).trimmed().toLower() == "charset")
+            return Unquoted(part.sliced(eq + 1));
+    }
+    return {};
+}
+
+// The encoding pseudo-attribute of an XML declaration at the very start of the bytes.
+QByteArray DeclaredCharset(const QByteArray& body) {
+    QByteArrayView head = QByteArrayView(body).first(qMin<qsizetype>(body.size(), 512));
+    if (!head.startsWith("<?xml"))
+        return {};
+    const qsizetype end = head.indexOf("?>");
+    if (end < 0)
+        return {};
+    head = head.first(end);
+    const qsizetype at = head.indexOf("encoding");
+    if (at < 0)
+        return {};
+    qsizetype i = at + 8;
+    while (i < head.size() && (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' ||
+                               head[i] == '\n' || head[i] == '='))
+        ++i;
+    if (i >= head.size() || (head[i] != '"' && head[i] != '\''))
+        return {};
+    const qsizetype close = head.indexOf(head[i], i + 1);
+    return close < 0 ? QByteArray() : head.sliced(i + 1, close - i - 1).trimmed().toByteArray();
+}
+
+QString Detected(const QByteArray& body) {
+    QByteArray copy = body;
+    return modNkf32::ConvertToShiftJisText(copy);
+}
+
+// The header's charset first, then the declaration's, then UTF-8; a byte order mark beats both.
+// A feed whose bytes do not fit the charset it names is read as the detector sees it, when that
+// reading has fewer bad characters: servers lie about charsets more often than detectors fail.
+QString DecodeBody(const QByteArray& body, const QByteArray& contentType) {
+    if (body.startsWith("\xFF\xFE") || body.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(body.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
+                                                           : QStringConverter::Utf16BE);
+        return decoder(QByteArrayView(body).sliced(2));
+    }
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(QByteArrayView(body).sliced(3));
+    QByteArray label = HeaderCharset(contentType);
+    if (label.isEmpty())
+        label = DeclaredCharset(body);
+    if (label.isEmpty()) {
+        if (Common::IsValidUtf8(body))
+            return QString::fromUtf8(body);
+        return Detected(body);
+    }
+    qsizetype bad = 0;
+    const std::optional<QString> text = modNkf32::DecodeLabelled(body, label, &bad);
+    if (text && bad == 0)
+        return *text;
+    const QString guessed = Detected(body);
+    if (!text || (!guessed.isEmpty() && guessed.count(QChar(QChar::ReplacementCharacter)) < bad))
+        return guessed;
+    return *text;
+}
+
+// ---- addresses ----------------------------------------------------------------------------
+
+bool HasScheme(QStringView link) {
+    if (link.isEmpty() || !(link[0].unicode() < 0x80 && link[0].isLetter()))
+        return false;
+    for (qsizetype i = 1; i < link.size(); ++i) {
+        const QChar c = link[i];
+        if (c == u':')
+            return true;
+        if (!(c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u'+' || c == u'-' || c == u'.')))
+            return false;
+    }
+    return false;
+}
+
+QString Resolve(const QString& raw, const QUrl& base) {
+    const QString link = NormalizeSpace(raw);
+    if (link.isEmpty() || HasScheme(link) || !base.isValid() || base.isRelative())
+        return link;
+    const QUrl relative(link);
+    if (!relative.isValid())
+        return link;
+    return base.resolved(relative).toString();
+}
+
+// ---- the document -------------------------------------------------------------------------
+
+enum class Field {
+    Skip,
+    Title,
+    Link,
+    Guid,
+    PubDate,
+    DcDate,
+    Published,
+    Updated,
+    Category,
+    DcSubject,
+    DcIdentifier
+};
+
+// One entry as it is read; turned into a FeedItem at its end.
+struct Pending {
+    QString title;
+    TitleKind titleKind = TitleKind::Html;
+    bool hasTitle = false;
+    QString link;
+    QUrl linkBase;
+    int linkRank = 0; // 2: alternate or no rel, 1: another rel, 0: none yet
+    QString guid;
+    bool guidIsLink = false;
+    QUrl guidBase;
+    QString category;
+    bool hasCategory = false;
+    QString subject;
+    QString identifier;
+    QString about;
+    // By preference: the format's own date first.
+    std::array<QString, 4> dates;
+};
+
+QString ReasonOf(QXmlStreamReader::Error error) {
+    switch (error) {
+    case QXmlStreamReader::PrematureEndOfDocumentError:
+        return QStringLiteral("文書が途中で終わっています");
+    case QXmlStreamReader::UnexpectedElementError:
+        return QStringLiteral("予期しない要素があります");
+    case QXmlStreamReader::CustomError:
+    case QXmlStreamReader::NotWellFormedError:
+    case QXmlStreamReader::NoError:
+        break;
+    }
+    return QStringLiteral("XML の形式に誤りがあります");
+}
+
+class Reader {
+public:
+    Reader(const QString& text, const QString& address) : xml_(text), base_(address) {
+        xml_.setEntityExpansionLimit(kEntityExpansionLimit);
+    }
+
+    FeedParse Run() {
+        FeedParse result;
+        if (!FindRoot(result))
+            return result;
+        qint64 depth = 1;
+        PushBase(depth);
+        while (!xml_.hasError()) {
+            const QXmlStreamReader::TokenType token = xml_.readNext();
+            if (token == QXmlStreamReader::StartElement) {
+                ++depth;
+                PushBase(depth);
+                if (IsEntry()) {
+                    Pending pending;
+                    if (ReadEntry(depth, pending))
+                        result.Items.append(Finish(pending));
+                    PopBase(depth);
+                    --depth;
+                }
+            } else if (token == QXmlStreamReader::EndElement) {
+                PopBase(depth);
+                // Whatever follows the root element is no business of ours.
+                if (--depth == 0)
+                    return result;
+            } else if (token == QXmlStreamReader::EndDocument ||
+                       token == QXmlStreamReader::Invalid) {
+                break;
+            }
+        }
+        SetFault(result);
+        return result;
+    }
+
+private:
+    bool FindRoot(FeedParse& result) {
+        while (!xml_.atEnd()) {
+            if (xml_.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            const QStringView name = xml_.name();
+            const QStringView ns = xml_.namespaceUri();
+            if (name == u"rss" && ns.isEmpty())
+                format_ = FeedFormat::Rss2;
+            else if (name == u"RDF" && ns == kRdfNs)
+                format_ = FeedFormat::Rss1;
+            else if (name == u"feed" && ns == kAtomNs)
+                format_ = FeedFormat::Atom;
+            result.Format = format_;
+            if (format_ == FeedFormat::Unknown)
+                result.Fault =
+                    QStringLiteral("RSS / Atom のフィードではありません（最初の要素は %1）")
+                        .arg(xml_.qualifiedName());
+            return format_ != FeedFormat::Unknown;
+        }
+        if (xml_.hasError() && xml_.error() != QXmlStreamReader::PrematureEndOfDocumentError)
+            SetFault(result);
+        else
+            result.Fault = QStringLiteral("フィードの要素がありません");
+        return false;
+    }
+
+    void SetFault(FeedParse& result) {
+        const QXmlStreamReader::Error error =
+            xml_.hasError() ? xml_.error() : QXmlStreamReader::PrematureEndOfDocumentError;
+        result.Fault = QStringLiteral("XML の %1 行目で読み取りを打ち切りました（%2）")
+                           .arg(xml_.lineNumber())
+                           .arg(ReasonOf(error));
+    }
+
+    // Namespaces in which the format's own element names live.
+    bool InFormatNs(QStringView ns) const {
+        switch (format_) {
+        case FeedFormat::Rss2:
+            return ns.isEmpty();
+        case FeedFormat::Rss1:
+            return ns == kRss1Ns || ns == kRss09Ns || ns.isEmpty();
+        case FeedFormat::Atom:
+            return ns == kAtomNs;
+        case FeedFormat::Unknown:
+            break;
+        }
+        return false;
+    }
+
+    bool IsEntry() const {
+        const QStringView name = xml_.name();
+        const bool named = format_ == FeedFormat::Atom ? name == u"entry" : name == u"item";
+        return named && InFormatNs(xml_.namespaceUri());
+    }
+
+    Field Classify() const {
+        const QStringView name = xml_.name();
+        const QStringView ns = xml_.namespaceUri();
+        if (ns == kDcNs) {
+            if (name == u"date")
+                return Field::DcDate;
+            if (name == u"subject")
+                return Field::DcSubject;
+            if (name == u"identifier")
+                return Field::DcIdentifier;
+            return Field::Skip;
+        }
+        if (!InFormatNs(ns))
+            return Field::Skip;
+        if (name == u"title")
+            return Field::Title;
+        if (name == u"link")
+            return Field::Link;
+        if (name == u"category")
+            return Field::Category;
+        if (format_ == FeedFormat::Atom) {
+            if (name == u"id")
+                return Field::Guid;
+            if (name == u"published")
+                return Field::Published;
+            if (name == u"updated")
+                return Field::Updated;
+            return Field::Skip;
+        }
+        if (name == u"guid")
+            return Field::Guid;
+        if (name == u"pubDate")
+            return Field::PubDate;
+        return Field::Skip;
+    }
+
+    // xml:base of the element just started, resolved against the one in effect.
+    void PushBase(qint64 depth) {
+        const QStringView base = xml_.attributes().value(QLatin1StringView("xml:base"));
+        if (base.isNull())
+            return;
+        const QUrl here = bases_.isEmpty() ? base_ : bases_.last().second;
+        const QUrl url(base.trimmed().toString());
+        bases_.append({depth, here.isValid() && !here.isRelative() ? here.resolved(url) : url});
+    }
+
+    void PopBase(qint64 depth) {
+        if (!bases_.isEmpty() && bases_.last().first == depth)
+            bases_.removeLast();
+    }
+
+    QUrl Base() const { return bases_.isEmpty() ? base_ : bases_.last().second; }
+
+    // The character data of the current element and all inside it; the reader ends on its end
+    // element. References to entities nobody declared (a DTD that is not read) are decoded when
+    // they are HTML's usual ones.
+    QString ReadText() {
+        QString text;
+        int open = 1;
+        while (open > 0 && !xml_.hasError()) {
+            switch (xml_.readNext()) {
+            case QXmlStreamReader::Characters:
+                text += xml_.text();
+                break;
+            case QXmlStreamReader::EntityReference: {
+                const QString named = NamedReference(xml_.name());
+                text += named.isEmpty() ? u'&' + xml_.name().toString() + u';' : named;
+                break;
+            }
+            case QXmlStreamReader::StartElement:
+                ++open;
+                break;
+            case QXmlStreamReader::EndElement:
+                --open;
+                break;
+            case QXmlStreamReader::EndDocument:
+            case QXmlStreamReader::Invalid:
+                return text;
+            default:
+                break;
+            }
+        }
+        return text;
+    }
+
+    // Reads one item or entry up to its end element; false when the document breaks inside.
+    bool ReadEntry(qint64 depth, Pending& p) {
+        if (format_ == FeedFormat::Rss1)
+            p.about = xml_.attributes()
+                          .value(QLatin1StringView("http://www.w3.org/1999/02/22-rdf-syntax-ns#"),
+                                 QLatin1StringView("about"))
+                          .toString();
+        while (!xml_.hasError()) {
+            const QXmlStreamReader::TokenType token = xml_.readNext();
+            if (token == QXmlStreamReader::EndElement)
+                return true;
+            if (token == QXmlStreamReader::EndDocument || token == QXmlStreamReader::Invalid)
+                return false;
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            PushBase(depth + 1);
+            ReadField(p);
+            PopBase(depth + 1);
+        }
+        return false;
+    }
+
+    void ReadField(Pending& p) {
+        switch (Classify()) {
+        case Field::Title: {
+            const QStringView type = xml_.attributes().value(QLatin1StringView("type"));
+            // Atom's text is text unless it says otherwise; RSS titles carry HTML in practice.
+            TitleKind kind = TitleKind::Html;
+            if (format_ == FeedFormat::Atom)
+                kind = type == u"html"    ? TitleKind::Html
+                       : type == u"xhtml" ? TitleKind::Xhtml
+                                          : TitleKind::Text;
+            const QString text = ReadText();
+            if (!p.hasTitle) {
+                p.title = text;
+                p.titleKind = kind;
+                p.hasTitle = true;
+            }
+            return;
+        }
+        case Field::Link:
+            if (format_ == FeedFormat::Atom) {
+                const QXmlStreamAttributes attributes = xml_.attributes();
+                const QStringView rel = attributes.value(QLatin1StringView("rel"));
+                const int rank = rel.isEmpty() || rel.trimmed() == u"alternate" ? 2 : 1;
+                const QStringView href = attributes.value(QLatin1StringView("href"));
+                if (rank > p.linkRank && !href.trimmed().isEmpty()) {
+                    p.link = href.toString();
+                    p.linkBase = Base();
+                    p.linkRank = rank;
+                }
+                xml_.skipCurrentElement();
+            } else {
+                const QUrl base = Base();
+                const QString text = ReadText();
+                if (p.linkRank == 0 && !NormalizeSpace(text).isEmpty()) {
+                    p.link = text;
+                    p.linkBase = base;
+                    p.linkRank = 2;
+                }
+            }
+            return;
+        case Field::Guid: {
+            const QStringView permaLink = xml_.attributes().value(QLatin1StringView("isPermaLink"));
+            const bool isLink = format_ == FeedFormat::Rss2 && permaLink.trimmed() != u"false";
+            const QUrl base = Base();
+            const QString text = ReadText();
+            if (p.guid.isEmpty()) {
+                p.guid = NormalizeSpace(text);
+                p.guidIsLink = isLink;
+                p.guidBase = base;
+            }
+            return;
+        }
+        case Field::Category:
+            if (!p.hasCategory) {
+                if (format_ == FeedFormat::Atom) {
+                    const QXmlStreamAttributes attributes = xml_.attributes();
+                    const QStringView label = attributes.value(QLatin1StringView("label"));
+                    p.category = NormalizeSpace(label.trimmed().isEmpty()
+                                                    ? attributes.value(QLatin1StringView("term"))
+                                                    : label);
+                } else {
+                    p.category = NormalizeSpace(ReadText());
+                }
+                p.hasCategory = !p.category.isEmpty();
+            }
+            break;
+        case Field::DcSubject:
+            if (p.subject.isEmpty())
+                p.subject = NormalizeSpace(ReadText());
+            break;
+        case Field::DcIdentifier:
+            if (p.identifier.isEmpty())
+                p.identifier = NormalizeSpace(ReadText());
+            break;
+        case Field::PubDate:
+            SetDate(p, format_ == FeedFormat::Rss2 ? 0 : 1);
+            return;
+        case Field::DcDate:
+            SetDate(p, format_ == FeedFormat::Rss1 ? 0 : format_ == FeedFormat::Rss2 ? 1 : 2);
+            return;
+        case Field::Published:
+            SetDate(p, 0);
+            return;
+        case Field::Updated:
+            SetDate(p, 1);
+            return;
+        case Field::Skip:
+            break;
+        }
+        if (xml_.isStartElement())
+            xml_.skipCurrentElement();
+    }
+
+    void SetDate(Pending& p, int rank) {
+        const QString text = ReadText();
+        if (p.dates[rank].isEmpty())
+            p.dates[rank] = text;
+    }
+
+    FeedItem Finish(const Pending& p) const {
+        FeedItem item;
+        item.Title = CleanTitle(p.title, p.titleKind);
+        if (p.linkRank > 0)
+            item.Link = Resolve(p.link, p.linkBase);
+        else if (p.guidIsLink && HasScheme(p.guid))
+            item.Link = p.guid;
+        else if (!p.about.isEmpty())
+            item.Link = Resolve(p.about, Base());
+        item.Guid = !p.guid.isEmpty() ? p.guid : !p.about.isEmpty() ? p.about : p.identifier;
+        item.Category = p.hasCategory ? p.category : p.subject;
+        for (const QString& text : p.dates) {
+            if (text.isEmpty())
+                continue;
+            if (const auto when = ParseFeedDate(text)) {
+                item.Posted = Dates::ToOle(*when);
+                break;
+            }
+        }
+        return item;
+    }
+
+    QXmlStreamReader xml_;
+    QUrl base_;
+    FeedFormat format_ = FeedFormat::Unknown;
+    // xml:base by the depth of the element that set it, innermost last.
+    QList<std::pair<qint64, QUrl>> bases_;
+};
+
+// ---- dates --------------------------------------------------------------------------------
+
+int MonthOf(QStringView name) {
+    static const char16_t* const months[] = {u"jan", u"feb", u"mar", u"apr", u"may", u"jun",
+                                             u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
+    if (name.size() < 3)
+        return 0;
+    for (int i = 0; i < 12; ++i) {
+        if (name.first(3).compare(QStringView(months[i]), Qt::CaseInsensitive) == 0)
+            return i + 1;
+    }
+    return 0;
+}
+
+// Seconds east of UTC for an RFC 822 zone; false for a name we do not know.
+bool ZoneOffset(QStringView zone, int& seconds) {
+    if (zone.isEmpty())
+        return false;
+    if (zone[0] == u'+' || zone[0] == u'-') {
+        const QStringView digits = zone.sliced(1);
+        QString packed = digits.toString();
+        packed.remove(u':');
+        if (packed.size() != 4)
+            return false;
+        bool ok = false;
+        const int value = packed.toInt(&ok);
+        if (!ok || value % 100 >= 60 || value / 100 > 14)
+            return false;
+        seconds = (value / 100 * 3600 + value % 100 * 60) * (zone[0] == u'-' ? -1 : 1);
+        return true;
+    }
+    static const std::pair<const char16_t*, int> names[] = {
+        {u"UT", 0},   {u"UTC", 0},  {u"GMT", 0},  {u"Z", 0},    {u"EST", -5},
+        {u"EDT", -4}, {u"CST", -6}, {u"CDT", -5}, {u"MST", -7}, {u"MDT", -6},
+        {u"PST", -8}, {u"PDT", -7}, {u"JST", 9},
+    };
+    for (const auto& [name, hours] : names) {
+        if (zone.compare(QStringView(name), Qt::CaseInsensitive) == 0) {
+            seconds = hours * 3600;
+            return true;
+        }
+    }
+    // The military letters' signs were defined backwards once; they mean nothing but "some zone".
+    if (zone.size() == 1 && zone[0].isLetter() && zone[0].unicode() < 0x80 &&
+        zone[0].toUpper() != u'J') {
+        seconds = 0;
+        return true;
+    }
+    return false;
+}
+
+std::optional<QDateTime> Make(int year, int month, int day, int hour, int minute, int second,
+                              int milliseconds, bool hasZone, int offsetSeconds) {
+    // A leap second is shown as the last second of its minute.
+    if (second == 60)
+        second = 59;
+    const QDate date(year, month, day);
+    const QTime time(hour, minute, second, milliseconds);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    if (!hasZone)
+        return QDateTime(date, time, Qt::LocalTime);
+    const QTimeZone zone(offsetSeconds);
+    if (!zone.isValid())
+        return std::nullopt;
+    return QDateTime(date, time, zone);
+}
+
+std::optional<QDateTime> ParseRfc822(QStringView text) {
+    static const QRegularExpression form(
+        QStringLiteral(R"(^(?:([a-z]+)\s*,?\s*)?(\d{1,2})[\s-]+([a-z]+)\.?[\s-]+(\d{2,4})\s+)"
+                       R"((\d{1,2}):(\d{2})(?::(\d{2}))?(?:\s*([a-z]+|[+-]\d{2}:?\d{2}))?)"
+                       R"(\s*(?:\([^)]*\))?$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QStringView dayName = m.capturedView(1);
+    if (!dayName.isEmpty()) {
+        static const char16_t* const days[] = {u"mon", u"tue", u"wed", u"thu",
+                                               u"fri", u"sat", u"sun"};
+        const bool known =
+            dayName.size() >= 3 &&
+            std::any_of(std::begin(days), std::end(days), [&](const char16_t* d) {
+                return dayName.first(3).compare(QStringView(d), Qt::CaseInsensitive) == 0;
+            });
+        if (!known)
+            return std::nullopt;
+    }
+    const int month = MonthOf(m.capturedView(3));
+    if (month == 0 || m.capturedView(3).size() > 9)
+        return std::nullopt;
+    int year = m.capturedView(4).toInt();
+    if (m.capturedLength(4) == 2)
+        year += year < 50 ? 2000 : 1900;
+    else if (m.capturedLength(4) == 3)
+        year += 1900;
+    int offset = 0;
+    const bool hasZone = m.capturedLength(8) > 0;
+    if (hasZone && !ZoneOffset(m.capturedView(8), offset))
+        return std::nullopt;
+    return Make(year, month, m.capturedView(2).toInt(), m.capturedView(5).toInt(),
+                m.capturedView(6).toInt(), m.capturedView(7).toInt(), 0, hasZone, offset);
+}
+
+std::optional<QDateTime> ParseW3c(QStringView text) {
+    static const QRegularExpression form(
+        QStringLiteral(
+            R"(^(\d{4})(?:-(\d{2})(?:-(\d{2})(?:[T ](\d{2}):(\d{2})(?::(\d{2})(?:[.,](\d+))?)?)"
+            R"(\s*(Z|[+-]\d{2}(?::?\d{2})?)?)?)?)?$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const auto number = [&m](int group, int fallback) {
+        return m.capturedLength(group) > 0 ? m.capturedView(group).toInt() : fallback;
+    };
+    const int milliseconds =
+        m.capturedLength(7) > 0 ? (m.captured(7) + QStringLiteral("00")).left(3).toInt() : 0;
+    int offset = 0;
+    const QStringView zone = m.capturedView(8);
+    const bool hasZone = !zone.isEmpty();
+    if (hasZone && zone.compare(u"Z", Qt::CaseInsensitive) != 0) {
+        const QString full =
+            zone.size() == 3 ? zone.toString() + QStringLiteral("00") : zone.toString();
+        if (!ZoneOffset(full, offset))
+            return std::nullopt;
+    }
+    return Make(number(1, 1), number(2, 1), number(3, 1), number(4, 0), number(5, 0), number(6, 0),
+                milliseconds, hasZone, offset);
+}
+
+} // namespace
+
+std::optional<QDateTime> ParseFeedDate(QStringView text) {
+    const QString trimmed = NormalizeSpace(text);
+    if (trimmed.isEmpty() || trimmed.size() > 64)
+        return std::nullopt;
+    if (trimmed.at(0).isDigit() && trimmed.size() >= 4 && trimmed.at(2).isDigit() &&
+        trimmed.at(3).isDigit())
+        return ParseW3c(trimmed);
+    return ParseRfc822(trimmed);
+}
+
+FeedParse ParseFeed(const QByteArray& body, const QByteArray& contentType,
+                    const QString& feedAddress) {
+    try {
+        if (body.trimmed().isEmpty()) {
+            FeedParse empty;
+            empty.Fault = QStringLiteral("フィードが空です");
+            return empty;
+        }
+        // Text in hand locks the reader's encoding: the declaration's label is not used again.
+        const QString text = DecodeBody(body, contentType);
+        return Reader(text, feedAddress).Run();
+    } catch (...) {
+        // Out of memory on a monstrous feed is an unreadable feed, not a crash.
+        FeedParse failed;
+        failed.Fault = QStringLiteral("フィードを読み取れませんでした");
+        return failed;
+    }
+}
+
+} // namespace Feeds
