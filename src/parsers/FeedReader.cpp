@@ -211,33 +211,66 @@ QString Detected(const QByteArray& body) {
     return modNkf32::ConvertToShiftJisText(copy);
 }
 
+bool IsUtf8Label(const QByteArray& label) {
+    const QByteArray l = label.toLower();
+    return l == "utf-8" || l == "utf8";
+}
+
+// The feed as the XML reader takes it: the bytes themselves when they are UTF-8 and say nothing
+// else (the common case, read without a round trip through UTF-16), otherwise decoded text,
+// which locks the reader's encoding so that the declaration's label is not used again.
+struct Decoded {
+    QByteArray utf8;
+    QString text;
+    bool isText = true;
+};
+
 // The header's charset first, then the declaration's, then UTF-8; a byte order mark beats both.
 // A feed whose bytes do not fit the charset it names is read as the detector sees it, when that
 // reading has fewer bad characters: servers lie about charsets more often than detectors fail.
-QString DecodeBody(const QByteArray& body, const QByteArray& contentType) {
+Decoded DecodeBody(const QByteArray& body, const QByteArray& contentType) {
+    Decoded d;
     if (body.startsWith("\xFF\xFE") || body.startsWith("\xFE\xFF")) {
         QStringDecoder decoder(body.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
                                                            : QStringConverter::Utf16BE);
-        return decoder(QByteArrayView(body).sliced(2));
+        d.text = decoder(QByteArrayView(body).sliced(2));
+        return d;
     }
-    if (body.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(QByteArrayView(body).sliced(3));
+    if (body.startsWith("\xEF\xBB\xBF")) {
+        d.text = QString::fromUtf8(QByteArrayView(body).sliced(3));
+        return d;
+    }
+    const QByteArray declared = DeclaredCharset(body);
     QByteArray label = HeaderCharset(contentType);
     if (label.isEmpty())
-        label = DeclaredCharset(body);
-    if (label.isEmpty()) {
-        if (Common::IsValidUtf8(body))
-            return QString::fromUtf8(body);
-        return Detected(body);
+        label = declared;
+    if (label.isEmpty() || IsUtf8Label(label)) {
+        if (Common::IsValidUtf8(body)) {
+            if (declared.isEmpty() || IsUtf8Label(declared)) {
+                d.utf8 = body;
+                d.isText = false;
+            } else {
+                d.text = QString::fromUtf8(body);
+            }
+            return d;
+        }
+        if (label.isEmpty()) {
+            d.text = Detected(body);
+            return d;
+        }
     }
     qsizetype bad = 0;
     const std::optional<QString> text = modNkf32::DecodeLabelled(body, label, &bad);
-    if (text && bad == 0)
-        return *text;
+    if (text && bad == 0) {
+        d.text = *text;
+        return d;
+    }
     const QString guessed = Detected(body);
     if (!text || (!guessed.isEmpty() && guessed.count(QChar(QChar::ReplacementCharacter)) < bad))
-        return guessed;
-    return *text;
+        d.text = guessed;
+    else
+        d.text = *text;
+    return d;
 }
 
 // ---- addresses ----------------------------------------------------------------------------
@@ -317,7 +350,9 @@ QString ReasonOf(QXmlStreamReader::Error error) {
 
 class Reader {
 public:
-    Reader(const QString& text, const QString& address) : xml_(text), base_(address) {
+    Reader(const Decoded& input, const QString& address)
+        : xml_(input.isText ? QXmlStreamReader(input.text) : QXmlStreamReader(input.utf8)),
+          base_(address), zone_(QTimeZone::systemTimeZone()) {
         xml_.setEntityExpansionLimit(kEntityExpansionLimit);
     }
 
@@ -630,15 +665,25 @@ private:
             if (text.isEmpty())
                 continue;
             if (const auto when = ParseFeedDate(text)) {
-                item.Posted = Dates::ToOle(*when);
+                item.Posted = LocalOle(*when);
                 break;
             }
         }
         return item;
     }
 
+    // Dates::ToOle's conversion, through the zone looked up once per feed: the C library's
+    // local time reads the zone file again for every call, which costs more than the parse.
+    double LocalOle(const QDateTime& when) const {
+        const QDateTime local = when.toTimeZone(zone_);
+        const double days = Dates::ToOle(local.date());
+        const double fraction = local.time().msecsSinceStartOfDay() / 86400000.0;
+        return days >= 0 ? days + fraction : days - fraction;
+    }
+
     QXmlStreamReader xml_;
     QUrl base_;
+    QTimeZone zone_;
     FeedFormat format_ = FeedFormat::Unknown;
     // xml:base by the depth of the element that set it, innermost last.
     QList<std::pair<qint64, QUrl>> bases_;
@@ -796,9 +841,7 @@ FeedParse ParseFeed(const QByteArray& body, const QByteArray& contentType,
             empty.Fault = QStringLiteral("フィードが空です");
             return empty;
         }
-        // Text in hand locks the reader's encoding: the declaration's label is not used again.
-        const QString text = DecodeBody(body, contentType);
-        return Reader(text, feedAddress).Run();
+        return Reader(DecodeBody(body, contentType), feedAddress).Run();
     } catch (...) {
         // Out of memory on a monstrous feed is an unreadable feed, not a crash.
         FeedParse failed;

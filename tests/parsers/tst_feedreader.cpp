@@ -467,6 +467,9 @@ private slots:
             return Encode(text, charset);
         };
         QTest::newRow("utf-8, nothing declared") << doc("", "UTF-8") << QByteArray("text/xml");
+        QTest::newRow("utf-8 declared") << doc("utf-8", "UTF-8") << QByteArray();
+        QTest::newRow("utf-8 by header, declaration says shift_jis")
+            << doc("Shift_JIS", "UTF-8") << QByteArray("text/xml; charset=UTF-8");
         QTest::newRow("utf-8 with bom, header says otherwise")
             << QByteArray("\xEF\xBB\xBF") + doc("", "UTF-8")
             << QByteArray("text/xml; charset=Shift_JIS");
