@@ -60,19 +60,25 @@ QString StripTags(QStringView html) {
     QString out;
     out.reserve(html.size());
     const qsizetype n = html.size();
+    // Once no ">" (no "-->") follows, none will for a later "<" either: searching again for
+    // every "<" would make a long run of them quadratic.
+    bool tagEndAhead = true;
+    bool commentEndAhead = true;
     qsizetype i = 0;
     while (i < n) {
         const QChar c = html[i];
         const QChar next = i + 1 < n ? html[i + 1] : QChar();
         const bool opens =
             c == u'<' && (next.isLetter() || next == u'/' || next == u'!' || next == u'?');
-        if (!opens) {
-            out += c;
-            ++i;
-            continue;
+        const bool comment = opens && html.sliced(i).startsWith(u"<!--");
+        qsizetype end = -1;
+        if (opens && comment && commentEndAhead) {
+            end = html.indexOf(u"-->", i + 4);
+            commentEndAhead = end >= 0;
+        } else if (opens && !comment && tagEndAhead) {
+            end = html.indexOf(u'>', i + 1);
+            tagEndAhead = end >= 0;
         }
-        const bool comment = html.sliced(i).startsWith(u"<!--");
-        const qsizetype end = comment ? html.indexOf(u"-->", i + 4) : html.indexOf(u'>', i + 1);
         if (end < 0) {
             out += c;
             ++i;
@@ -116,8 +122,9 @@ QString DecodeReferences(QStringView text) {
     qsizetype i = 0;
     while (i < n) {
         const QChar c = text[i];
-        const qsizetype semi = c == u'&' ? text.indexOf(u';', i + 1) : -1;
-        if (semi < 0 || semi - i > 12) {
+        // The longest reference we know fits in a dozen characters; look no further.
+        const qsizetype semi = c == u'&' ? text.first(qMin(n, i + 13)).indexOf(u';', i + 1) : -1;
+        if (semi < 0) {
             out += c;
             ++i;
             continue;

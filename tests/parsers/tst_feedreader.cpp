@@ -565,6 +565,16 @@ private slots:
         deep += "</title></item><item>" + QByteArray("<z>").repeated(200000);
         QTest::newRow("deep nesting, then cut") << deep << 2;
     }
+    // Long runs of "<" that close no tag and "&" that end no reference stay text as written; a
+    // reference at the very end still decodes.
+    void unclosedMarkupRuns() {
+        const QString run = QStringLiteral("<a&x").repeated(100000) + QStringLiteral("&amp;");
+        const Feeds::FeedItem item =
+            Only(Wrap(QStringLiteral("rss2"), "<title><![CDATA[" + run + "]]></title>"));
+        QCOMPARE(item.Title.size(), run.size() - 4);
+        QVERIFY(item.Title == QStringLiteral("<a&x").repeated(100000) + u'&');
+    }
+
     void hostile() {
         QFETCH(QByteArray, body);
         QFETCH(int, items);
