@@ -4,7 +4,6 @@
 #include "text/TextCodec.h"
 #include "web/Encoding.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTimeZone>
 #include <QUrl>
@@ -37,6 +36,18 @@ bool IsAsciiSpace(QChar c) {
 }
 
 // Runs of ASCII white space become one blank, none at either end. Full-width blanks are text.
+QString NormalizeSpace(QStringView text);
+
+// The same, keeping the string itself (no copy) when it is in shape already, as most are.
+QString NormalizeSpace(const QString& text) {
+    bool clean = text.isEmpty() || (!IsAsciiSpace(text.front()) && !IsAsciiSpace(text.back()));
+    for (qsizetype i = 0; clean && i < text.size(); ++i) {
+        const QChar c = text[i];
+        clean = !IsAsciiSpace(c) || (c == u' ' && !IsAsciiSpace(text[i + 1]));
+    }
+    return clean ? text : NormalizeSpace(QStringView(text));
+}
+
 QString NormalizeSpace(QStringView text) {
     QString out;
     out.reserve(text.size());
@@ -303,6 +314,262 @@ QString Resolve(const QString& raw, const QUrl& base) {
     if (!relative.isValid())
         return link;
     return base.resolved(relative).toString();
+}
+
+// ---- dates -------------------------------------------------------------------------------
+
+// A date as the feed wrote it: wall-clock fields and the zone's offset, if it named one.
+struct FeedDate {
+    QDate date;
+    QTime time;
+    bool hasZone = false;
+    int offset = 0; // seconds east of UTC
+};
+
+// Reads a feed date's text left to right; every step fails softly on anything unexpected.
+class DateScanner {
+public:
+    explicit DateScanner(QStringView text) : t_(text) {}
+
+    bool AtEnd() const { return i_ >= t_.size(); }
+    QChar Peek() const { return AtEnd() ? QChar() : t_[i_]; }
+    bool Take(char16_t c) {
+        if (Peek() != c)
+            return false;
+        ++i_;
+        return true;
+    }
+    void SkipBlanks() {
+        while (Peek() == u' ')
+            ++i_;
+    }
+    // Between min and max ASCII digits; -1 when fewer than min.
+    int Number(int min, int max, int* count = nullptr) {
+        int value = 0, n = 0;
+        while (n < max && !AtEnd() && t_[i_] >= u'0' && t_[i_] <= u'9') {
+            value = value * 10 + (t_[i_].unicode() - u'0');
+            ++i_;
+            ++n;
+        }
+        if (count)
+            *count = n;
+        return n >= min ? value : -1;
+    }
+    QStringView Word() {
+        const qsizetype start = i_;
+        while (!AtEnd() && t_[i_].unicode() < 0x80 && t_[i_].isLetter())
+            ++i_;
+        return t_.sliced(start, i_ - start);
+    }
+    qsizetype Position() const { return i_; }
+    QStringView Rest() const { return t_.sliced(i_); }
+    void Skip(qsizetype n) { i_ += n; }
+
+private:
+    QStringView t_;
+    qsizetype i_ = 0;
+};
+
+int MonthOf(QStringView name) {
+    static const char16_t* const months[] = {u"jan", u"feb", u"mar", u"apr", u"may", u"jun",
+                                             u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
+    if (name.size() < 3 || name.size() > 9)
+        return 0;
+    for (int i = 0; i < 12; ++i) {
+        if (name.first(3).compare(QStringView(months[i]), Qt::CaseInsensitive) == 0)
+            return i + 1;
+    }
+    return 0;
+}
+
+bool IsDayName(QStringView name) {
+    static const char16_t* const days[] = {u"mon", u"tue", u"wed", u"thu", u"fri", u"sat", u"sun"};
+    if (name.size() < 3 || name.size() > 9)
+        return false;
+    return std::any_of(std::begin(days), std::end(days), [&](const char16_t* d) {
+        return name.first(3).compare(QStringView(d), Qt::CaseInsensitive) == 0;
+    });
+}
+
+// "+0900", "-05:00", "+09" (hours alone only where allowHoursOnly): seconds east of UTC.
+bool NumericOffset(DateScanner& s, bool allowHoursOnly, int& seconds) {
+    const QChar sign = s.Peek();
+    if (sign != u'+' && sign != u'-')
+        return false;
+    s.Skip(1);
+    const int hours = s.Number(2, 2);
+    if (hours < 0)
+        return false;
+    int minutes = 0;
+    const bool colon = s.Take(u':');
+    int digits = 0;
+    const int m = s.Number(2, 2, &digits);
+    if (m >= 0)
+        minutes = m;
+    else if (colon || digits > 0 || !allowHoursOnly)
+        return false;
+    if (hours > 14 || minutes >= 60)
+        return false;
+    seconds = (hours * 3600 + minutes * 60) * (sign == u'-' ? -1 : 1);
+    return true;
+}
+
+// Seconds east of UTC for an RFC 822 zone name; false for a name we do not know.
+bool NamedZone(QStringView zone, int& seconds) {
+    static const std::pair<const char16_t*, int> names[] = {
+        {u"UT", 0},   {u"UTC", 0},  {u"GMT", 0},  {u"Z", 0},    {u"EST", -5},
+        {u"EDT", -4}, {u"CST", -6}, {u"CDT", -5}, {u"MST", -7}, {u"MDT", -6},
+        {u"PST", -8}, {u"PDT", -7}, {u"JST", 9},
+    };
+    for (const auto& [name, hours] : names) {
+        if (zone.compare(QStringView(name), Qt::CaseInsensitive) == 0) {
+            seconds = hours * 3600;
+            return true;
+        }
+    }
+    // The military letters' signs were defined backwards once; they mean nothing but "some zone".
+    if (zone.size() == 1 && zone[0].toUpper() != u'J') {
+        seconds = 0;
+        return true;
+    }
+    return false;
+}
+
+std::optional<FeedDate> Make(int year, int month, int day, int hour, int minute, int second,
+                             int milliseconds, bool hasZone, int offset) {
+    // A leap second is shown as the last second of its minute.
+    if (second == 60)
+        second = 59;
+    FeedDate d;
+    d.date = QDate(year, month, day);
+    d.time = QTime(hour, minute, second, milliseconds);
+    if (!d.date.isValid() || !d.time.isValid())
+        return std::nullopt;
+    d.hasZone = hasZone;
+    d.offset = offset;
+    return d;
+}
+
+// [Day[,]] D[D] Mon YY[YY] H[H]:MM[:SS] [zone] [(comment)]; "-" may stand for the blanks
+// around the month.
+std::optional<FeedDate> ReadRfc822(QStringView text) {
+    DateScanner s(text);
+    if (s.Peek().isLetter()) {
+        if (!IsDayName(s.Word()))
+            return std::nullopt;
+        s.SkipBlanks();
+        s.Take(u',');
+        s.SkipBlanks();
+    }
+    const int day = s.Number(1, 2);
+    const auto separator = [&s] {
+        bool any = false;
+        while (s.Take(u' ') || s.Take(u'-'))
+            any = true;
+        return any;
+    };
+    if (day < 0 || !separator())
+        return std::nullopt;
+    const int month = MonthOf(s.Word());
+    s.Take(u'.');
+    if (month == 0 || !separator())
+        return std::nullopt;
+    int yearDigits = 0;
+    int year = s.Number(2, 4, &yearDigits);
+    if (year < 0 || !s.Take(u' '))
+        return std::nullopt;
+    if (yearDigits == 2)
+        year += year < 50 ? 2000 : 1900;
+    else if (yearDigits == 3)
+        year += 1900;
+    s.SkipBlanks();
+    const int hour = s.Number(1, 2);
+    if (hour < 0 || !s.Take(u':'))
+        return std::nullopt;
+    const int minute = s.Number(2, 2);
+    int second = 0;
+    if (minute < 0 || (s.Take(u':') && (second = s.Number(2, 2)) < 0))
+        return std::nullopt;
+    s.SkipBlanks();
+    bool hasZone = false;
+    int offset = 0;
+    if (s.Peek() == u'+' || s.Peek() == u'-') {
+        if (!NumericOffset(s, false, offset))
+            return std::nullopt;
+        hasZone = true;
+    } else if (s.Peek().isLetter()) {
+        if (!NamedZone(s.Word(), offset))
+            return std::nullopt;
+        hasZone = true;
+    }
+    s.SkipBlanks();
+    if (s.Take(u'(')) {
+        const qsizetype close = s.Rest().indexOf(u')');
+        if (close < 0)
+            return std::nullopt;
+        s.Skip(close + 1);
+        s.SkipBlanks();
+    }
+    if (!s.AtEnd())
+        return std::nullopt;
+    return Make(year, month, day, hour, minute, second, 0, hasZone, offset);
+}
+
+// YYYY[-MM[-DD[Thh:mm[:ss[.s…]][Z|±hh[[:]mm]]]]], "T" also a blank, letters in either case.
+std::optional<FeedDate> ReadW3c(QStringView text) {
+    DateScanner s(text);
+    const int year = s.Number(4, 4);
+    int month = 1, day = 1, hour = 0, minute = 0, second = 0, milliseconds = 0;
+    bool hasZone = false;
+    int offset = 0;
+    if (year < 0)
+        return std::nullopt;
+    if (s.Take(u'-')) {
+        if ((month = s.Number(2, 2)) < 0)
+            return std::nullopt;
+        if (s.Take(u'-')) {
+            if ((day = s.Number(2, 2)) < 0)
+                return std::nullopt;
+            if (s.Take(u'T') || s.Take(u't') || s.Take(u' ')) {
+                hour = s.Number(2, 2);
+                if (hour < 0 || !s.Take(u':') || (minute = s.Number(2, 2)) < 0)
+                    return std::nullopt;
+                if (s.Take(u':')) {
+                    if ((second = s.Number(2, 2)) < 0)
+                        return std::nullopt;
+                    if (s.Take(u'.') || s.Take(u',')) {
+                        int digits = 0;
+                        const int fraction = s.Number(1, 3, &digits);
+                        if (fraction < 0)
+                            return std::nullopt;
+                        milliseconds = fraction * (digits == 1 ? 100 : digits == 2 ? 10 : 1);
+                        s.Number(0, 64); // beyond milliseconds
+                    }
+                }
+                s.SkipBlanks();
+                if (s.Take(u'Z') || s.Take(u'z')) {
+                    hasZone = true;
+                } else if (s.Peek() == u'+' || s.Peek() == u'-') {
+                    if (!NumericOffset(s, true, offset))
+                        return std::nullopt;
+                    hasZone = true;
+                }
+            }
+        }
+    }
+    if (!s.AtEnd())
+        return std::nullopt;
+    return Make(year, month, day, hour, minute, second, milliseconds, hasZone, offset);
+}
+
+std::optional<FeedDate> ReadDate(QStringView text) {
+    const QString trimmed = NormalizeSpace(text);
+    if (trimmed.isEmpty() || trimmed.size() > 64)
+        return std::nullopt;
+    if (trimmed.size() >= 4 && trimmed.at(0).isDigit() && trimmed.at(2).isDigit() &&
+        trimmed.at(3).isDigit())
+        return ReadW3c(trimmed);
+    return ReadRfc822(trimmed);
 }
 
 // ---- the document -------------------------------------------------------------------------
@@ -671,7 +938,7 @@ private:
         for (const QString& text : p.dates) {
             if (text.isEmpty())
                 continue;
-            if (const auto when = ParseFeedDate(text)) {
+            if (const auto when = ReadDate(text)) {
                 item.Posted = LocalOle(*when);
                 break;
             }
@@ -679,13 +946,33 @@ private:
         return item;
     }
 
-    // Dates::ToOle's conversion, through the zone looked up once per feed: the C library's
-    // local time reads the zone file again for every call, which costs more than the parse.
-    double LocalOle(const QDateTime& when) const {
-        const QDateTime local = when.toTimeZone(zone_);
-        const double days = Dates::ToOle(local.date());
-        const double fraction = local.time().msecsSinceStartOfDay() / 86400000.0;
-        return days >= 0 ? days + fraction : days - fraction;
+    // Dates::ToOle's value, computed from the fields: converting through QDateTime and the C
+    // library's local time would read the zone file again for every item, which costs more than
+    // the rest of the parse. The zone is looked up once per feed.
+    double LocalOle(const FeedDate& d) const {
+        constexpr qint64 msPerDay = 86400000;
+        // Days from the OLE epoch (1899-12-30) to the Unix epoch.
+        constexpr qint64 oleToUnixDays = 25569;
+        qint64 localMs;
+        if (!d.hasZone) {
+            localMs = (d.date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * msPerDay +
+                      d.time.msecsSinceStartOfDay();
+        } else {
+            const qint64 utcMs =
+                (d.date.toJulianDay() - QDate(1970, 1, 1).toJulianDay()) * msPerDay +
+                d.time.msecsSinceStartOfDay() - qint64(d.offset) * 1000;
+            const int local = zone_.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC));
+            localMs = utcMs + qint64(local) * 1000;
+        }
+        qint64 days = localMs / msPerDay;
+        qint64 ms = localMs % msPerDay;
+        if (ms < 0) {
+            ms += msPerDay;
+            --days;
+        }
+        const double ole = double(days + oleToUnixDays);
+        const double fraction = ms / double(msPerDay);
+        return ole >= 0 ? ole + fraction : ole - fraction;
     }
 
     QXmlStreamReader xml_;
@@ -696,154 +983,22 @@ private:
     QList<std::pair<qint64, QUrl>> bases_;
 };
 
-// ---- dates --------------------------------------------------------------------------------
-
-int MonthOf(QStringView name) {
-    static const char16_t* const months[] = {u"jan", u"feb", u"mar", u"apr", u"may", u"jun",
-                                             u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
-    if (name.size() < 3)
-        return 0;
-    for (int i = 0; i < 12; ++i) {
-        if (name.first(3).compare(QStringView(months[i]), Qt::CaseInsensitive) == 0)
-            return i + 1;
-    }
-    return 0;
-}
-
-// Seconds east of UTC for an RFC 822 zone; false for a name we do not know.
-bool ZoneOffset(QStringView zone, int& seconds) {
-    if (zone.isEmpty())
-        return false;
-    if (zone[0] == u'+' || zone[0] == u'-') {
-        const QStringView digits = zone.sliced(1);
-        QString packed = digits.toString();
-        packed.remove(u':');
-        if (packed.size() != 4)
-            return false;
-        bool ok = false;
-        const int value = packed.toInt(&ok);
-        if (!ok || value % 100 >= 60 || value / 100 > 14)
-            return false;
-        seconds = (value / 100 * 3600 + value % 100 * 60) * (zone[0] == u'-' ? -1 : 1);
-        return true;
-    }
-    static const std::pair<const char16_t*, int> names[] = {
-        {u"UT", 0},   {u"UTC", 0},  {u"GMT", 0},  {u"Z", 0},    {u"EST", -5},
-        {u"EDT", -4}, {u"CST", -6}, {u"CDT", -5}, {u"MST", -7}, {u"MDT", -6},
-        {u"PST", -8}, {u"PDT", -7}, {u"JST", 9},
-    };
-    for (const auto& [name, hours] : names) {
-        if (zone.compare(QStringView(name), Qt::CaseInsensitive) == 0) {
-            seconds = hours * 3600;
-            return true;
-        }
-    }
-    // The military letters' signs were defined backwards once; they mean nothing but "some zone".
-    if (zone.size() == 1 && zone[0].isLetter() && zone[0].unicode() < 0x80 &&
-        zone[0].toUpper() != u'J') {
-        seconds = 0;
-        return true;
-    }
-    return false;
-}
-
-std::optional<QDateTime> Make(int year, int month, int day, int hour, int minute, int second,
-                              int milliseconds, bool hasZone, int offsetSeconds) {
-    // A leap second is shown as the last second of its minute.
-    if (second == 60)
-        second = 59;
-    const QDate date(year, month, day);
-    const QTime time(hour, minute, second, milliseconds);
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
-    if (!hasZone)
-        return QDateTime(date, time, Qt::LocalTime);
-    const QTimeZone zone(offsetSeconds);
-    if (!zone.isValid())
-        return std::nullopt;
-    return QDateTime(date, time, zone);
-}
-
-std::optional<QDateTime> ParseRfc822(QStringView text) {
-    static const QRegularExpression form(
-        QStringLiteral(R"(^(?:([a-z]+)\s*,?\s*)?(\d{1,2})[\s-]+([a-z]+)\.?[\s-]+(\d{2,4})\s+)"
-                       R"((\d{1,2}):(\d{2})(?::(\d{2}))?(?:\s*([a-z]+|[+-]\d{2}:?\d{2}))?)"
-                       R"(\s*(?:\([^)]*\))?$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    const QStringView dayName = m.capturedView(1);
-    if (!dayName.isEmpty()) {
-        static const char16_t* const days[] = {u"mon", u"tue", u"wed", u"thu",
-                                               u"fri", u"sat", u"sun"};
-        const bool known =
-            dayName.size() >= 3 &&
-            std::any_of(std::begin(days), std::end(days), [&](const char16_t* d) {
-                return dayName.first(3).compare(QStringView(d), Qt::CaseInsensitive) == 0;
-            });
-        if (!known)
-            return std::nullopt;
-    }
-    const int month = MonthOf(m.capturedView(3));
-    if (month == 0 || m.capturedView(3).size() > 9)
-        return std::nullopt;
-    int year = m.capturedView(4).toInt();
-    if (m.capturedLength(4) == 2)
-        year += year < 50 ? 2000 : 1900;
-    else if (m.capturedLength(4) == 3)
-        year += 1900;
-    int offset = 0;
-    const bool hasZone = m.capturedLength(8) > 0;
-    if (hasZone && !ZoneOffset(m.capturedView(8), offset))
-        return std::nullopt;
-    return Make(year, month, m.capturedView(2).toInt(), m.capturedView(5).toInt(),
-                m.capturedView(6).toInt(), m.capturedView(7).toInt(), 0, hasZone, offset);
-}
-
-std::optional<QDateTime> ParseW3c(QStringView text) {
-    static const QRegularExpression form(
-        QStringLiteral(
-            R"(^(\d{4})(?:-(\d{2})(?:-(\d{2})(?:[T ](\d{2}):(\d{2})(?::(\d{2})(?:[.,](\d+))?)?)"
-            R"(\s*(Z|[+-]\d{2}(?::?\d{2})?)?)?)?)?$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    const auto number = [&m](int group, int fallback) {
-        return m.capturedLength(group) > 0 ? m.capturedView(group).toInt() : fallback;
-    };
-    const int milliseconds =
-        m.capturedLength(7) > 0 ? (m.captured(7) + QStringLiteral("00")).left(3).toInt() : 0;
-    int offset = 0;
-    const QStringView zone = m.capturedView(8);
-    const bool hasZone = !zone.isEmpty();
-    if (hasZone && zone.compare(u"Z", Qt::CaseInsensitive) != 0) {
-        const QString full =
-            zone.size() == 3 ? zone.toString() + QStringLiteral("00") : zone.toString();
-        if (!ZoneOffset(full, offset))
-            return std::nullopt;
-    }
-    return Make(number(1, 1), number(2, 1), number(3, 1), number(4, 0), number(5, 0), number(6, 0),
-                milliseconds, hasZone, offset);
-}
-
 } // namespace
 
 std::optional<QDateTime> ParseFeedDate(QStringView text) {
-    const QString trimmed = NormalizeSpace(text);
-    if (trimmed.isEmpty() || trimmed.size() > 64)
+    const std::optional<FeedDate> d = ReadDate(text);
+    if (!d)
         return std::nullopt;
-    if (trimmed.at(0).isDigit() && trimmed.size() >= 4 && trimmed.at(2).isDigit() &&
-        trimmed.at(3).isDigit())
-        return ParseW3c(trimmed);
-    return ParseRfc822(trimmed);
+    if (!d->hasZone)
+        return QDateTime(d->date, d->time, Qt::LocalTime);
+    return QDateTime(d->date, d->time, Qt::OffsetFromUTC, d->offset);
 }
 
 FeedParse ParseFeed(const QByteArray& body, const QByteArray& contentType,
                     const QString& feedAddress) {
     try {
-        if (body.trimmed().isEmpty()) {
+        if (std::all_of(body.begin(), body.end(),
+                        [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; })) {
             FeedParse empty;
             empty.Fault = QStringLiteral("フィードが空です");
             return empty;
