@@ -343,7 +343,7 @@ public:
         while (Peek() == u' ')
             ++i_;
     }
-    // Between min and max ASCII digits; -1 when fewer than min.
+    // Between min and max ASCII digits (max stays at four: no overflow); -1 when fewer than min.
     int Number(int min, int max, int* count = nullptr) {
         int value = 0, n = 0;
         while (n < max && !AtEnd() && t_[i_] >= u'0' && t_[i_] <= u'9') {
@@ -354,6 +354,10 @@ public:
         if (count)
             *count = n;
         return n >= min ? value : -1;
+    }
+    void SkipDigits() {
+        while (!AtEnd() && t_[i_] >= u'0' && t_[i_] <= u'9')
+            ++i_;
     }
     QStringView Word() {
         const qsizetype start = i_;
@@ -543,7 +547,7 @@ std::optional<FeedDate> ReadW3c(QStringView text) {
                         if (fraction < 0)
                             return std::nullopt;
                         milliseconds = fraction * (digits == 1 ? 100 : digits == 2 ? 10 : 1);
-                        s.Number(0, 64); // beyond milliseconds
+                        s.SkipDigits(); // beyond milliseconds
                     }
                 }
                 s.SkipBlanks();
