@@ -1,6 +1,7 @@
 #include "web/Encoding.h"
 
 #include "text/Common.h"
+#include "text/TextCodec.h"
 
 #include <QStringDecoder>
 
@@ -9,6 +10,7 @@
 #include <unicode/ucnv_err.h>
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -222,6 +224,46 @@ qsizetype TrimAtNul(QByteArray& bytes) {
     if (nul > 0)
         bytes.truncate(nul);
     return nul;
+}
+
+std::optional<QString> DecodeLabelled(QByteArrayView bytes, QByteArrayView label,
+                                      qsizetype* invalid) {
+    const QByteArray name = label.trimmed().toByteArray().toLower();
+    if (name.isEmpty())
+        return std::nullopt;
+    const char* icuName = name.constData();
+    // Servers name Shift_JIS in many ways and nearly always mean the Windows code page.
+    static const char* const sjis[] = {"shift_jis",   "shift-jis",  "sjis",  "x-sjis",
+                                       "ms_kanji",    "csshiftjis", "cp932", "ms932",
+                                       "windows-31j", "x-ms-cp932"};
+    static const char* const euc[] = {"euc-jp", "eucjp", "x-euc-jp", "cseucpkdfmtjapanese"};
+    static const char* const jis[] = {"iso-2022-jp", "csiso2022jp", "jis"};
+    if (std::find(std::begin(sjis), std::end(sjis), name) != std::end(sjis))
+        icuName = Cp932;
+    else if (std::find(std::begin(euc), std::end(euc), name) != std::end(euc))
+        icuName = EucJp;
+    else if (std::find(std::begin(jis), std::end(jis), name) != std::end(jis))
+        icuName = Iso2022Jp;
+    try {
+        if (name == "utf-8" || name == "utf8") {
+            // The common case skips ICU; QString::fromUtf8 replaces bad sequences alike.
+            const QByteArray data = bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3).toByteArray()
+                                                                     : bytes.toByteArray();
+            if (Common::IsValidUtf8(data)) {
+                if (invalid)
+                    *invalid = 0;
+                return QString::fromUtf8(data);
+            }
+            icuName = "UTF-8";
+        }
+        qsizetype bad = 0;
+        auto text = DecodeIcu(icuName, bytes.data(), bytes.size(), &bad);
+        if (text && invalid)
+            *invalid = bad;
+        return text;
+    } catch (...) {
+        return std::nullopt;
+    }
 }
 
 QString ConvertToShiftJisText(QByteArray& bytes) {

@@ -34,6 +34,8 @@ struct Headline {
     int timeForm = 0;
 };
 
+enum class FeedKind { Rss2, Rss1, Atom };
+
 // How the disclosure service lays out its list pages: as it does today, or the older layout
 // with comment markers around each row.
 enum class TdnetLayout { Today, Classic };
@@ -82,6 +84,12 @@ public:
                           const QByteArray& charset);
     QString BoardMessagePage(const QString& board, int mid, const QByteArray& charset);
     static QString ArticlePage(const QString& target);
+    // A source's newest count headlines of today and yesterday as a feed without its XML
+    // declaration. badDates: unreadable dates throughout; malformed: a broken tag before the
+    // fourth entry. lastModified: the time of the newest entry.
+    static QString FeedDeclaration(const QByteArray& charset);
+    QString Feed(FeedKind kind, const QString& code, const QString& origin, int count,
+                 bool badDates, bool malformed, QDateTime& lastModified);
 
     // Headlines of a source and day that exist at the simulated now, oldest first.
     QVector<Headline> VisibleHeadlines(const QString& code, const QDate& date);

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTcpSocket>
+#include <QTimeZone>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -17,6 +18,8 @@ QByteArray Reason(int status) {
     switch (status) {
     case 200:
         return "OK";
+    case 304:
+        return "Not Modified";
     case 400:
         return "Bad Request";
     case 404:
@@ -83,8 +86,15 @@ private:
             return;
         }
         headOnly_ = parts.at(0) == "HEAD";
+        Server::Fields fields;
+        for (const QByteArray& line : request_.left(end).split('\n').mid(1)) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0)
+                fields.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
+        }
         FaultMode fault;
-        Server::Response r = server_.Answer(QString::fromUtf8(parts.at(1)), tdnetSide_, fault);
+        Server::Response r =
+            server_.Answer(QString::fromUtf8(parts.at(1)), tdnetSide_, fault, fields);
         Apply(r, fault);
     }
 
@@ -209,6 +219,10 @@ bool ParseFault(const QString& text, FaultMode& out) {
         out.kind = FaultMode::Drip;
     else if (name == "rows" && value > 0)
         out.kind = FaultMode::Rows;
+    else if (name == "malformed" && arg.isEmpty())
+        out.kind = FaultMode::Malformed;
+    else if (name == "baddate" && arg.isEmpty())
+        out.kind = FaultMode::BadDate;
     else if (arg.isEmpty()) {
         const int status = name.toInt(&ok);
         if (!ok || status < 100 || status > 599)
@@ -254,6 +268,8 @@ QString Server::FaultKey(const QString& path, bool tdnetSide) const {
         return path.mid(4);
     if (path == "/" || path == "/bbs")
         return QStringLiteral("board");
+    if (path.startsWith("/feeds/"))
+        return QStringLiteral("feed");
     return QStringLiteral("article");
 }
 
@@ -296,7 +312,8 @@ Server::Response Server::Control(const QString& path, const QUrlQuery& query) {
     return Plain(200, clock_.Now().toString("yyyy-MM-ddTHH:mm:ss").toLatin1() + "\n");
 }
 
-Server::Response Server::Answer(const QString& target, bool tdnetSide, FaultMode& fault) {
+Server::Response Server::Answer(const QString& target, bool tdnetSide, FaultMode& fault,
+                                const Fields& fields) {
     const QUrl url = QUrl::fromEncoded(target.toUtf8());
     const QString path = url.path();
     QUrlQuery query(url);
@@ -324,6 +341,9 @@ Server::Response Server::Answer(const QString& target, bool tdnetSide, FaultMode
     static const QRegularExpression listName(
         QStringLiteral("^/inbs/I_list_(\\d{3})_(\\d{8})\\.html$"));
     const QDate today = clock_.Now().date();
+
+    if (key == "feed" && !tdnetSide)
+        return FeedAnswer(path, query, fault, fields);
 
     if (tdnetSide && key == "tdnet") {
         const auto m = listName.match(path);
@@ -372,6 +392,76 @@ Server::Response Server::Answer(const QString& target, bool tdnetSide, FaultMode
             c = char(rng.bounded(256));
     } else {
         r.body = EncodeText(html, actual);
+    }
+    return r;
+}
+
+Server::Response Server::FeedAnswer(const QString& path, const QUrlQuery& query,
+                                    const FaultMode& fault, const Fields& fields) {
+    static const QRegularExpression feedPath(
+        QStringLiteral("^/feeds/(rss2|rss1|atom)/([a-z_]+)\\.xml$"));
+    const auto m = feedPath.match(path);
+    if (!m.hasMatch() || !Content::SourceCodes().contains(m.captured(2)))
+        return Plain(404, "no such feed\n");
+    const QString format = m.captured(1);
+    const FeedKind kind = format == "rss2"   ? FeedKind::Rss2
+                          : format == "rss1" ? FeedKind::Rss1
+                                             : FeedKind::Atom;
+    // Feeds are UTF-8 unless the request asks for another encoding.
+    PageEncoding declared = PageEncoding::Utf8;
+    if (query.hasQueryItem("enc") && !ParseEncodingName(query.queryItemValue("enc"), declared))
+        return Plain(400, "unknown encoding\n");
+    bool countOk = false;
+    int count = query.queryItemValue("n").toInt(&countOk);
+    if (!countOk || count <= 0)
+        count = 20;
+    count = qMin(count, 5000);
+
+    QDateTime modified;
+    const QString xml =
+        Content::FeedDeclaration(CharsetLabel(declared)) +
+        content_.Feed(kind, m.captured(2), Origin(false), count, fault.kind == FaultMode::BadDate,
+                      fault.kind == FaultMode::Malformed, modified);
+    Response r;
+    const QByteArray type = kind == FeedKind::Rss2   ? "application/rss+xml"
+                            : kind == FeedKind::Rss1 ? "application/rdf+xml"
+                                                     : "application/atom+xml";
+    // charset=decl leaves the charset to the XML declaration alone.
+    r.contentType = query.queryItemValue("charset") == "decl"
+                        ? type
+                        : type + "; charset=" + CharsetLabel(declared);
+    r.headers.append({"Date", HttpDate(clock_.Now())});
+    r.headers.append({"Last-Modified", HttpDate(modified)});
+    if (fault.kind == FaultMode::WrongEnc && fault.random) {
+        QRandomGenerator rng(quint32(seed_ ^ qHash(path)));
+        r.body.resize(EncodeText(xml, declared).size());
+        for (char& c : r.body)
+            c = char(rng.bounded(256));
+    } else {
+        r.body =
+            EncodeText(xml, fault.kind == FaultMode::WrongEnc ? OtherEncoding(declared) : declared);
+    }
+    // The tag is the body's: any change of content, encoding or fault changes it.
+    const QByteArray etag =
+        '"' + QByteArray::number(qHashBits(r.body.constData(), size_t(r.body.size())), 16) + '"';
+    r.headers.append({"ETag", etag});
+
+    bool current = false;
+    if (fields.contains("if-none-match")) {
+        for (const QByteArray& tag : fields.value("if-none-match").split(','))
+            current = current || tag.trimmed() == etag || tag.trimmed() == "*";
+    } else if (fields.contains("if-modified-since")) {
+        const QDateTime since = QLocale::c().toDateTime(
+            QString::fromLatin1(fields.value("if-modified-since")).remove(" GMT"),
+            QStringLiteral("ddd, dd MMM yyyy HH:mm:ss"));
+        QDateTime sinceUtc = since;
+        sinceUtc.setTimeZone(QTimeZone::utc());
+        // HTTP dates have whole seconds.
+        current = since.isValid() && modified.toSecsSinceEpoch() <= sinceUtc.toSecsSinceEpoch();
+    }
+    if (current) {
+        r.status = 304;
+        r.body.clear();
     }
     return r;
 }

@@ -14,22 +14,36 @@
 namespace Feedsim {
 
 struct FaultMode {
-    enum Kind { None, Delay, Hang, Status, Reset, Truncate, Huge, Drip, WrongEnc, Rows };
+    enum Kind {
+        None,
+        Delay,
+        Hang,
+        Status,
+        Reset,
+        Truncate,
+        Huge,
+        Drip,
+        WrongEnc,
+        Rows,
+        Malformed,
+        BadDate
+    };
     Kind kind = None;
     qint64 value = 0;
     bool random = false; // wrongenc:random
 };
 
 // "delay:MS", "hang", "500" (any status 100..599), "reset", "truncate", "huge:MB",
-// "drip" / "drip:MS", "wrongenc" / "wrongenc:random", "rows:N".
+// "drip" / "drip:MS", "wrongenc" / "wrongenc:random", "rows:N", and for feeds "malformed" and
+// "baddate".
 bool ParseFault(const QString& text, FaultMode& out);
 
 class Server : public QObject {
 public:
     Server(Content& content, SimClock& clock, PageEncoding encoding, quint64 seed);
 
-    // key: a source code, "tdnet" (the disclosure list), "board", "article", "*", or a path
-    // prefix beginning with "/".
+    // key: a source code, "tdnet" (the disclosure list), "board", "feed", "article", "*", or a
+    // path prefix beginning with "/".
     void SetFault(const QString& key, const FaultMode& mode) { faults_.insert(key, mode); }
     bool Listen(quint16 portalPort, quint16 tdnetPort, QString& error);
     quint16 PortalPort() const { return portal_.serverPort(); }
@@ -42,14 +56,21 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers;
     };
 
-    // One request: its target ("/cp/reu?date=20240105") and which port it came in on.
-    // The caller sends the response the way the fault asks for.
-    Response Answer(const QString& target, bool tdnetSide, FaultMode& fault);
+    // Request header fields by lower-case name.
+    using Fields = QHash<QByteArray, QByteArray>;
+
+    // One request: its target ("/cp/reu?date=20240105"), which port it came in on and its
+    // header fields. The caller sends the response the way the fault asks for.
+    Response Answer(const QString& target, bool tdnetSide, FaultMode& fault,
+                    const Fields& fields = {});
     quint64 Seed() const { return seed_; }
 
 private:
     void Accept(QTcpServer* from, bool tdnetSide);
     Response Control(const QString& path, const QUrlQuery& query);
+    // /feeds/<rss2|rss1|atom>/<source>.xml; 304 when the client's copy is current.
+    Response FeedAnswer(const QString& path, const QUrlQuery& query, const FaultMode& fault,
+                        const Fields& fields);
     // "reu", "tdnet", "board" or "article": the name a --fault entry uses for a path.
     QString FaultKey(const QString& path, bool tdnetSide) const;
     FaultMode FaultFor(const QString& target, const QString& key) const;

@@ -17,11 +17,13 @@ int main(int argc, char** argv) {
 
     QCommandLineParser cli;
     cli.setApplicationDescription(
-        "Loopback simulator of the news portal, the disclosure service and the message boards.\n"
+        "Loopback simulator of the news portal and its feeds, the disclosure service and the\n"
+        "message boards.\n"
         "Prints \"portal 127.0.0.1:PORT\" and \"tdnet 127.0.0.1:PORT\" on its first two lines.\n"
         "Fault modes: delay:MS hang 500 (any status) reset truncate huge:MB drip[:MS]\n"
-        "wrongenc[:random] rows:N. Fault keys: a source code, tdnet (the disclosure list),\n"
-        "board, article, * or a path prefix such as /cp/tdnet. A request may also carry\n"
+        "wrongenc[:random] rows:N malformed baddate. Fault keys: a source code, tdnet (the\n"
+        "disclosure list), board, feed, article, * or a path prefix such as /cp/tdnet.\n"
+        "Feeds: /feeds/rss2|rss1|atom/CODE.xml[?n=N]. A request may also carry\n"
         "&fault=MODE and &enc=NAME. Control: /_feedsim/advance?minutes=N, /_feedsim/stats\n"
         "(?reset=1 clears), /_feedsim/now.");
     cli.addHelpOption();
