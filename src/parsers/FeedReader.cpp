@@ -566,7 +566,10 @@ std::optional<FeedDate> ReadW3c(QStringView text) {
     return Make(year, month, day, hour, minute, second, milliseconds, hasZone, offset);
 }
 
-std::optional<FeedDate> ReadDate(QStringView text) {
+std::optional<FeedDate> ReadDate(const QString& text) {
+    // Dates are short: anything longer is not one, and need not be copied to find that out.
+    if (text.size() > 256)
+        return std::nullopt;
     const QString trimmed = NormalizeSpace(text);
     if (trimmed.isEmpty() || trimmed.size() > 64)
         return std::nullopt;
@@ -990,7 +993,7 @@ private:
 } // namespace
 
 std::optional<QDateTime> ParseFeedDate(QStringView text) {
-    const std::optional<FeedDate> d = ReadDate(text);
+    const std::optional<FeedDate> d = ReadDate(text.toString());
     if (!d)
         return std::nullopt;
     if (!d->hasZone)
