@@ -29,6 +29,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -353,6 +354,8 @@ QWidget* FormOption::BuildFeedPage() {
     gridFeeds_->horizontalHeader()->setSectionResizeMode(ColEnabled, QHeaderView::ResizeToContents);
     gridFeeds_->horizontalHeader()->setStretchLastSection(true);
     gridFeeds_->setColumnWidth(ColName, 120);
+    // Space switches the selected feed whichever of its cells is current.
+    gridFeeds_->installEventFilter(this);
     connect(gridFeeds_, &QTableWidget::itemChanged, this, &FormOption::FeedItemChanged);
     connect(gridFeeds_, &QTableWidget::itemSelectionChanged, this, &FormOption::ShowFeedCommands);
     connect(gridFeeds_, &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
@@ -675,7 +678,7 @@ void FormOption::FillFeeds(int row) {
         return;
     }
     row = std::clamp(row, 0, int(feeds_.size()) - 1);
-    gridFeeds_->setCurrentCell(row, ColName);
+    gridFeeds_->setCurrentCell(row, ColEnabled);
     gridFeeds_->selectRow(row);
     ShowFeedCommands();
 }
@@ -903,6 +906,15 @@ void FormOption::CommandFeedExport_Click() {
 }
 
 bool FormOption::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == gridFeeds_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int row = FeedRow();
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && row >= 0) {
+            QTableWidgetItem* check = gridFeeds_->item(row, ColEnabled);
+            check->setCheckState(check->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusIn) {
         if (auto* box = qobject_cast<QLineEdit*>(watched)) {
             ControlObj::SelectAllText(box);

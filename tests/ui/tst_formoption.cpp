@@ -165,7 +165,8 @@ private slots:
 
     // The list's commands, one after another, then what the list, its table, the selection and
     // 適用 show. Steps: "select N", "up", "down", "remove", "add NAME URL", "edit NAME URL",
-    // "toggle N" (the enabled check of row N, as a click on it does).
+    // "toggle N" (the enabled check of row N, as a click on it does), "cell ROW COLUMN" (made
+    // current), "space" (the key on the table).
     void feedCommands_data() {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("shown");
@@ -191,6 +192,12 @@ private slots:
         QTest::newRow("edit to the same")
             << QStringList{"select 1", "edit B http://b.example/rss"} << "A B- C" << 1 << false;
         QTest::newRow("switch off") << QStringList{"toggle 2"} << "A B- C-" << 0 << true;
+        QTest::newRow("switch the selected one by Space")
+            << QStringList{"down", "space"} << "B- A- C" << 1 << true;
+        QTest::newRow("Space with the address current")
+            << QStringList{"cell 1 2", "space"} << "A B C" << 1 << true;
+        QTest::newRow("Space twice after a move")
+            << QStringList{"select 2", "up", "space", "space"} << "A C B-" << 1 << true;
         QTest::newRow("switch on and off again")
             << QStringList{"toggle 1", "toggle 1"} << "A B- C" << 0 << false;
         QTest::newRow("remove then add the same back")
@@ -208,6 +215,11 @@ private slots:
             const QStringList words = step.split(' ');
             if (words[0] == "select") {
                 grid->selectRow(words[1].toInt());
+            } else if (words[0] == "cell") {
+                grid->setCurrentCell(words[1].toInt(), words[2].toInt());
+            } else if (words[0] == "space") {
+                grid->setFocus();
+                QTest::keyClick(grid, Qt::Key_Space);
             } else if (words[0] == "toggle") {
                 QTableWidgetItem* check = grid->item(words[1].toInt(), 0);
                 check->setCheckState(check->checkState() == Qt::Checked ? Qt::Unchecked
