@@ -134,25 +134,6 @@ private slots:
         QCOMPARE(error, QString());
         QCOMPARE(read, (Feeds{{"az", "http://a.jp/1", true}}));
     }
-
-    void feedAddress_data() {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("http") << "http://example.jp/rss" << true;
-        QTest::newRow("https with port and query") << "https://example.jp:8443/f?id=1" << true;
-        QTest::newRow("upper-case scheme, blanks") << " HTTPS://example.jp/ " << true;
-        QTest::newRow("no scheme") << "example.jp/rss" << false;
-        QTest::newRow("relative") << "/rss.xml" << false;
-        QTest::newRow("file") << "file:///tmp/a.xml" << false;
-        QTest::newRow("no host") << "http:///rss" << false;
-        QTest::newRow("blank inside") << "http://exa mple.jp/" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-    void feedAddress() {
-        QFETCH(QString, url);
-        QFETCH(bool, ok);
-        QCOMPARE(Opml::IsFeedAddress(url), ok);
-    }
 };
 
 QTEST_MAIN(TestOpml)
