@@ -55,8 +55,9 @@ public:
     // A file to write, "" when cancelled.
     std::function<QString(const QString& title, const QString& file, const QString& filter)>
         ChooseSaveFile;
-    // The feed with this address or the given one with the name and address the user settled on,
-    // std::nullopt when cancelled. `problem` says why an entry cannot be taken ("" when it can).
+    // Asks for a feed's name and address, starting from `feed`: the entry the user settled on, or
+    // std::nullopt when cancelled. The default opens the feed dialog, which stays open while
+    // `problem` gives a reason ("" when the entry can be taken).
     std::function<std::optional<Program::FeedSource>(
         const QString& title, const Program::FeedSource& feed,
         const std::function<QString(const Program::FeedSource&)>& problem)>
