@@ -13,7 +13,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TW_FUZZ_BUILD_DIR:-$here/build-fuzz}
 all=(fuzz_newslist fuzz_tdnetlist fuzz_board fuzz_feed fuzz_text fuzz_html fuzz_encoding fuzz_dayfile
-    fuzz_ini fuzz_math)
+    fuzz_ini fuzz_math fuzz_opml)
 
 seconds=30
 if [[ $# -gt 0 && $1 =~ ^[0-9]+$ ]]; then
@@ -37,6 +37,7 @@ pages=$here/tests/data/parsers
 max_len() {
     case $1 in
         fuzz_text | fuzz_math) echo 4096 ;;
+        fuzz_opml) echo 65536 ;;
         fuzz_ini) echo 16384 ;;
         fuzz_feed) echo 65536 ;;
         *) echo 1048576 ;;

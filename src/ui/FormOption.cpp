@@ -6,9 +6,11 @@
 #include "app/Trace.h"
 #include "app/Version.h"
 #include "parsers/Board.h"
+#include "parsers/Opml.h"
 #include "present/Session.h"
 #include "ui/Accessibility.h"
 #include "ui/ControlObj.h"
+#include "ui/FormFeed.h"
 #include "ui/ShellLaunch.h"
 #include "web/clsWEB.h"
 
@@ -17,6 +19,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -24,14 +28,19 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QSoundEffect>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtWebEngineCore/qtwebenginecoreglobal.h>
@@ -42,6 +51,8 @@ const QString kWordKeys = QStringLiteral("１２３４５６７８９０ＱＷ�
 const QStringList kWordLabels{"Alt+1", "Alt+2", "Alt+3", "Alt+4", "Alt+5", "Alt+6", "Alt+7",
                               "Alt+8", "Alt+9", "Alt+0", "Alt+Q", "Alt+W", "Alt+E"};
 constexpr int kWords = 13;
+const QString kOpmlFilter = QStringLiteral("OPML (*.opml *.xml);;すべてのファイル (*)");
+enum FeedColumn { ColEnabled, ColName, ColUrl };
 
 QString Mark(bool value) {
     return value ? QStringLiteral("○") : QStringLiteral("×");
@@ -75,6 +86,18 @@ FormOption::FormOption(Program::Session& session, QWidget* parent, const QString
     };
     ChooseFile = [this](const QString& title, const QString& folder, const QString& filter) {
         return QFileDialog::getOpenFileName(this, title, folder, filter);
+    };
+    ChooseSaveFile = [this](const QString& title, const QString& file, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, title, file, filter);
+    };
+    EditFeed = [this](const QString& title, const Program::FeedSource& feed,
+                      const std::function<QString(const Program::FeedSource&)>& problem)
+        -> std::optional<Program::FeedSource> {
+        FormFeed dialog(title, feed, problem, this);
+        ControlObj::ApplyUiFont(&dialog, uiFontName_);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.Feed();
     };
     SaveAll = [this] {
         Program::SettingsState& s = session_.settings;
@@ -284,11 +307,9 @@ void FormOption::BuildControls() {
     auto* debugLayout = new QVBoxLayout(debugPage);
     debugLayout->addWidget(debugFrame);
 
-    const std::pair<QWidget*, const char*> pages[] = {{generalPage, "TabGeneral"},
-                                                      {viewPage, "TabView"},
-                                                      {wordPage, "TabWords"},
-                                                      {netPage, "TabNet"},
-                                                      {debugPage, "TabInfo"}};
+    const std::pair<QWidget*, const char*> pages[] = {
+        {generalPage, "TabGeneral"}, {viewPage, "TabView"},         {wordPage, "TabWords"},
+        {netPage, "TabNet"},         {BuildFeedPage(), "TabFeeds"}, {debugPage, "TabInfo"}};
     for (const auto& [page, key] : pages) {
         const Accessibility::Names names = Accessibility::Of(QString::fromLatin1(key));
         const int at = tabs_->addTab(page, names.text);
@@ -317,6 +338,73 @@ void FormOption::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addLayout(buttons);
+}
+
+QWidget* FormOption::BuildFeedPage() {
+    gridFeeds_ = new QTableWidget(0, 3);
+    gridFeeds_->setObjectName(QStringLiteral("GridFeeds"));
+    Accessibility::Name(gridFeeds_, QStringLiteral("GridFeeds"));
+    gridFeeds_->setHorizontalHeaderLabels(
+        {QStringLiteral("有効"), QStringLiteral("名前"), QStringLiteral("アドレス")});
+    gridFeeds_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    gridFeeds_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Names and addresses change through the feed dialog, so both are checked on the way in.
+    gridFeeds_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    gridFeeds_->verticalHeader()->hide();
+    gridFeeds_->horizontalHeader()->setSectionResizeMode(ColEnabled, QHeaderView::ResizeToContents);
+    gridFeeds_->horizontalHeader()->setStretchLastSection(true);
+    gridFeeds_->setColumnWidth(ColName, 120);
+    // Space switches the selected feed whichever of its cells is current.
+    gridFeeds_->installEventFilter(this);
+    connect(gridFeeds_, &QTableWidget::itemChanged, this, &FormOption::FeedItemChanged);
+    connect(gridFeeds_, &QTableWidget::itemSelectionChanged, this, &FormOption::ShowFeedCommands);
+    connect(gridFeeds_, &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
+        if (column != ColEnabled)
+            CommandFeedEdit_Click();
+    });
+
+    const std::pair<QPushButton**, const char*> commands[] = {
+        {&commandFeedAdd_, "CommandFeedAdd"},       {&commandFeedEdit_, "CommandFeedEdit"},
+        {&commandFeedRemove_, "CommandFeedRemove"}, {&commandFeedUp_, "CommandFeedUp"},
+        {&commandFeedDown_, "CommandFeedDown"},     {&commandFeedTest_, "CommandFeedTest"}};
+    auto* column = new QVBoxLayout;
+    for (const auto& [command, name] : commands) {
+        *command = NewCommand(QString::fromLatin1(name));
+        column->addWidget(*command);
+    }
+    column->addStretch();
+    connect(commandFeedAdd_, &QPushButton::clicked, this, &FormOption::CommandFeedAdd_Click);
+    connect(commandFeedEdit_, &QPushButton::clicked, this, &FormOption::CommandFeedEdit_Click);
+    connect(commandFeedRemove_, &QPushButton::clicked, this, &FormOption::CommandFeedRemove_Click);
+    connect(commandFeedUp_, &QPushButton::clicked, this, &FormOption::CommandFeedUp_Click);
+    connect(commandFeedDown_, &QPushButton::clicked, this, &FormOption::CommandFeedDown_Click);
+    connect(commandFeedTest_, &QPushButton::clicked, this, &FormOption::CommandFeedTest_Click);
+
+    labelFeedTest_ = NewLabel(QStringLiteral("LabelFeedTest"), QString());
+    Accessibility::Name(labelFeedTest_, QStringLiteral("LabelFeedTest"));
+    labelFeedTest_->setTextFormat(Qt::PlainText);
+    labelFeedTest_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* import = NewCommand(QStringLiteral("CommandFeedImport"));
+    connect(import, &QPushButton::clicked, this, &FormOption::CommandFeedImport_Click);
+    auto* exportCommand = NewCommand(QStringLiteral("CommandFeedExport"));
+    connect(exportCommand, &QPushButton::clicked, this, &FormOption::CommandFeedExport_Click);
+    auto* opmlRow = new QHBoxLayout;
+    opmlRow->addWidget(import);
+    opmlRow->addWidget(exportCommand);
+    opmlRow->addStretch();
+
+    auto* frame = NewFrame(QStringLiteral("FrameFeeds"), QStringLiteral("ニュースフィード"));
+    auto* grid = new QGridLayout(frame);
+    grid->addWidget(gridFeeds_, 0, 0);
+    grid->addLayout(column, 0, 1);
+    grid->addWidget(labelFeedTest_, 1, 0, 1, 2);
+    grid->addLayout(opmlRow, 2, 0, 1, 2);
+
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(frame);
+    return page;
 }
 
 QRadioButton* FormOption::OptionViewerPosition(int index) const {
@@ -375,6 +463,9 @@ void FormOption::Form_Load() {
     textProxyAdrs_->setText(s.ProxyAddress);
     textProxyPort_->setText(s.ProxyPort);
     ShowProxyBoxes();
+    feeds_ = s.Feeds;
+    FillFeeds(0);
+    labelFeedTest_->clear();
 
     // 4290 twips at 96 dpi, widened when the captions need more.
     resize(qMax(286 * logicalDpiX() / 96, sizeHint().width()), sizeHint().height());
@@ -411,6 +502,8 @@ bool FormOption::Changed() const {
         if (textWord_.at(n)->text() != s.SearchWords.value(n))
             return true;
     }
+    if (feeds_ != s.Feeds)
+        return true;
     return checkProxyUse_->isChecked() != s.ProxyUse || textProxyAdrs_->text() != s.ProxyAddress ||
            textProxyPort_->text() != s.ProxyPort;
 }
@@ -442,6 +535,7 @@ void FormOption::CommandApply_Click() {
         ApplyGridFont(sampleFont_);
     for (int n = 0; n < kWords; ++n)
         s.SearchWords[n] = textWord_.at(n)->text();
+    s.Feeds = feeds_;
 
     const bool proxyUse = checkProxyUse_->isChecked();
     const QString address = textProxyAdrs_->text().trimmed();
@@ -559,7 +653,268 @@ void FormOption::CommandToClipBoard_Click() {
         windowTitle(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
 }
 
+void FormOption::FillFeeds(int row) {
+    {
+        const QSignalBlocker quiet(gridFeeds_);
+        gridFeeds_->setRowCount(int(feeds_.size()));
+        for (int n = 0; n < feeds_.size(); ++n) {
+            const Program::FeedSource& feed = feeds_.at(n);
+            auto* enabled = new QTableWidgetItem;
+            enabled->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            enabled->setCheckState(feed.Enabled ? Qt::Checked : Qt::Unchecked);
+            gridFeeds_->setItem(n, ColEnabled, enabled);
+            auto* name = new QTableWidgetItem(feed.Name);
+            name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            gridFeeds_->setItem(n, ColName, name);
+            auto* url = new QTableWidgetItem(feed.Url);
+            url->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            url->setToolTip(feed.Url);
+            gridFeeds_->setItem(n, ColUrl, url);
+        }
+    }
+    if (feeds_.isEmpty()) {
+        gridFeeds_->clearSelection();
+        ShowFeedCommands();
+        return;
+    }
+    row = std::clamp(row, 0, int(feeds_.size()) - 1);
+    gridFeeds_->setCurrentCell(row, ColEnabled);
+    gridFeeds_->selectRow(row);
+    ShowFeedCommands();
+}
+
+int FormOption::FeedRow() const {
+    const QModelIndexList rows = gridFeeds_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void FormOption::ShowFeedCommands() {
+    const int row = FeedRow();
+    commandFeedAdd_->setEnabled(feeds_.size() < Program::MaxFeeds);
+    commandFeedEdit_->setEnabled(row >= 0);
+    commandFeedRemove_->setEnabled(row >= 0);
+    commandFeedTest_->setEnabled(row >= 0);
+    commandFeedUp_->setEnabled(row > 0);
+    commandFeedDown_->setEnabled(row >= 0 && row < feeds_.size() - 1);
+    // A result belongs to the feed it was fetched for.
+    labelFeedTest_->clear();
+}
+
+void FormOption::FeedItemChanged(QTableWidgetItem* item) {
+    if (item->column() != ColEnabled || item->row() >= feeds_.size())
+        return;
+    feeds_[item->row()].Enabled = item->checkState() == Qt::Checked;
+    Check_OptionChange();
+}
+
+QString FormOption::FeedProblem(const Program::FeedSource& feed, int row) const {
+    if (feed.Url.trimmed().isEmpty())
+        return QStringLiteral("フィードのアドレスを入力してください。");
+    if (!Opml::IsFeedAddress(feed.Url))
+        return QStringLiteral("アドレスは http:// か https:// で始まるURLで入力してください。");
+    const QString key = Opml::AddressKey(feed.Url);
+    for (int n = 0; n < feeds_.size(); ++n) {
+        if (n != row && Opml::AddressKey(feeds_.at(n).Url) == key)
+            return QStringLiteral("このアドレスのフィードはすでに一覧にあります。");
+    }
+    if (row < 0 && feeds_.size() >= Program::MaxFeeds)
+        return QStringLiteral("フィードは%1件までです。").arg(Program::MaxFeeds);
+    return QString();
+}
+
+void FormOption::CommandFeedAdd_Click() {
+    if (!EditFeed)
+        return;
+    const auto problem = [this](const Program::FeedSource& feed) { return FeedProblem(feed, -1); };
+    const std::optional<Program::FeedSource> feed =
+        EditFeed(QStringLiteral("フィードの追加"), Program::FeedSource{}, problem);
+    if (!feed)
+        return;
+    // Checked again: the entry may come from elsewhere than our own dialog.
+    if (const QString refused = problem(*feed); !refused.isEmpty()) {
+        Ports::Prompt().MessageBox(refused, windowTitle(), Ports::MsgIcon::Exclamation,
+                                   Ports::MsgButtons::Ok);
+        return;
+    }
+    feeds_.append(*feed);
+    FillFeeds(int(feeds_.size()) - 1);
+    Check_OptionChange();
+}
+
+void FormOption::CommandFeedEdit_Click() {
+    const int row = FeedRow();
+    if (row < 0 || !EditFeed)
+        return;
+    const auto problem = [this, row](const Program::FeedSource& feed) {
+        return FeedProblem(feed, row);
+    };
+    std::optional<Program::FeedSource> feed =
+        EditFeed(QStringLiteral("フィードの編集"), feeds_.at(row), problem);
+    if (!feed)
+        return;
+    if (const QString refused = problem(*feed); !refused.isEmpty()) {
+        Ports::Prompt().MessageBox(refused, windowTitle(), Ports::MsgIcon::Exclamation,
+                                   Ports::MsgButtons::Ok);
+        return;
+    }
+    feed->Enabled = feeds_.at(row).Enabled;
+    feeds_[row] = *feed;
+    FillFeeds(row);
+    Check_OptionChange();
+}
+
+void FormOption::CommandFeedRemove_Click() {
+    const int row = FeedRow();
+    if (row < 0)
+        return;
+    feeds_.removeAt(row);
+    FillFeeds(row);
+    Check_OptionChange();
+}
+
+void FormOption::MoveFeed(int by) {
+    const int row = FeedRow();
+    if (row < 0 || row + by < 0 || row + by >= feeds_.size())
+        return;
+    feeds_.swapItemsAt(row, row + by);
+    FillFeeds(row + by);
+    Check_OptionChange();
+}
+
+void FormOption::CommandFeedUp_Click() {
+    MoveFeed(-1);
+}
+
+void FormOption::CommandFeedDown_Click() {
+    MoveFeed(1);
+}
+
+void FormOption::CommandFeedTest_Click() {
+    const int row = FeedRow();
+    if (row < 0)
+        return;
+    if (!TestFeed) {
+        labelFeedTest_->setText(
+            QStringLiteral("取得テストは使えません（フィードの読み込みが組み込まれていません）。"));
+        return;
+    }
+    labelFeedTest_->setText(QStringLiteral("取得中…"));
+    // The fetch waits in an event loop: nothing here may change or close meanwhile.
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const FeedTestResult result = TestFeed(feeds_.at(row).Url);
+    QApplication::restoreOverrideCursor();
+    setEnabled(true);
+    if (!result.ok) {
+        labelFeedTest_->setText(QStringLiteral("取得できませんでした（%1）").arg(result.reason));
+    } else if (result.itemCount == 0) {
+        labelFeedTest_->setText(QStringLiteral("0 件の記事。"));
+    } else {
+        labelFeedTest_->setText(
+            QStringLiteral("%1 件の記事。最新: %2").arg(result.itemCount).arg(result.newestTitle));
+    }
+}
+
+void FormOption::CommandFeedImport_Click() {
+    if (!ChooseFile)
+        return;
+    const QString path =
+        ChooseFile(QStringLiteral("OPMLを読み込む"), QDir::homePath(), kOpmlFilter);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Ports::Prompt().MessageBox(QStringLiteral("%1 を開けませんでした。").arg(path),
+                                   windowTitle(), Ports::MsgIcon::Exclamation,
+                                   Ports::MsgButtons::Ok);
+        return;
+    }
+    QString error;
+    const QList<Program::FeedSource> read = Opml::ReadOpml(file.readAll(), &error);
+    const int first = int(feeds_.size());
+    int skipped = 0, full = 0;
+    for (const Program::FeedSource& feed : read) {
+        const QString key = Opml::AddressKey(feed.Url);
+        const bool known = std::any_of(feeds_.cbegin(), feeds_.cend(), [&](const auto& listed) {
+            return Opml::AddressKey(listed.Url) == key;
+        });
+        if (known)
+            ++skipped;
+        else if (feeds_.size() >= Program::MaxFeeds)
+            ++full;
+        else
+            feeds_.append(feed);
+    }
+    QStringList lines;
+    if (!error.isEmpty())
+        lines << error;
+    if (read.isEmpty() && error.isEmpty())
+        lines << QStringLiteral("フィードが見つかりませんでした。");
+    else
+        lines << QStringLiteral("%1 件のフィードを追加しました。").arg(feeds_.size() - first);
+    if (skipped > 0)
+        lines << QStringLiteral("%1 件はすでに一覧にあるため飛ばしました。").arg(skipped);
+    if (full > 0)
+        lines << QStringLiteral("%1 件は一覧がいっぱい（%2 件まで）のため追加できませんでした。")
+                     .arg(full)
+                     .arg(Program::MaxFeeds);
+    if (feeds_.size() > first)
+        FillFeeds(first);
+    Check_OptionChange();
+    Ports::Prompt().MessageBox(lines.join(QLatin1Char('\n')), windowTitle(),
+                               error.isEmpty() && full == 0 ? Ports::MsgIcon::Information
+                                                            : Ports::MsgIcon::Exclamation,
+                               Ports::MsgButtons::Ok);
+}
+
+void FormOption::CommandFeedExport_Click() {
+    if (!ChooseSaveFile)
+        return;
+    QString path = ChooseSaveFile(QStringLiteral("OPMLに書き出す"),
+                                  QDir::homePath() + QStringLiteral("/feeds.opml"), kOpmlFilter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".opml");
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        const QByteArray bytes = Opml::WriteOpml(feeds_, QStringLiteral("Tickerwisp のフィード"));
+        written = file.write(bytes) == bytes.size() && file.commit();
+    }
+    if (!written) {
+        const QFileInfo folder(QFileInfo(path).absolutePath());
+        const QString reason = !folder.isDir() ? QStringLiteral("フォルダがありません")
+                               : !folder.isWritable()
+                                   ? QStringLiteral("書き込みが許可されていません")
+                                   : file.errorString();
+        Ports::Prompt().MessageBox(
+            QStringLiteral("%1 に書き出せませんでした（%2）。").arg(path, reason), windowTitle(),
+            Ports::MsgIcon::Exclamation, Ports::MsgButtons::Ok);
+        return;
+    }
+    QString text =
+        QStringLiteral("%1 件のフィードを %2 に書き出しました。").arg(feeds_.size()).arg(path);
+    // The format cannot say a feed is switched off; a reader of the file gets those too.
+    const bool anyDisabled = std::any_of(feeds_.cbegin(), feeds_.cend(),
+                                         [](const Program::FeedSource& f) { return !f.Enabled; });
+    if (anyDisabled)
+        text +=
+            QStringLiteral("\nOPMLには有効・無効の区別がないため、無効のフィードも含まれます。");
+    Ports::Prompt().MessageBox(text, windowTitle(), Ports::MsgIcon::Information,
+                               Ports::MsgButtons::Ok);
+}
+
 bool FormOption::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == gridFeeds_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int row = FeedRow();
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && row >= 0) {
+            QTableWidgetItem* check = gridFeeds_->item(row, ColEnabled);
+            check->setCheckState(check->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusIn) {
         if (auto* box = qobject_cast<QLineEdit*>(watched)) {
             ControlObj::SelectAllText(box);

@@ -1,6 +1,9 @@
 #pragma once
 // The options dialog: proxy, headline font, alert sound, external browser, preset words, viewer
-// position and behaviour switches, plus the maintenance commands and the diagnostic sheet.
+// position and behaviour switches, the news feeds, plus the maintenance commands and the
+// diagnostic sheet.
+
+#include "app/SettingsState.h"
 
 #include <QDialog>
 #include <QFont>
@@ -17,12 +20,22 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSoundEffect;
+class QTableWidget;
+class QTableWidgetItem;
 class QTabWidget;
 
 namespace Program {
 class Session;
-struct SettingsState;
 } // namespace Program
+
+// What "取得テスト" learnt from fetching one feed: the number of items and the newest title, or
+// why it could not be read (in Japanese).
+struct FeedTestResult {
+    bool ok = false;
+    int itemCount = 0;
+    QString newestTitle;
+    QString reason;
+};
 
 class FormOption : public QDialog {
     Q_OBJECT
@@ -39,6 +52,19 @@ public:
     // An existing file, "" when cancelled.
     std::function<QString(const QString& title, const QString& folder, const QString& filter)>
         ChooseFile;
+    // A file to write, "" when cancelled.
+    std::function<QString(const QString& title, const QString& file, const QString& filter)>
+        ChooseSaveFile;
+    // Asks for a feed's name and address, starting from `feed`: the entry the user settled on, or
+    // std::nullopt when cancelled. The default opens the feed dialog, which stays open while
+    // `problem` gives a reason ("" when the entry can be taken).
+    std::function<std::optional<Program::FeedSource>(
+        const QString& title, const Program::FeedSource& feed,
+        const std::function<QString(const Program::FeedSource&)>& problem)>
+        EditFeed;
+    // Fetches one feed at once. No default: the main window hands in the feed reader; without it
+    // "取得テスト" says the test is not available.
+    std::function<FeedTestResult(const QString& url)> TestFeed;
     // Writes SYSTEM.INI; the main window passes one that knows its geometry.
     std::function<void()> SaveAll;
     // The headline grid takes the new font; errors are the grid's to ignore.
@@ -63,6 +89,20 @@ public:
     void CommandExternalBrowser_Click();
     void CommandYahooVIP_Click();
     void CommandToClipBoard_Click();
+    void CommandFeedAdd_Click();
+    void CommandFeedEdit_Click();
+    void CommandFeedRemove_Click();
+    void CommandFeedUp_Click();
+    void CommandFeedDown_Click();
+    void CommandFeedTest_Click();
+    void CommandFeedImport_Click();
+    void CommandFeedExport_Click();
+
+    // The feed list as edited so far (stored on OK or 適用).
+    const QList<Program::FeedSource>& Feeds() const { return feeds_; }
+    // Why this entry cannot be taken into the list, "" when it can; `row` is the feed being
+    // edited (-1 for a new one), whose own address is no duplicate.
+    QString FeedProblem(const Program::FeedSource& feed, int row) const;
 
     // The sheet as it was built at load, lines ending CR LF.
     QString DiagnosticSheet() const { return sheet_; }
@@ -85,6 +125,13 @@ private:
     void SetSampleFont(const QFont& font);
     bool Changed() const;
     void ShowProxyBoxes();
+    QWidget* BuildFeedPage();
+    // Shows feeds_ in the table and selects `row` (clamped; none when the list is empty).
+    void FillFeeds(int row);
+    int FeedRow() const;
+    void ShowFeedCommands();
+    void FeedItemChanged(QTableWidgetItem* item);
+    void MoveFeed(int by);
 
     Program::Session& session_;
     bool reloadRequested_ = false;
@@ -103,5 +150,11 @@ private:
     QLabel* labelFont_ = nullptr;
     QPlainTextEdit* textDebug_ = nullptr;
     QPushButton* commandApply_ = nullptr;
+    QList<Program::FeedSource> feeds_;
+    QTableWidget* gridFeeds_ = nullptr;
+    QPushButton *commandFeedAdd_ = nullptr, *commandFeedEdit_ = nullptr,
+                *commandFeedRemove_ = nullptr, *commandFeedUp_ = nullptr,
+                *commandFeedDown_ = nullptr, *commandFeedTest_ = nullptr;
+    QLabel* labelFeedTest_ = nullptr;
     QSoundEffect* sound_ = nullptr;
 };

@@ -124,7 +124,7 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("atLeast"); // controls the walk must meet
         QTest::newRow("main window") << "main" << 18;
-        QTest::newRow("options dialog") << "options" << 40;
+        QTest::newRow("options dialog") << "options" << 50;
     }
     void everyControlNamed() {
         QFETCH(QString, window);
