@@ -42,8 +42,8 @@ if [ -z "$portal" ] || [ -z "$tdnet" ]; then
 fi
 
 mkdir -p "$data/Tickerwisp/Data"
-printf '[OPTION]\r\nQUICK START=True\r\n[SERVER]\r\nNEWS HOST=http://%s\r\nTDNET HOST=http://%s\r\nBOARD HOST=http://%s\r\n' \
-    "$portal" "$tdnet" "$portal" >"$data/Tickerwisp/SYSTEM.INI"
+printf '[OPTION]\r\nQUICK START=True\r\n[SERVER]\r\nNEWS HOST=http://%s\r\nTDNET HOST=http://%s\r\nBOARD HOST=http://%s\r\n[FEEDS]\r\nNAME 0=デモ RSS\r\nURL 0=http://%s/feeds/rss2/reu.xml\r\nENABLED 0=True\r\nNAME 1=デモ Atom\r\nURL 1=http://%s/feeds/atom/jijf.xml?enc=sjis\r\nENABLED 1=True\r\n' \
+    "$portal" "$tdnet" "$portal" "$portal" "$portal" >"$data/Tickerwisp/SYSTEM.INI"
 
 echo "feedsim: portal $portal, disclosures $tdnet; data folder $data/Tickerwisp"
 echo "The patrol starts at once; the first pass takes about two minutes."

@@ -7,11 +7,13 @@
 #include "news/DayFile.h"
 #include "news/NewsStore.h"
 #include "news/Sources.h"
+#include "parsers/FeedReader.h"
 #include "parsers/Yahoo.h"
 #include "text/Common.h"
 #include "text/Dates.h"
 #include "web/clsWEB.h"
 
+#include <QSet>
 #include <cmath>
 #include <exception>
 
@@ -98,6 +100,36 @@ QString TitleText(const NewsStore& store) {
 
 void UpdateTitle(const NewsStore& store) {
     Ports::MainWindow().SetCaption(TitleText(store));
+}
+
+FeedProbe ProbeFeed(clsWEB& web, const QString& url) {
+    FeedProbe probe;
+    const clsWEB::ConditionalReply reply = web.DownloadIfChanged(url, {}, {}, 10);
+    if (reply.body.isEmpty()) {
+        probe.reason =
+            web.LastFailure().isEmpty() ? QStringLiteral("ページが空です") : web.LastFailure();
+        return probe;
+    }
+    const Feeds::FeedParse parsed = Feeds::ParseFeed(reply.body, reply.contentType, url);
+    // A page that is no feed at all says so, rather than where its markup stopped parsing.
+    if (parsed.Format == Feeds::FeedFormat::Unknown) {
+        probe.reason = QStringLiteral("RSS や Atom のフィードではありません");
+        return probe;
+    }
+    if (parsed.Items.isEmpty() && !parsed.Fault.isEmpty()) {
+        probe.reason = parsed.Fault;
+        return probe;
+    }
+    probe.ok = true;
+    probe.itemCount = int(parsed.Items.size());
+    // The newest by date; a feed without dates lists its newest first.
+    const Feeds::FeedItem* newest = nullptr;
+    for (const Feeds::FeedItem& item : parsed.Items)
+        if (!newest || item.Posted > newest->Posted)
+            newest = &item;
+    if (newest)
+        probe.newestTitle = newest->Title;
+    return probe;
 }
 
 Patrol::Patrol(const Program::SettingsState& settings, NewsStore& store, clsWEB& web,
@@ -220,6 +252,86 @@ bool Patrol::FetchSource(const QString& address, const QString& sourceName, int 
     return readSomething || endRequested_;
 }
 
+bool Patrol::FetchFeed(const Program::FeedSource& feed, QString* reason, bool* notModified) {
+    auto& w = Ports::MainWindow();
+    w.SetPanelText(Panel::Message, feed.Name + QStringLiteral("読み込み中…"));
+    Common::TraceLine(QStringLiteral("Stat : ") + feed.Name);
+    FeedValidators& validators = feedValidators_[feed.Url];
+    const clsWEB::ConditionalReply reply =
+        web_.DownloadIfChanged(feed.Url, validators.etag, validators.lastModified, 10);
+    bool read = true;
+    QString why;
+    if (notModified)
+        *notModified = reply.notModified;
+    if (reply.notModified) {
+        // Nothing new: neither parsed nor merged, and the validators stand.
+    } else if (reply.body.isEmpty()) {
+        read = false;
+        why = web_.LastFailure().isEmpty() ? QStringLiteral("ページが空です") : web_.LastFailure();
+    } else {
+        const Feeds::FeedParse parsed = Feeds::ParseFeed(reply.body, reply.contentType, feed.Url);
+        if (!parsed.Fault.isEmpty())
+            Common::TraceLine(FaultLine(0, feed.Name, parsed.Fault));
+        if (parsed.Items.isEmpty() && !parsed.Fault.isEmpty()) {
+            read = false;
+            why = parsed.Fault;
+        } else {
+            // Only a feed read whole may skip its next download.
+            if (parsed.Fault.isEmpty())
+                validators = {reply.etag, reply.lastModified};
+            Common::TraceLine(QStringLiteral("Comm : Data Arrangement"));
+            MergeFeedItems(feed, parsed.Items);
+        }
+    }
+    if (!read)
+        validators = FeedValidators();
+    if (!endRequested_)
+        Common::Pause(RandomBetween(1000, 3000), true, true);
+    if (!read && reason)
+        *reason = why;
+    return read || endRequested_;
+}
+
+void Patrol::MergeFeedItems(const Program::FeedSource& feed, const QList<Feeds::FeedItem>& items) {
+    // What the store already holds of feeds: by feed and link, and by guid. The day file keeps a
+    // feed item's guid in the first spare text field and the feed's address in the second.
+    QSet<QString> links, guids;
+    for (int i = 0; i < store_.Count(); ++i) {
+        const NewsItem& stored = store_.Item(i);
+        if (stored.Reserved2.isEmpty())
+            continue;
+        links.insert(stored.Reserved2 + QChar(0x1F) + stored.Url);
+        if (!stored.Reserved1.isEmpty())
+            guids.insert(stored.Reserved1);
+    }
+    const QDateTime now = Ports::Clock().Now();
+    const double oldest = Dates::ToOle(QDateTime(now.date().addDays(-1), QTime(0, 0)));
+    for (const Feeds::FeedItem& item : items) {
+        Common::YieldIfDue();
+        if (item.Title.isEmpty() && item.Link.isEmpty())
+            continue;
+        const QString linkKey = feed.Url + QChar(0x1F) + item.Link;
+        if ((!item.Link.isEmpty() && links.contains(linkKey)) ||
+            (!item.Guid.isEmpty() && guids.contains(item.Guid)))
+            continue;
+        // A feed item without a date is taken as of now; one before yesterday is left out.
+        const double posted = item.Posted != 0 ? item.Posted : Dates::ToOle(now);
+        if (posted < oldest)
+            continue;
+        int position = store_.FindInsertPosition(posted);
+        if (!store_.InsertNewsItem(position, posted, feed.Name, item.Category,
+                                   item.Title.isEmpty() ? item.Link : item.Title, item.Link, false,
+                                   QString()))
+            continue;
+        NewsItem& added = store_.MutableItem(position);
+        added.Reserved1 = item.Guid;
+        added.Reserved2 = feed.Url;
+        links.insert(linkKey);
+        if (!item.Guid.isEmpty())
+            guids.insert(item.Guid);
+    }
+}
+
 CycleResult Patrol::RunCycle(CycleMode mode) {
     CycleResult result;
     if (cycleRunning_)
@@ -258,6 +370,17 @@ CycleResult Patrol::RunCycle(CycleMode mode) {
                 const QDate day = Ports::Clock().Today().addDays(-d);
                 fetch(PortalAddress(settings_, codes.at(i), day), names.at(i), 1000, 3000);
             }
+        }
+        for (const Program::FeedSource& feed : settings_.Feeds) {
+            if (endRequested_)
+                break;
+            if (!feed.Enabled)
+                continue;
+            QString reason;
+            bool unchanged = false;
+            if (!FetchFeed(feed, &reason, &unchanged))
+                result.failed.append({feed.Name, reason});
+            result.feedsNotModified += unchanged ? 1 : 0;
         }
         if (!endRequested_ && patrolOn_) {
             AlignToDisclosureRhythm();

@@ -4,6 +4,7 @@
 #include "news/NewsItem.h"
 
 #include <QDate>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -11,10 +12,14 @@
 
 class clsWEB;
 namespace Program {
+struct FeedSource;
 struct SettingsState;
-}
+} // namespace Program
 namespace Yahoo {
 struct WordLists;
+}
+namespace Feeds {
+struct FeedItem;
 }
 
 namespace News {
@@ -42,6 +47,16 @@ void UpdateTitle(const NewsStore& store);
 void SetNetLamp(bool busy);
 void ResetNewIndicator();
 
+// One feed read at once, for the options dialog's test: how many items, the newest title, or
+// why nothing could be read. Nothing is stored.
+struct FeedProbe {
+    bool ok = false;
+    int itemCount = 0;
+    QString newestTitle;
+    QString reason;
+};
+FeedProbe ProbeFeed(clsWEB& web, const QString& url);
+
 // The start-up cycle shows the day file without downloading; every other cycle downloads.
 enum class CycleMode { StartUp, Download };
 
@@ -60,6 +75,7 @@ struct CycleResult {
     int newCount = 0;          // how many more
     bool firstTable = false;   // the table had not been shown yet in this run
     bool endRequested = false; // a close cut the cycle short
+    int feedsNotModified = 0;  // feeds the server said were unchanged since the last answer
     QList<FailedSource> failed;
 };
 
@@ -115,6 +131,11 @@ public:
     // false when nothing could be read from it; reason then says why.
     bool FetchSource(const QString& address, const QString& sourceName, int minPauseMs,
                      int maxPauseMs, QString* reason = nullptr);
+    // Reads one news feed (unless it is unchanged since the last answer) and merges its items
+    // of yesterday and today that the store does not hold yet, then pauses as after a list.
+    // false when nothing could be read; reason then says why.
+    bool FetchFeed(const Program::FeedSource& feed, QString* reason = nullptr,
+                   bool* notModified = nullptr);
 
 signals:
     // At the end of every cycle that ran, before the day file is written: the window turns it
@@ -128,6 +149,7 @@ private:
     void AlignToDisclosureRhythm();
     // Merges one parsed page; true when a headline of the page was already known.
     bool MergePage(const QList<ParsedHeadline>& page);
+    void MergeFeedItems(const Program::FeedSource& feed, const QList<Feeds::FeedItem>& items);
 
     const Program::SettingsState& settings_;
     NewsStore& store_;
@@ -150,6 +172,11 @@ private:
     bool cycleHoldsTimer_ = false;
     bool quickStartDone_ = false;
     qint16 blinkCounter_ = 0; // 0 .. 63
+    // The validators of each feed's last answer, by address, for conditional requests.
+    struct FeedValidators {
+        QByteArray etag, lastModified;
+    };
+    QHash<QString, FeedValidators> feedValidators_;
 };
 
 } // namespace News

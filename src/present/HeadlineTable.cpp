@@ -201,13 +201,16 @@ void HeadlineTable::Fill() {
         const CompiledExpression filter(filtering ? searchText : QString());
         const QString vip = QStringLiteral("VIP"), lookNew = QStringLiteral("LOOK_NEW"),
                       lookOpen = QStringLiteral("LOOK_OPEN"),
-                      lookClose = QStringLiteral("LOOK_CLOSE");
+                      lookClose = QStringLiteral("LOOK_CLOSE"),
+                      feedPicture = QStringLiteral("FEED");
 
         for (int j = 0; j < count; ++j) {
             const News::NewsItem& item = store.Item(j);
             const int row = count - j;
             const OleParts when = SplitOle(item.Posted);
-            grid.SetPicture(GridRow{row}, GridCol{6}, logoKeys.value(item.Source),
+            // A feed's item (its feed's address kept in the spare field) gets the feed picture.
+            grid.SetPicture(GridRow{row}, GridCol{6},
+                            item.Reserved2.isEmpty() ? logoKeys.value(item.Source) : feedPicture,
                             HeadlinePictureAlign);
             if (item.Category.isEmpty())
                 grid.SetBackColor(GridRow{row}, GridCol{7}, shadow);

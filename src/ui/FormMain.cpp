@@ -72,6 +72,7 @@ template <typename Key> QAction* Find(const std::map<Key, QAction*>& map, Key ke
 }
 
 constexpr int TitleCol = 9;
+constexpr int LogoCol = 6;
 
 int Px(double twips, double twipsPerPixel) {
     return static_cast<int>(std::lround(twips / twipsPerPixel));
@@ -115,6 +116,13 @@ FormMain::FormMain(Program::Session& session, bool openVersionPageAtStart, QWidg
             table_.Model().SetFont(font);
         };
         dialog.PlaySound = [this](const QString& file) { ports_->PlaySound(file); };
+        dialog.TestFeed = [this](const QString& url) {
+            // Its own download object: through the user's proxy, apart from the patrol's.
+            clsWEB web;
+            web.Proxy = session_.pageWeb.Proxy;
+            const News::FeedProbe probe = News::ProbeFeed(web, url);
+            return FeedTestResult{probe.ok, probe.itemCount, probe.newestTitle, probe.reason};
+        };
         // The dialog is placed like the main window: kept on the screens.
         dialog.adjustSize();
         Program::PlacementInput in = PlacementOnScreens();
@@ -845,8 +853,14 @@ void FormMain::GridNews_MouseMove(const QPoint& pos) {
     const Present::GridModel& grid = table_.Model();
     const int viewRow = gridNews_->rowAt(pos.y());
     const int row = viewRow < 0 ? -1 : gridNews_->ModelRow(viewRow);
-    const QString tip =
+    QString tip =
         row < 1 || row >= grid.Rows() ? QString() : grid.Text(GridRow{row}, GridCol{TitleCol});
+    // Over a feed's picture: the feed's name.
+    if (!tip.isEmpty() && gridNews_->columnAt(pos.x()) == LogoCol) {
+        const int index = table_.StoreIndexOfRow(row);
+        if (index >= 0 && !store_.Item(index).Reserved2.isEmpty())
+            tip = store_.Item(index).Source;
+    }
     if (gridNews_->viewport()->toolTip() != tip)
         gridNews_->viewport()->setToolTip(tip);
 }

@@ -56,6 +56,7 @@ const Entry kEntries[] = {
     {"WSJ", "logos/wsj.svg"},
     {"YEN_SPA", "logos/yen_spa.svg"},
     {"TDNET", "logos/tdnet.svg"},
+    {"FEED", "logos/feed.svg"},
     {"TB_SHADE", "icons/tb_shade.svg"},
     {"TB_TRAY", "icons/tb_tray.svg"},
     {"TB_TIMER", "icons/tb_timer.svg"},

@@ -121,7 +121,7 @@ QString FailureText(bool tooBig, bool timedOut, int timeoutSeconds,
 } // namespace
 
 QByteArray clsWEB::Transfer(const QString& url, bool direct, int timeoutSeconds,
-                            QByteArray* lastModified) {
+                            QByteArray* lastModified, Exchange* exchange) {
     if (executing_) {
         lastFailure_ = QStringLiteral("前の取得が終わっていません");
         return {};
@@ -150,6 +150,10 @@ QByteArray clsWEB::Transfer(const QString& url, bool direct, int timeoutSeconds,
     request.setMaximumRedirectsAllowed(MaxRedirects);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
+    if (exchange && !exchange->ifNoneMatch.isEmpty())
+        request.setRawHeader("If-None-Match", exchange->ifNoneMatch);
+    if (exchange && !exchange->ifModifiedSince.isEmpty())
+        request.setRawHeader("If-Modified-Since", exchange->ifModifiedSince);
 
     executing_ = true;
     QNetworkReply* reply = net.get(request);
@@ -189,6 +193,12 @@ QByteArray clsWEB::Transfer(const QString& url, bool direct, int timeoutSeconds,
         reply->abort();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (exchange) {
+        exchange->status = tooBig || timedOut ? 0 : status;
+        exchange->contentType = reply->rawHeader("Content-Type");
+        exchange->etag = reply->rawHeader("ETag");
+        exchange->lastModified = reply->rawHeader("Last-Modified");
+    }
     QByteArray data;
     // A 3xx left here is a redirect we would not follow: not the page either.
     if (!tooBig && !timedOut && reply->error() == QNetworkReply::NoError && status < 300) {
@@ -223,6 +233,25 @@ QByteArray clsWEB::Download(const QString& url, const QString& saveFile, bool sh
     if (showHourglass)
         Ports::MainWindow().SetWaitCursor(false);
     return data;
+}
+
+clsWEB::ConditionalReply clsWEB::DownloadIfChanged(const QString& url, const QByteArray& etag,
+                                                   const QByteArray& lastModified,
+                                                   int timeoutSeconds) {
+    ConditionalReply answer;
+    if (executing_) {
+        lastFailure_ = QStringLiteral("前の取得が終わっていません");
+        return answer;
+    }
+    Exchange exchange;
+    exchange.ifNoneMatch = etag;
+    exchange.ifModifiedSince = lastModified;
+    answer.body = Transfer(url, Proxy.isEmpty(), timeoutSeconds, nullptr, &exchange);
+    answer.notModified = exchange.status == 304;
+    answer.contentType = exchange.contentType;
+    answer.etag = exchange.etag;
+    answer.lastModified = exchange.lastModified;
+    return answer;
 }
 
 QByteArray clsWEB::DownLoadTDNet(const QString& url, double& lastModified, int timeoutSeconds) {

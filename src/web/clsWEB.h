@@ -27,6 +27,15 @@ public:
                         bool showHourglass = false, int timeoutSeconds = 10);
     // Always direct. lastModified: OLE date in Japan time, 0 when the header is missing.
     QByteArray DownLoadTDNet(const QString& url, double& lastModified, int timeoutSeconds = 10);
+    // A feed, asked for only if it changed since the validators of the last answer (ETag and
+    // Last-Modified, empty when unknown). Through the proxy like Download.
+    struct ConditionalReply {
+        bool notModified = false; // 304: nothing to read, the validators stand
+        QByteArray body;          // empty on any failure (see LastFailure)
+        QByteArray contentType, etag, lastModified;
+    };
+    ConditionalReply DownloadIfChanged(const QString& url, const QByteArray& etag,
+                                       const QByteArray& lastModified, int timeoutSeconds = 10);
     bool StillExecuting() const;
     // Why the last request gave no body, in Japanese ("接続できません"); empty after a page.
     QString LastFailure() const { return lastFailure_; }
@@ -71,8 +80,14 @@ public:
     static double LastModifiedToOle(const QString& header);
 
 private:
+    // The response's headers and status, for the requests that want them.
+    struct Exchange {
+        QByteArray ifNoneMatch, ifModifiedSince; // sent when not empty
+        int status = 0;
+        QByteArray contentType, etag, lastModified;
+    };
     QByteArray Transfer(const QString& url, bool direct, int timeoutSeconds,
-                        QByteArray* lastModified);
+                        QByteArray* lastModified, Exchange* exchange = nullptr);
     QNetworkAccessManager& Manager();
 
     QPointer<QNetworkAccessManager> net_;

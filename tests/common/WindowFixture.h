@@ -26,6 +26,8 @@ struct WindowFixture {
         Common::SetPauseHook(pause);
         session = std::make_unique<Program::Session>();
         form = std::make_unique<FormMain>(*session, false);
+        // A first start is given the starter feeds; no test's request leaves the machine.
+        session->settings.Feeds.clear();
         Ports::SetPrompt(&prompt);
         form->OpenAddressStep = [this](const QString& url, bool) { return Open(url); };
         form->ShowHelpStep = [this](const QString& url) { return Open(url); };

@@ -15,6 +15,7 @@
 #include "present/CycleAnnounce.h"
 #include "present/Session.h"
 #include "text/Common.h"
+#include "web/clsWEB.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -495,6 +496,106 @@ private slots:
             }
         }
         QVERIFY(letters > 0);
+    }
+
+    // A patrol over the 26 lists, three feeds in three formats and encodings, one failing
+    // feed, and the disclosure list: every feed item is stored once, in list order after both
+    // days' lists and before the disclosure list, and unchanged feeds are answered 304.
+    void patrolWithFeeds() {
+        const QString base = sim_.Portal() + QStringLiteral("/feeds/");
+        Settings().Feeds = {{QStringLiteral("フィードA"), base + "rss2/reu.xml", true},
+                            {QStringLiteral("フィードB"), base + "rss1/mai.xml?enc=eucjp", true},
+                            {QStringLiteral("止めた"), base + "rss2/toyo.xml", false},
+                            {QStringLiteral("壊れた"), base + "atom/dzh.xml?fault=500", true},
+                            {QStringLiteral("フィードC"), base + "atom/jijf.xml?enc=sjis", true}};
+        random_.value = 0.9; // no alignment pause
+        QList<QStringList> order;
+        QHash<QString, int> stored;
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            sim_.Control(QStringLiteral("/_feedsim/stats?reset=1"));
+            g_pauses.clear();
+            const News::CycleResult result = cycle == 0 ? PatrolCycle() : Cycle();
+            QVERIFY(result.ran);
+            QCOMPARE(result.feedsNotModified, cycle == 0 ? 0 : 3);
+            QCOMPARE(result.failed.size(), 1);
+            QCOMPARE(result.failed.first().name, QStringLiteral("壊れた"));
+            QCOMPARE(result.failed.first().reason, QStringLiteral("サーバーの応答 500"));
+            const QStringList feeds = Requests().filter(QStringLiteral("/feeds/"));
+            QCOMPARE(feeds.size(), 4); // the disabled feed is never asked for
+            QVERIFY(!feeds.join(u' ').contains(QStringLiteral("toyo")));
+            // Each feed pauses as a list does: 52 lists, 4 feeds, the disclosure list.
+            QCOMPARE(g_pauses.size(), 52 + 4 + 1);
+            QCOMPARE(g_pauses.at(52).ms, 1000 + int(0.9 * 2001));
+            stored.clear();
+            for (const News::NewsItem& item : Store().Items()) {
+                if (item.Reserved2.isEmpty())
+                    continue;
+                QVERIFY(item.Source.startsWith(QStringLiteral("フィード")));
+                QVERIFY(item.Mark.isEmpty() && !item.IsVip);
+                QVERIFY2(++stored[item.Reserved2 + u' ' + item.Url] == 1, qPrintable(item.Url));
+            }
+            if (cycle == 0)
+                QVERIFY2(stored.size() >= 3 * 10, qPrintable(QString::number(stored.size())));
+            else
+                QVERIFY(!result.grew);
+        }
+        // The three formats carry the same headlines of their sources, links made absolute.
+        for (auto it = stored.begin(); it != stored.end(); ++it)
+            QVERIFY2(it.key().section(u' ', 1).startsWith(QStringLiteral("http://")),
+                     qPrintable(it.key()));
+    }
+
+    // A stored feed item keeps its date, title and marks when the feed later gives another
+    // date, also after a restart that reads it back from the day file.
+    void feedItemIsNotAddedTwice() {
+        const QString feedUrl = sim_.Portal() + QStringLiteral("/feeds/rss2/reu.xml");
+        Settings().Feeds = {{QStringLiteral("フィードA"), feedUrl, true}};
+        Settings().NewsHost = QStringLiteral("http://127.0.0.1:1"); // the lists fail at once
+        QVERIFY(Cycle().grew);
+        const int count = Store().Count();
+        QVERIFY(count > 0);
+        News::NewsItem& first = Store().MutableItem(0);
+        const QString url = first.Url;
+        first.Posted -= 0.25; // as if the feed had given another date then
+        first.IsOpened = true;
+        QVERIFY(News::SaveDayFile(Store()));
+
+        // A new run: the store comes from the day file, the feed is read whole again.
+        const QString feeds = Store().Item(0).Reserved2;
+        session_ = std::make_unique<Program::Session>();
+        Settings().NewsHost = QStringLiteral("http://127.0.0.1:1");
+        Settings().Feeds = {{QStringLiteral("フィードA"), feedUrl, true}};
+        QCOMPARE(feeds, feedUrl);
+        const News::CycleResult again = Cycle();
+        QCOMPARE(again.feedsNotModified, 0);
+        QVERIFY(!again.grew);
+        QCOMPARE(Store().Count(), count);
+        int found = 0;
+        for (const News::NewsItem& item : Store().Items()) {
+            if (item.Url != url)
+                continue;
+            ++found;
+            QVERIFY(item.IsOpened);
+        }
+        QCOMPARE(found, 1);
+    }
+
+    // The options dialog's feed test: count and newest title, or the reason, nothing stored.
+    void probeFeed() {
+        clsWEB web;
+        const QString base = sim_.Portal() + QStringLiteral("/feeds/");
+        const News::FeedProbe ok = News::ProbeFeed(web, base + "atom/jijf.xml?n=7&enc=iso2022jp");
+        QVERIFY2(ok.ok, qPrintable(ok.reason));
+        QCOMPARE(ok.itemCount, 7);
+        QVERIFY(!ok.newestTitle.isEmpty());
+        const News::FeedProbe rss = News::ProbeFeed(web, base + "rss2/jijf.xml?n=7");
+        QCOMPARE(rss.newestTitle, ok.newestTitle);
+        const News::FeedProbe page = News::ProbeFeed(web, sim_.Portal() + "/cp/reu?date=20240105");
+        QVERIFY(!page.ok);
+        QCOMPARE(page.reason, QStringLiteral("RSS や Atom のフィードではありません"));
+        const News::FeedProbe down = News::ProbeFeed(web, QStringLiteral("http://127.0.0.1:1/x"));
+        QCOMPARE(down.reason, QStringLiteral("接続できません"));
+        QCOMPARE(Store().Count(), 0);
     }
 
     // The request paths above show the addresses; these are the edges they do not reach.

@@ -165,6 +165,8 @@ private slots:
         row("opened", "時事通信社", "o", "|LOOK_OPEN|JIJI");
         row("closed", "適時開示情報", "", "|LOOK_CLOSE|TDNET");
         row("unknown source", "楽天市場", "", "|LOOK_CLOSE|");
+        // A feed's item, even one named like a portal source, shows the feed picture.
+        row("feed", "ロイター", "f", "|LOOK_CLOSE|FEED");
     }
     void pictures() {
         QFETCH(QString, source);
@@ -175,6 +177,8 @@ private slots:
         h.isNew = flags.contains(u'n');
         h.opened = flags.contains(u'o');
         FillStore(session->store, {h});
+        if (flags.contains(u'f'))
+            session->store.MutableItem(0).Reserved2 = QStringLiteral("http://127.0.0.1/feed.xml");
         table().Fill();
         QTEST(QStringList({grid().Picture(GridRow{1}, GridCol{4}),
                            grid().Picture(GridRow{1}, GridCol{5}),

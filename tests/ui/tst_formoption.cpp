@@ -19,16 +19,16 @@
 #include <QtTest>
 
 using Program::FeedSource;
-using Feeds = QList<FeedSource>;
+using FeedList = QList<FeedSource>;
 
 namespace {
 
-const Feeds kFeeds{{"A", "https://a.example/feed", true},
-                   {"B", "http://b.example/rss", false},
-                   {"C", "https://c.example/atom", true}};
+const FeedList kFeeds{{"A", "https://a.example/feed", true},
+                      {"B", "http://b.example/rss", false},
+                      {"C", "https://c.example/atom", true}};
 
 // The list as "A B- C": names in order, "-" after a disabled one.
-QString Shown(const Feeds& feeds) {
+QString Shown(const FeedList& feeds) {
     QStringList names;
     for (const FeedSource& feed : feeds)
         names << feed.Name + (feed.Enabled ? "" : "-");
@@ -460,7 +460,7 @@ private slots:
         QFile file(dir.filePath(written));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QString error;
-        Feeds expected = kFeeds.mid(1);
+        FeedList expected = kFeeds.mid(1);
         expected[0].Enabled = true;
         QCOMPARE(Opml::ReadOpml(file.readAll(), &error), expected);
         QCOMPARE(error, QString());
