@@ -4,6 +4,8 @@
 
 #include "parsers/FeedReader.h"
 
+#include "PeerRun.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QHash>
@@ -91,28 +93,7 @@ void Print(const QString& name, double value, const char* unit) {
 QHash<QString, double> PeerRates(const QStringList& feeds, QString& note) {
     const QStringList arguments =
         QStringList{QStringLiteral(TW_BENCH_DIR "/peer_feeds.py"), QStringLiteral("2")} + feeds;
-    for (const QString& python : {QStringLiteral("python3"), QStringLiteral("/usr/bin/python3")}) {
-        QProcess process;
-        process.start(python, arguments);
-        if (!process.waitForStarted(5000)) {
-            note = QStringLiteral("python3 not found");
-            continue;
-        }
-        process.waitForFinished(300000);
-        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-            note = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-            continue;
-        }
-        QHash<QString, double> rates;
-        for (const QByteArray& line : process.readAllStandardOutput().trimmed().split('\n')) {
-            std::printf("peer_%s\n", line.constData());
-            const QList<QByteArray> parts = line.split(' ');
-            if (parts.size() >= 2 && parts[0].endsWith(':'))
-                rates.insert(QString::fromLatin1(parts[0].chopped(1)), parts[1].toDouble());
-        }
-        return rates;
-    }
-    return {};
+    return RunPeer(arguments, note);
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "parsers/Yahoo.h"
 #include "text/TextCodec.h"
 
+#include "PeerRun.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -103,28 +105,7 @@ QHash<QString, double> PeerRates(const QString& portal, const QString& tdnet,
     QStringList arguments = {script, portal, tdnet, QStringLiteral("2")};
     for (auto it = today.begin(); it != today.end(); ++it)
         arguments << it.key() + QLatin1Char('=') + it.value();
-    for (const QString& python : {QStringLiteral("python3"), QStringLiteral("/usr/bin/python3")}) {
-        QProcess process;
-        process.start(python, arguments);
-        if (!process.waitForStarted(5000)) {
-            note = QStringLiteral("python3 not found");
-            continue;
-        }
-        process.waitForFinished(300000);
-        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-            note = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-            continue;
-        }
-        QHash<QString, double> rates;
-        for (const QByteArray& line : process.readAllStandardOutput().trimmed().split('\n')) {
-            std::printf("peer_%s\n", line.constData());
-            const QList<QByteArray> parts = line.split(' ');
-            if (parts.size() >= 2 && parts[0].endsWith(':'))
-                rates.insert(QString::fromLatin1(parts[0].chopped(1)), parts[1].toDouble());
-        }
-        return rates;
-    }
-    return {};
+    return RunPeer(arguments, note);
 }
 
 } // namespace

@@ -722,6 +722,14 @@ QString FormOption::FeedProblem(const Program::FeedSource& feed, int row) const 
     return QString();
 }
 
+bool FormOption::RefusedFeed(const QString& problem) {
+    if (problem.isEmpty())
+        return false;
+    Ports::Prompt().MessageBox(problem, windowTitle(), Ports::MsgIcon::Exclamation,
+                               Ports::MsgButtons::Ok);
+    return true;
+}
+
 void FormOption::CommandFeedAdd_Click() {
     if (!EditFeed)
         return;
@@ -731,11 +739,8 @@ void FormOption::CommandFeedAdd_Click() {
     if (!feed)
         return;
     // Checked again: the entry may come from elsewhere than our own dialog.
-    if (const QString refused = problem(*feed); !refused.isEmpty()) {
-        Ports::Prompt().MessageBox(refused, windowTitle(), Ports::MsgIcon::Exclamation,
-                                   Ports::MsgButtons::Ok);
+    if (RefusedFeed(problem(*feed)))
         return;
-    }
     feeds_.append(*feed);
     FillFeeds(int(feeds_.size()) - 1);
     Check_OptionChange();
@@ -752,11 +757,8 @@ void FormOption::CommandFeedEdit_Click() {
         EditFeed(QStringLiteral("フィードの編集"), feeds_.at(row), problem);
     if (!feed)
         return;
-    if (const QString refused = problem(*feed); !refused.isEmpty()) {
-        Ports::Prompt().MessageBox(refused, windowTitle(), Ports::MsgIcon::Exclamation,
-                                   Ports::MsgButtons::Ok);
+    if (RefusedFeed(problem(*feed)))
         return;
-    }
     feed->Enabled = feeds_.at(row).Enabled;
     feeds_[row] = *feed;
     FillFeeds(row);

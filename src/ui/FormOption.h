@@ -116,6 +116,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Says why an entry cannot be taken; false when problem is empty.
+    bool RefusedFeed(const QString& problem);
     void BuildControls();
     // Captions, accessible names and tips come from the table of control names: by the object
     // name, or by key where several controls share one name.
