@@ -78,7 +78,7 @@ QList<Program::FeedSource> ReadOpml(const QByteArray& bytes, QString* error) {
         if (feed.Name.isEmpty())
             feed.Name = attributes.value(QStringLiteral("text")).toString().simplified();
         if (feed.Name.isEmpty())
-            feed.Name = url;
+            feed.Name = url.simplified(); // as a title would be read back
         feeds.append(feed);
         seen.insert(AddressKey(url));
     }

@@ -33,6 +33,10 @@ private slots:
         QTest::newRow("no title or text: the address; blanks trimmed")
             << Document("<outline xmlUrl=\"  " + a.toUtf8() + " \" title=\"  \"/>")
             << Feeds{{a, a, true}};
+        // As a title written from it reads back: runs of blanks made one.
+        QTest::newRow("address as the name, blanks inside made one")
+            << Document("<outline xmlUrl=\"http://example.jp/a?q=x   y\"/>")
+            << Feeds{{"http://example.jp/a?q=x y", "http://example.jp/a?q=x   y", true}};
         QTest::newRow("nested categories flattened in document order")
             << Document("<outline text=\"国内\"><outline text=\"A\" xmlUrl=\"" + a.toUtf8() +
                         "\"/><outline text=\"深い\"><outline text=\"B\" xmlUrl=\"" + b.toUtf8() +
