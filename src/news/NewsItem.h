@@ -15,8 +15,8 @@ struct NewsItem {
     QString Title;
     QString Url;
     qint32 StockCode = 0;
-    QString Reserved1; // never filled, kept in the day file
-    QString Reserved2; // never filled, kept in the day file
+    QString Reserved1; // a feed item's guid; empty for the lists. Kept in the day file
+    QString Reserved2; // a feed item's feed address; empty for the lists. Kept in the day file
     bool IsVip = false;
     bool Reserved3 = false; // second flag: false on insertion, read by nobody
     QString Mark;
