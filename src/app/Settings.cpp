@@ -246,6 +246,8 @@ void LoadSettings(SettingsState& s) {
     for (int n = 0; n < SearchWordCount; ++n) {
         s.SearchWords[n] = IniValue(ini, Option, SearchWordKey(n), QString());
     }
+    s.LockSearchInPatrol =
+        ReadBool(ini, QStringLiteral("LOCK SEARCH IN PATROL"), defaults.LockSearchInPatrol);
 
     s.NewsHost = ReadHost(ini, QStringLiteral("NEWS HOST"), defaults.NewsHost, false);
     s.TdnetHost = ReadHost(ini, QStringLiteral("TDNET HOST"), defaults.TdnetHost, false);
@@ -288,6 +290,7 @@ bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistor
     for (int n = 0; n < SearchWordCount; ++n) {
         ini.SetValue(Option, SearchWordKey(n), s.SearchWords.value(n));
     }
+    ini.SetValue(Option, QStringLiteral("LOCK SEARCH IN PATROL"), BoolText(s.LockSearchInPatrol));
 
     ini.SetValue(Server, QStringLiteral("NEWS HOST"), s.NewsHost);
     ini.SetValue(Server, QStringLiteral("TDNET HOST"), s.TdnetHost);

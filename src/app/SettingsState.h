@@ -34,6 +34,8 @@ struct SettingsState {
     bool DontForward = false;
     bool QuickStart = false;
     bool FromTray = false;
+    // Greys the search box, 検索 and フィルタ for as long as the patrol runs.
+    bool LockSearchInPatrol = false;
     qint16 ViewerPosition = 1;
     QString FontName = QStringLiteral("MS UI Gothic");
     float FontSize = 9.0f;

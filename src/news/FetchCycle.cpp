@@ -24,9 +24,11 @@ namespace {
 using App::Command;
 using App::Panel;
 
-// The commands that change the store or the filters; the patrol disables them.
-constexpr Command PatrolLockedCommands[] = {Command::Options, Command::AllRead, Command::Filter,
-                                            Command::Search, Command::SearchBox};
+// The commands that rewrite the store or the day file: locked for the patrol and every cycle.
+constexpr Command StoreCommands[] = {Command::Options, Command::AllRead};
+// Searching only reads the store, which is whole between two merged headlines, so it stays
+// open unless the user wants the patrol to hold it too.
+constexpr Command SearchCommands[] = {Command::Filter, Command::Search, Command::SearchBox};
 
 QString FaultLine(int number, const QString& source, const QString& description) {
     return QStringLiteral("Err  : [") + QString::number(number) + QStringLiteral(" for ") + source +
@@ -142,9 +144,12 @@ Patrol::Patrol(const Program::SettingsState& settings, NewsStore& store, clsWEB&
 
 void Patrol::ApplyCommandLock() {
     auto& w = Ports::MainWindow();
-    const bool enabled = !patrolLock_ && !cycleRunning_;
-    for (Command command : PatrolLockedCommands)
-        w.SetButtonEnabled(command, enabled);
+    const bool locked = patrolLock_ || cycleRunning_;
+    for (Command command : StoreCommands)
+        w.SetButtonEnabled(command, !locked);
+    const bool searchLocked = locked && settings_.LockSearchInPatrol;
+    for (Command command : SearchCommands)
+        w.SetButtonEnabled(command, !searchLocked);
 }
 
 bool Patrol::MergePage(const QList<ParsedHeadline>& page) {
@@ -349,10 +354,10 @@ CycleResult Patrol::RunCycle(CycleMode mode) {
         w.SetButtonEnabled(Command::Timer, false);
 
     // The store already holds what this program last wrote there; only a file put in place by
-    // someone else (or a store emptied since) is read again.
-    if (DayFileNeedsLoad(store_))
+    // someone else (or a store emptied since) is read again. A re-fetch starts from nothing.
+    if (mode != CycleMode::Refetch && DayFileNeedsLoad(store_))
         LoadDayFile(store_);
-    const int countBefore = store_.Count();
+    int countBefore = store_.Count();
     store_.ClearNewFlags();
     SetNetLamp(true);
 
@@ -361,7 +366,7 @@ CycleResult Patrol::RunCycle(CycleMode mode) {
         if (!FetchSource(address, name, minMs, maxMs, &reason))
             result.failed.append({name, reason});
     };
-    if (mode == CycleMode::Download) {
+    if (mode != CycleMode::StartUp) {
         for (int d = 0; d <= 1 && !endRequested_; ++d) {
             if (d == 1 && !patrolOn_)
                 break;
@@ -392,6 +397,15 @@ CycleResult Patrol::RunCycle(CycleMode mode) {
     w.SetPanelText(Panel::Message, QString());
     SetNetLamp(false);
 
+    if (mode == CycleMode::Refetch && !KeepRefetch(result)) {
+        // Nothing of the old day is lost: the store goes back as it was, and with nothing
+        // new in it the day file is not written.
+        result.refetchKeptOld = true;
+        store_ = std::move(*previous_);
+        countBefore = store_.Count();
+    }
+    previous_.reset();
+
     result.storeHasItems = store_.HasNewsItems();
     result.grew = result.storeHasItems && store_.Count() > countBefore;
     result.newCount = result.grew ? store_.Count() - countBefore : 0;
@@ -401,7 +415,7 @@ CycleResult Patrol::RunCycle(CycleMode mode) {
         emit CycleReported(result);
     // The table is done: let the window draw it before the day file is written.
     Common::YieldIfDue();
-    if (result.storeHasItems && (result.grew || !tableShown_)) {
+    if (result.storeHasItems && (result.grew || !tableShown_) && !result.refetchKeptOld) {
         SaveDayFile(store_);
         tableShown_ = true;
     }
@@ -415,6 +429,22 @@ CycleResult Patrol::RunCycle(CycleMode mode) {
         w.SetButtonEnabled(Command::Timer, true);
     }
     return result;
+}
+
+bool Patrol::KeepRefetch(const CycleResult& result) const {
+    return !endRequested_ && result.failed.isEmpty() && store_.HasNewsItems();
+}
+
+CycleResult Patrol::Refetch() {
+    if (cycleRunning_)
+        return CycleResult();
+    // The old day stays in memory until the new one is whole; the day file is not touched
+    // before then.
+    previous_.emplace(store_);
+    store_.Clear();
+    // Every feed is read whole again, not skipped as unchanged since the last answer.
+    feedValidators_.clear();
+    return RunCycle(CycleMode::Refetch);
 }
 
 void Patrol::Reset() {

@@ -2,6 +2,7 @@
 // One fetch cycle over every source, and the patrol that repeats it.
 
 #include "news/NewsItem.h"
+#include "news/NewsStore.h"
 
 #include <QDate>
 #include <QHash>
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <optional>
 
 class clsWEB;
 namespace Program {
@@ -57,8 +59,9 @@ struct FeedProbe {
 };
 FeedProbe ProbeFeed(clsWEB& web, const QString& url);
 
-// The start-up cycle shows the day file without downloading; every other cycle downloads.
-enum class CycleMode { StartUp, Download };
+// The start-up cycle shows the day file without downloading; every other cycle downloads. A
+// re-fetch downloads into an empty store (Patrol::Refetch).
+enum class CycleMode { StartUp, Download, Refetch };
 
 // A source from which a cycle read nothing, and why.
 struct FailedSource {
@@ -76,6 +79,8 @@ struct CycleResult {
     bool firstTable = false;   // the table had not been shown yet in this run
     bool endRequested = false; // a close cut the cycle short
     int feedsNotModified = 0;  // feeds the server said were unchanged since the last answer
+    // A re-fetch that was cut short or missed a source: the old store and day file stand.
+    bool refetchKeptOld = false;
     QList<FailedSource> failed;
 };
 
@@ -95,6 +100,10 @@ public:
     // One cycle. A second call while a cycle runs returns at once with ran == false.
     CycleResult RunCycle(CycleMode mode);
     bool CycleRunning() const { return cycleRunning_; }
+    // Fetches today's news anew into an empty store. The old store, its read marks and the day
+    // file are replaced only when every source was read and the cycle was not cut short;
+    // otherwise they stay as they were (refetchKeptOld).
+    CycleResult Refetch();
     // Closing the window during a cycle: the cycle ends at its next wait, saves, and returns.
     void RequestCycleEnd() { endRequested_ = true; }
     bool CycleEndRequested() const { return endRequested_; }
@@ -146,6 +155,8 @@ signals:
 
 private:
     void ApplyCommandLock();
+    // A re-fetch's result may take the place of the old day.
+    bool KeepRefetch(const CycleResult& result) const;
     void AlignToDisclosureRhythm();
     // Merges one parsed page; true when a headline of the page was already known.
     bool MergePage(const QList<ParsedHeadline>& page);
@@ -177,6 +188,8 @@ private:
         QByteArray etag, lastModified;
     };
     QHash<QString, FeedValidators> feedValidators_;
+    // The store as it was before a re-fetch, until that re-fetch has ended.
+    std::optional<NewsStore> previous_;
 };
 
 } // namespace News

@@ -38,25 +38,30 @@ CompiledExpression::CompiledExpression(const QString& expression) {
     truth_ = pattern_;
 }
 
-void CompiledExpression::Fill(const News::NewsItem& item) const {
+void CompiledExpression::Fill(const QString& title, const QString& category,
+                              const QString& source) const {
     QChar* out = truth_.data();
     for (size_t w = 0; w < words_.size(); ++w) {
         const QString& word = words_[w];
-        const bool found =
-            item.Title.contains(word) || item.Category.contains(word) || item.Source.contains(word);
+        const bool found = title.contains(word) || category.contains(word) || source.contains(word);
         out[wordPlaces_[w]] = found ? u'T' : u'F';
     }
 }
 
 QString CompiledExpression::TruthString(const News::NewsItem& item) const {
-    Fill(item);
+    Fill(item.Title, item.Category, item.Source);
     return truth_;
 }
 
 bool CompiledExpression::Matches(const News::NewsItem& item) const {
+    return Matches(item.Title, item.Category, item.Source);
+}
+
+bool CompiledExpression::Matches(const QString& title, const QString& category,
+                                 const QString& source) const {
     if (!checked_)
         return false;
-    Fill(item);
+    Fill(title, category, source);
     return Math::ReduceTruthString(truth_);
 }
 
@@ -64,38 +69,6 @@ bool MatchesExpression(const News::NewsStore& store, const QString& expression, 
     if (storeIndex < 0 || storeIndex >= store.Count())
         return false;
     return CompiledExpression(expression).Matches(store.Item(storeIndex));
-}
-
-int SearchHeadlines(const News::NewsStore& store, GridModel& grid, int startIndex, int direction,
-                    bool markAll, bool colourCells) {
-    if (!store.HasNewsItems())
-        return 0;
-    Ports::MainWindowPort& window = Ports::MainWindow();
-    const CompiledExpression expression(window.SearchText());
-    const int count = store.Count();
-
-    window.SetGridVisible(false);
-    grid.BeginBatch();
-    int hit = -1;
-    const int step = direction == 1 ? 1 : -1;
-    int i = step > 0 ? std::max(startIndex, 0) : std::min(startIndex, count - 1);
-    for (; i >= 0 && i < count; i += step) {
-        if (expression.Matches(store.Item(i))) {
-            hit = i;
-            if (colourCells)
-                grid.SetBackColor(GridRow{count - i}, GridCol{9}, HitColor);
-            if (!markAll)
-                break;
-        } else if (colourCells) {
-            grid.SetBackColor(GridRow{count - i}, GridCol{9},
-                              i % 2 == 0 ? EvenTitleColor : OddTitleColor);
-        }
-    }
-    grid.EndBatch();
-    window.SetGridVisible(true);
-    if (markAll && hit < 0)
-        window.SetPanelText(App::Panel::Message, QStringLiteral("該当記事がありませんでした。"));
-    return hit;
 }
 
 } // namespace Present

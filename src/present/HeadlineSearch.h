@@ -23,11 +23,12 @@ class CompiledExpression {
 public:
     explicit CompiledExpression(const QString& expression);
     bool Matches(const News::NewsItem& item) const;
+    bool Matches(const QString& title, const QString& category, const QString& source) const;
     // The truth string of a headline, e.g. "T&(F|T)".
     QString TruthString(const News::NewsItem& item) const;
 
 private:
-    void Fill(const News::NewsItem& item) const;
+    void Fill(const QString& title, const QString& category, const QString& source) const;
 
     std::vector<QString> words_; // in order of their place in the truth string
     std::vector<int> wordPlaces_;
@@ -37,11 +38,5 @@ private:
 };
 
 bool MatchesExpression(const News::NewsStore& store, const QString& expression, int storeIndex);
-
-// Scans the store from startIndex (direction 1: upwards to the last headline, else down to 0)
-// with the search-box text, colouring the title cells of grid, which shows the store. Returns
-// the hit (the last one when marking all) or -1; 0 for an empty store.
-int SearchHeadlines(const News::NewsStore& store, GridModel& grid, int startIndex, int direction,
-                    bool markAll, bool colourCells);
 
 } // namespace Present

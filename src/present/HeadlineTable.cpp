@@ -276,7 +276,38 @@ void HeadlineTable::MarkOpenedPicture(int row) {
 }
 
 int HeadlineTable::Search(int startIndex, int direction, bool markAll, bool colourCells) {
-    return SearchHeadlines(store_, grid_, startIndex, direction, markAll, colourCells);
+    if (!store_.HasNewsItems())
+        return 0;
+    Ports::MainWindowPort& window = Ports::MainWindow();
+    const CompiledExpression expression(window.SearchText());
+    // The headlines the rows show, not the store: a cycle may be merging pages into the store
+    // under the table, and a mark must land on the row of the headline that matched.
+    const int count = UBound() + 1;
+    GridModel& grid = grid_;
+
+    window.SetGridVisible(false);
+    grid.BeginBatch();
+    int hit = -1;
+    const int step = direction == 1 ? 1 : -1;
+    int i = step > 0 ? std::max(startIndex, 0) : std::min(startIndex, count - 1);
+    for (; i >= 0 && i < count; i += step) {
+        const RowKey& key = keys_[size_t(count - 1 - i)];
+        if (expression.Matches(key.Title, key.Category, key.Source)) {
+            hit = i;
+            if (colourCells)
+                grid.SetBackColor(GridRow{count - i}, GridCol{9}, HitColor);
+            if (!markAll)
+                break;
+        } else if (colourCells) {
+            grid.SetBackColor(GridRow{count - i}, GridCol{9},
+                              i % 2 == 0 ? EvenTitleColor : OddTitleColor);
+        }
+    }
+    grid.EndBatch();
+    window.SetGridVisible(true);
+    if (markAll && hit < 0)
+        window.SetPanelText(App::Panel::Message, QStringLiteral("該当記事がありませんでした。"));
+    return hit;
 }
 
 } // namespace Present

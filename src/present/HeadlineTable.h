@@ -39,7 +39,12 @@ public:
     // The store index of the headline a grid row shows, found by the headline itself so that
     // it holds while pages merge into the store under the table; -1 when there is none.
     int StoreIndexOfRow(int row) const;
-    // SearchHeadlines over this table's store and grid.
+    // The highest index of the headlines the rows show: the store's UBound as of the last
+    // build. Row r shows index UBound() + 1 - r.
+    int UBound() const { return int(keys_.size()) - 1; }
+    // Scans the headlines the rows show from startIndex (direction 1: upwards to the last one,
+    // else down to 0) with the search-box text, colouring the title cells. Returns the hit (the
+    // last one when marking all) or -1; 0 for an empty store.
     int Search(int startIndex, int direction, bool markAll, bool colourCells);
 
 private:

@@ -81,7 +81,8 @@ constexpr Row kRows[] = {
     {u"ComboSearchList", u"", u"検索の履歴", u"これまでに検索した語"},
     {u"PictureLogo", u"", u"バージョン情報", u"クリックでバージョン情報を表示"},
     {u"GridNews", u"", u"ヘッドライン一覧",
-     u"ニュースの見出し。スペースキーで記事を開く、メニューキーで記事・Google検索のメニュー"},
+     u"ニュースの見出し。Enter "
+     u"かスペースキーで記事を開く、メニューキーで記事・Google検索のメニュー"},
     // Status bars of the main window and the viewer.
     {u"SBar", u"", u"ステータスバー", u"メッセージ、新着、通信の状態"},
     {App::Panel::Message, u"", u"メッセージ", u"処理の結果とお知らせ"},
@@ -134,6 +135,8 @@ constexpr Row kRows[] = {
      u"起動したらすぐに自動巡回を始める"},
     {u"CheckDontForward", u"新着時に、ウィンドウを前面に出さない。", u"",
      u"新着があってもウィンドウを前面に出さない"},
+    {u"CheckLockSearch", u"巡回中は検索を止める", u"",
+     u"タイマーがオンの間、検索ボックス・検索・フィルタを使えなくする"},
     {u"GridFeeds", u"", u"フィードの一覧",
      u"巡回で読むフィードの有効・名前・アドレス。スペースキーで有効／無効を切り替え"},
     {u"CommandFeedAdd", u"追加", u"フィードを追加",

@@ -24,6 +24,7 @@
 #include "ui/GridView.h"
 #include "ui/LaunchUrl.h"
 #include "ui/ShellLaunch.h"
+#include "ui/Shortcuts.h"
 #include "ui/StatusPanels.h"
 #include "ui/WindowPorts.h"
 #include "ui/clsGrid.h"
@@ -354,6 +355,8 @@ void FormMain::BuildControls() {
                 [this, key] { Form_KeyDown(key, Qt::AltModifier); });
     }
 
+    InstallShortcuts();
+
     tray_ = new CTray(this);
     connect(tray_, &CTray::DblClick, this, &FormMain::Tray_DblClick);
 
@@ -373,6 +376,42 @@ void FormMain::BuildControls() {
         Present::AnnounceCycle(result, table_, settings_);
     });
     connect(&patrol_, &News::Patrol::CycleFinished, this, [this] { AfterCycle(); });
+}
+
+void FormMain::InstallShortcuts() {
+    // The commands' own keys: a command that is locked (greyed) does not run by its key either.
+    const std::pair<Command, QKeySequence> commandKeys[] = {
+        {Command::Reload, Shortcuts::Reload()}, {Command::Options, Shortcuts::Options()}};
+    for (const auto& [command, key] : commandKeys) {
+        QAction* action = Action(command);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        const QString keys = Shortcuts::KeyText(key);
+        action->setToolTip(Shortcuts::WithKey(action->toolTip(), keys));
+        if (QWidget* button = tbar_->widgetForAction(action))
+            Shortcuts::AddKeysToTip(button, keys);
+    }
+
+    auto* focusSearch = new QShortcut(Shortcuts::FocusSearch(), this);
+    focusSearch->setContext(Qt::WindowShortcut);
+    connect(focusSearch, &QShortcut::activated, this, [this] {
+        comboSearch_->setFocus(Qt::ShortcutFocusReason);
+        comboSearch_->lineEdit()->selectAll();
+    });
+    auto* clearSearch = new QShortcut(Shortcuts::ClearSearch(), comboSearch_);
+    clearSearch->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(clearSearch, &QShortcut::activated, this,
+            [this] { comboSearch_->setEditText(QString()); });
+    const QString searchKeys = Shortcuts::KeyText(Shortcuts::FocusSearch()) + QStringLiteral("、") +
+                               Shortcuts::KeyText(Shortcuts::ClearSearch()) +
+                               QStringLiteral(" で消去");
+    Shortcuts::AddKeysToTip(comboSearch_, searchKeys);
+    Shortcuts::AddKeysToTip(comboSearch_->lineEdit(), searchKeys);
+
+    // Ends the program as the close box does, with the same saving.
+    auto* quit = new QShortcut(Shortcuts::Quit(), this);
+    quit->setContext(Qt::WindowShortcut);
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
 }
 
 // --- start-up ---
@@ -668,12 +707,13 @@ void FormMain::CommandSearch() {
     }
     if (!ports_->GridVisible())
         return;
+    // By the table's own indices: during a cycle the store may hold more than the rows show.
     table_.Search(0, 1, true, true);
-    const int hit = table_.Search(store.UBound(), -1, false, true);
+    const int hit = table_.Search(table_.UBound(), -1, false, true);
     if (hit < 0)
         return;
     Present::GridModel& grid = table_.Model();
-    grid.SetCursor(GridRow{FormGeometry::RowOfStoreIndex(store.UBound(), hit)},
+    grid.SetCursor(GridRow{FormGeometry::RowOfStoreIndex(table_.UBound(), hit)},
                    GridCol{grid.Col()});
     if (ports_->ButtonPressed(Command::Filter))
         table_.Fill();
@@ -714,15 +754,31 @@ void FormMain::CommandOptions() {
     // Compared as the values they stand for: "TRUE" and "True" are the same setting.
     const bool vipChanged =
         Program::ParseBool(vipBefore).value_or(true) != Program::ParseBool(vipAfter).value_or(true);
-    if (vipChanged || reloadRequested_) {
-        setEnabled(false);
-        ports_->SetGridVisible(false);
-        store_.Clear();
-        QFile::remove(News::DayFilePath());
-        patrol_.RunCycle(News::CycleMode::Download);
-        setEnabled(true);
-        AfterCycle();
+    if (vipChanged || reloadRequested_)
+        RefetchNews();
+}
+
+// Why a re-fetch left the old day in place.
+static QString RefetchKeptText(const News::CycleResult& result) {
+    const QString kept = QStringLiteral("以前のニュースをそのまま表示しています。");
+    if (!result.failed.isEmpty())
+        return QStringLiteral("ニュースを取得し直せませんでした（") +
+               QString::number(result.failed.size()) + QStringLiteral(" 件の取得に失敗）。") + kept;
+    return QStringLiteral("取得できたニュースがありませんでした。") + kept;
+}
+
+void FormMain::RefetchNews() {
+    setEnabled(false);
+    ports_->SetGridVisible(false);
+    const News::CycleResult result = patrol_.Refetch();
+    setEnabled(true);
+    News::UpdateTitle(store_);
+    if (result.refetchKeptOld) {
+        // The old table was not rebuilt; it only has to come back.
+        ports_->SetGridVisible(true);
+        ports_->SetPanelText(Panel::Message, RefetchKeptText(result));
     }
+    AfterCycle();
 }
 
 void FormMain::CommandReload() {
@@ -826,10 +882,21 @@ void FormMain::GridNews_Click() {
     gridNews_->setFocus();
 }
 
-void FormMain::GridNews_KeyDown(int key, Qt::KeyboardModifiers) {
-    // clsGrid has already had the key.
+void FormMain::GridNews_KeyDown(int key, Qt::KeyboardModifiers shift) {
+    // clsGrid has already had the key (Shift+Enter moves a row up there).
     if (key == Qt::Key_Space)
         GridNews_Click();
+    else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift == Qt::NoModifier)
+        OpenCurrentRow();
+}
+
+void FormMain::OpenCurrentRow() {
+    // The row's headline, whichever of its cells the cursor is on.
+    Present::GridModel& grid = table_.Model();
+    if (grid.Row() < 1)
+        return;
+    grid.SetCursor(GridRow{grid.Row()}, GridCol{TitleCol});
+    GridNews_Click();
 }
 
 bool FormMain::GridNews_MouseDown(Qt::MouseButton button, const QPoint& pos) {

@@ -132,6 +132,10 @@ protected:
 private:
     void BuildControls();
     void BuildToolBar();
+    // F5, Ctrl+, Ctrl+F, Ctrl+Q and Esc in the search box, shown in the tooltips.
+    void InstallShortcuts();
+    // Enter on a row: the row's headline opens as a click on its title does.
+    void OpenCurrentRow();
     void Form_Load();
     void ApplyLoadedSettings();
     // The screens and their scale, for placing a window with ApplyWindowPlacement.
@@ -141,6 +145,8 @@ private:
     void CommandSearch();
     void CommandAllRead();
     void CommandOptions();
+    // Today's news fetched anew; the old day stays until the new one is whole.
+    void RefetchNews();
     void CommandReload();
     void CommandTray();
     void CommandExportCsv();

@@ -263,6 +263,8 @@ void FormOption::BuildControls() {
     otherColumn->addWidget(checkFromTray_);
     otherColumn->addWidget(checkQuickStart_);
     otherColumn->addWidget(checkDontForward_);
+    checkLockSearch_ = NewCheck(QStringLiteral("CheckLockSearch"));
+    otherColumn->addWidget(checkLockSearch_);
 
     auto* generalPage = new QWidget;
     auto* generalLayout = new QVBoxLayout(generalPage);
@@ -449,6 +451,7 @@ void FormOption::Form_Load() {
     checkDontForward_->setChecked(s.DontForward);
     checkQuickStart_->setChecked(s.QuickStart);
     checkFromTray_->setChecked(s.FromTray);
+    checkLockSearch_->setChecked(s.LockSearchInPatrol);
     if (QAbstractButton* option = viewerPosition_->button(s.ViewerPosition))
         option->setChecked(true);
     QFont font(s.FontName);
@@ -492,6 +495,8 @@ bool FormOption::Changed() const {
     if (checkVip_->isChecked() != s.DispVip || checkDontForward_->isChecked() != s.DontForward ||
         checkQuickStart_->isChecked() != s.QuickStart || checkFromTray_->isChecked() != s.FromTray)
         return true;
+    if (checkLockSearch_->isChecked() != s.LockSearchInPatrol)
+        return true;
     const QAbstractButton* stored = viewerPosition_->button(s.ViewerPosition);
     if (!stored || !stored->isChecked())
         return true;
@@ -525,6 +530,7 @@ void FormOption::CommandApply_Click() {
     s.DontForward = checkDontForward_->isChecked();
     s.QuickStart = checkQuickStart_->isChecked();
     s.FromTray = checkFromTray_->isChecked();
+    s.LockSearchInPatrol = checkLockSearch_->isChecked();
     if (viewerPosition_->checkedId() >= 0)
         s.ViewerPosition = qint16(viewerPosition_->checkedId());
     s.FontName = sampleFont_.family();
@@ -568,6 +574,14 @@ void FormOption::CommandCancel_Click() {
 }
 
 void FormOption::CommandNewsReload_Click() {
+    const Ports::MsgAnswer answer = Ports::Prompt().MessageBox(
+        QStringLiteral("今日のニュースをすべて取得し直します。\n"
+                       "取得し終えると、今のニュースと既読の印は新しいものに置き換わります。"
+                       "取得に失敗したときは今のままです。\n\nよろしいですか？"),
+        Accessibility::Of(QStringLiteral("CommandNewsReload")).text, Ports::MsgIcon::Question,
+        Ports::MsgButtons::YesNo);
+    if (answer != Ports::MsgAnswer::Yes)
+        return;
     reloadRequested_ = true;
     Common::TraceLine(QStringLiteral("Optn : Reload all news"));
     CommandOK_Click();

@@ -145,6 +145,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     QCheckBox *checkProxyUse_ = nullptr, *checkVip_ = nullptr, *checkFromTray_ = nullptr,
               *checkQuickStart_ = nullptr, *checkDontForward_ = nullptr;
+    QCheckBox* checkLockSearch_ = nullptr;
     QLineEdit *textProxyAdrs_ = nullptr, *textProxyPort_ = nullptr, *textSound_ = nullptr,
               *textBrowser_ = nullptr;
     QList<QLineEdit*> textWord_;

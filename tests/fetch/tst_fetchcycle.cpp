@@ -13,6 +13,8 @@
 #include "news/Sources.h"
 #include "parsers/Yahoo.h"
 #include "present/CycleAnnounce.h"
+#include "present/HeadlineSearch.h"
+#include "present/HeadlineTable.h"
 #include "present/Session.h"
 #include "text/Common.h"
 #include "web/clsWEB.h"
@@ -23,6 +25,9 @@
 #include <QtTest>
 #include <functional>
 #include <memory>
+
+using Present::GridCol;
+using Present::GridRow;
 
 namespace {
 
@@ -57,9 +62,26 @@ public:
     void PlaySound(const QString&) override { ++sounds; }
 };
 
-const QList<App::Command> LockedKeys = {App::Command::Options,   App::Command::AllRead,
-                                        App::Command::Filter,    App::Command::Search,
-                                        App::Command::SearchBox, App::Command::Reload};
+// Locked for every cycle and, but for the reload, for the whole patrol.
+const QList<App::Command> StoreKeys = {App::Command::Options, App::Command::AllRead,
+                                       App::Command::Reload};
+// Locked with them only when the options ask for it.
+const QList<App::Command> SearchKeys = {App::Command::Filter, App::Command::Search,
+                                        App::Command::SearchBox};
+
+// Each headline with what a re-fetch must keep or replace.
+QStringList Snapshot(const QList<News::NewsItem>& items) {
+    QStringList lines;
+    for (const News::NewsItem& item : items)
+        lines << item.Source + u'|' + item.Title + u'|' + item.Url + u'|' +
+                     (item.IsOpened ? u'1' : u'0');
+    return lines;
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 QByteArray Label(App::Command command) {
     return "command " + QByteArray::number(int(command));
@@ -316,15 +338,22 @@ private slots:
         }
     }
 
-    // The lock is held by the cycle that took it, whatever the patrol does meanwhile.
+    // The lock is held by the cycle that took it, whatever the patrol does meanwhile. The
+    // search stays open unless the options lock it too.
     void commandsStayLockedWhileAManualCycleRuns_data() {
         QTest::addColumn<QString>("meanwhile");
-        QTest::newRow("patrol timer's first tick, patrol off") << "tick";
-        QTest::newRow("patrol released between its cycles") << "release";
-        QTest::newRow("patrol started (quick start)") << "quickstart";
+        QTest::addColumn<bool>("lockSearch");
+        for (bool lockSearch : {false, true}) {
+            const char* lock = lockSearch ? ", search locked" : "";
+            QTest::addRow("patrol timer's first tick, patrol off%s", lock) << "tick" << lockSearch;
+            QTest::addRow("patrol released between its cycles%s", lock) << "release" << lockSearch;
+            QTest::addRow("patrol started (quick start)%s", lock) << "quickstart" << lockSearch;
+        }
     }
     void commandsStayLockedWhileAManualCycleRuns() {
         QFETCH(QString, meanwhile);
+        QFETCH(bool, lockSearch);
+        Settings().LockSearchInPatrol = lockSearch;
         const App::Command timer = App::Command::Timer;
         News::Patrol& patrol = Patrol();
         if (meanwhile == QStringLiteral("release")) {
@@ -334,8 +363,10 @@ private slots:
             patrol.TimerTour().start(60000);
         }
         auto expectLocked = [&] {
-            for (App::Command key : LockedKeys)
+            for (App::Command key : StoreKeys)
                 QVERIFY2(!window_->ButtonEnabled(key), Label(key).constData());
+            for (App::Command key : SearchKeys)
+                QVERIFY2(window_->ButtonEnabled(key) != lockSearch, Label(key).constData());
         };
         int pauses = 0;
         g_onPause = [&] {
@@ -362,8 +393,11 @@ private slots:
         QVERIFY(Cycle().ran);
         QVERIFY(pauses >= 2);
         const bool patrolOn = meanwhile == QStringLiteral("quickstart");
-        for (App::Command key : LockedKeys.mid(0, 5))
+        for (App::Command key : {App::Command::Options, App::Command::AllRead})
             QVERIFY2(window_->ButtonEnabled(key) != patrolOn, Label(key).constData());
+        for (App::Command key : SearchKeys)
+            QVERIFY2(window_->ButtonEnabled(key) != (patrolOn && lockSearch),
+                     Label(key).constData());
         QVERIFY(window_->ButtonEnabled(App::Command::Reload));
         QVERIFY(window_->ButtonEnabled(timer));
         if (patrolOn) {
@@ -372,7 +406,14 @@ private slots:
         }
     }
 
+    void patrolButtonStates_data() {
+        QTest::addColumn<bool>("lockSearch");
+        QTest::newRow("search open") << false;
+        QTest::newRow("search locked in patrol") << true;
+    }
     void patrolButtonStates() {
+        QFETCH(bool, lockSearch);
+        Settings().LockSearchInPatrol = lockSearch;
         News::Patrol& patrol = Patrol();
         auto pressed = [&] { return window_->ButtonPressed(App::Command::Timer); };
         // Start: the store-changing commands go grey, a cycle runs, the timer is re-armed.
@@ -382,15 +423,19 @@ private slots:
         QVERIFY(patrol.TimerTour().isActive());
         QVERIFY(patrol.TimerTour().interval() <= 65535 &&
                 patrol.TimerTour().interval() >= 65535 - 3000);
-        for (App::Command key : LockedKeys.mid(0, 5))
+        for (App::Command key : {App::Command::Options, App::Command::AllRead})
             QVERIFY2(!window_->ButtonEnabled(key), Label(key).constData());
+        // Between two cycles the search is the user's, unless the options say otherwise.
+        for (App::Command key : SearchKeys)
+            QVERIFY2(window_->ButtonEnabled(key) != lockSearch, Label(key).constData());
+        QVERIFY(window_->ButtonEnabled(App::Command::Reload));
         QVERIFY(window_->ButtonEnabled(App::Command::Timer));
         // Stop between cycles: everything back at once.
         window_->SetButtonPressed(App::Command::Timer, false);
         patrol.TimerButtonReleased();
         QVERIFY(!patrol.TimerTour().isActive());
         QVERIFY(!patrol.PatrolOn());
-        for (App::Command key : LockedKeys)
+        for (App::Command key : StoreKeys + SearchKeys)
             QVERIFY2(window_->ButtonEnabled(key), Label(key).constData());
         QVERIFY(window_->ButtonEnabled(App::Command::Timer));
 
@@ -403,14 +448,129 @@ private slots:
             window_->SetButtonPressed(App::Command::Timer, false);
             patrol.TimerButtonReleased();
             QVERIFY(!window_->ButtonEnabled(App::Command::Timer));
-            QVERIFY(!window_->ButtonEnabled(App::Command::Search));
+            QVERIFY(!window_->ButtonEnabled(App::Command::AllRead));
+            QCOMPARE(window_->ButtonEnabled(App::Command::Search), !lockSearch);
         };
         window_->SetButtonPressed(App::Command::Timer, true);
         patrol.TimerButtonPressed();
         QVERIFY(released);
         QVERIFY(!patrol.TimerTour().isActive());
         QVERIFY(window_->ButtonEnabled(App::Command::Timer));
+        QVERIFY(window_->ButtonEnabled(App::Command::AllRead));
         QVERIFY(window_->ButtonEnabled(App::Command::Search));
+    }
+
+    // A search during a cycle reads the store between two merged headlines and marks the rows
+    // of the table as it stands; the table the cycle rebuilds keeps the search's marks.
+    void searchDuringACycleMarksTheRowsShown() {
+        QVERIFY(Cycle().grew);
+        // Drop every other headline: the next cycle merges them back between the rows.
+        Present::HeadlineTable& table = session_->table;
+        QList<News::NewsItem> kept;
+        const QList<News::NewsItem> all = Store().Items();
+        for (qsizetype i = 1; i < all.size(); i += 2)
+            kept << all[i];
+        Store().ReplaceAll(kept);
+        QVERIFY(News::SaveDayFile(Store()));
+        table.Fill();
+        const int shown = table.UBound() + 1;
+        // The newest title the table shows.
+        const QString word = Store().Item(0).Title;
+        window_->SetSearchText(word);
+        const Present::CompiledExpression expression(word);
+        auto markedAsMatching = [&] {
+            const Present::GridModel& grid = table.Model();
+            int hits = 0;
+            for (int row = 1; row < grid.Rows(); ++row) {
+                const bool hit = grid.BackColor(GridRow{row}, GridCol{9}) == Present::HitColor;
+                const int index = table.StoreIndexOfRow(row);
+                QVERIFY(index >= 0);
+                QVERIFY2(hit == expression.Matches(Store().Item(index)),
+                         qPrintable(QString::number(row)));
+                hits += hit ? 1 : 0;
+            }
+            QVERIFY(hits >= 1);
+        };
+        int hitBy = -1;
+        bool searched = false;
+        g_onPause = [&] {
+            if (searched || Store().Count() == shown)
+                return;
+            searched = true;
+            QVERIFY(window_->ButtonEnabled(App::Command::Search));
+            // Pages have merged into the store under the table.
+            QVERIFY(Store().Count() > shown);
+            table.Search(0, 1, true, true);
+            hitBy = table.Search(table.UBound(), -1, false, true);
+            markedAsMatching();
+        };
+        QVERIFY(Cycle().grew);
+        QVERIFY(searched);
+        QVERIFY(hitBy >= 0);
+        QCOMPARE(table.UBound(), Store().UBound());
+        markedAsMatching();
+    }
+
+    // A re-fetch starts from an empty store and reads every feed whole; the old day (its
+    // headlines, read marks and day file) gives way only to a re-fetch that read every source
+    // and ran to its end.
+    void refetchReplacesTheDayOnlyWhenWhole_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("every source read") << "whole";
+        QTest::newRow("no list can be reached") << "unreachable";
+        QTest::newRow("one feed fails") << "feedfails";
+        QTest::newRow("closed halfway") << "closed";
+    }
+    void refetchReplacesTheDayOnlyWhenWhole() {
+        QFETCH(QString, how);
+        const QString feedUrl = sim_.Portal() + QStringLiteral("/feeds/rss2/reu.xml");
+        Settings().Feeds = {{QStringLiteral("フィードA"), feedUrl, true}};
+        QVERIFY(Cycle().grew);
+        // The day as the user has it: a headline read, and one that no source gives any more.
+        int position = -1;
+        QVERIFY(Store().InsertNewsItem(position, Store().Item(Store().UBound()).Posted,
+                                       QStringLiteral("古い"), QString(),
+                                       QStringLiteral("もう載っていない見出し"),
+                                       QStringLiteral("http://old.test/1"), false, QString()));
+        Store().MutableItem(3).IsOpened = true;
+        QVERIFY(News::SaveDayFile(Store()));
+        const QStringList before = Snapshot(Store().Items());
+        const QByteArray fileBefore = FileBytes(News::DayFilePath());
+
+        if (how == QStringLiteral("unreachable"))
+            Settings().NewsHost = QStringLiteral("http://127.0.0.1:1");
+        else if (how == QStringLiteral("feedfails"))
+            Settings().Feeds[0].Url = feedUrl + QStringLiteral("?fault=500");
+        int pauses = 0;
+        if (how == QStringLiteral("closed"))
+            g_onPause = [&] {
+                if (++pauses == 5)
+                    Patrol().RequestCycleEnd();
+            };
+        window_->sounds = 0;
+        const News::CycleResult result = Patrol().Refetch();
+        QVERIFY(result.ran);
+        const bool whole = how == QStringLiteral("whole");
+        QCOMPARE(result.refetchKeptOld, !whole);
+        if (!whole) {
+            QCOMPARE(Snapshot(Store().Items()), before);
+            QCOMPARE(FileBytes(News::DayFilePath()), fileBefore);
+            QCOMPARE(window_->sounds, 0);
+            return;
+        }
+        // A fresh day: all from the sources, feeds included, nothing read yet.
+        QCOMPARE(result.feedsNotModified, 0);
+        QCOMPARE(result.newCount, Store().Count());
+        const QList<News::NewsItem> items = Store().Items();
+        QVERIFY(std::none_of(items.begin(), items.end(), [](const News::NewsItem& item) {
+            return item.IsOpened || item.Source == QStringLiteral("古い");
+        }));
+        QVERIFY(std::any_of(items.begin(), items.end(), [](const News::NewsItem& item) {
+            return item.Source == QStringLiteral("フィードA");
+        }));
+        const auto saved = News::DecodeDayFile(FileBytes(News::DayFilePath()));
+        QVERIFY(saved);
+        QCOMPARE(Snapshot(*saved), Snapshot(items));
     }
 
     void blinkAndQuickStart() {

@@ -24,12 +24,14 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <cmath>
+#include <functional>
 
 using namespace Ports;
 using FormGeometry::TwipsRect;
@@ -41,8 +43,11 @@ namespace {
 
 QList<int> g_pauses;
 FormMain* g_reenter = nullptr;
+std::function<void()> g_duringPause;
 void RecordPause(int ms, bool, bool) {
     g_pauses << ms;
+    if (g_duringPause)
+        g_duringPause();
     // A second click arriving while the first one waits.
     if (g_reenter)
         g_reenter->GridNews_Click();
@@ -58,7 +63,10 @@ const QList<std::tuple<QString, QString, QString, bool>> kFive{
 // The window with every pause recorded.
 struct Fixture : WindowFixture {
     Fixture() : WindowFixture(&RecordPause) { g_pauses.clear(); }
-    ~Fixture() { g_reenter = nullptr; }
+    ~Fixture() {
+        g_reenter = nullptr;
+        g_duringPause = nullptr;
+    }
 
     // kFive below, oldest first; minutes after 9:00 today.
     void AddHeadlines(bool anyNew = true) {
@@ -72,6 +80,16 @@ struct Fixture : WindowFixture {
             store.MutableItem(position).IsNew = isNew && anyNew;
         }
         session->table.Fill();
+    }
+
+    // A headline put into the store the way a cycle merges it: the table is not rebuilt.
+    void MergeHeadline(QTime at, const QString& title) {
+        News::NewsStore& store = session->store;
+        const double posted = Dates::ToOle(QDateTime(QDate::currentDate(), at));
+        int position = store.FindInsertPosition(posted);
+        store.InsertNewsItem(position, posted, News::SourceNames().at(1), QString(), title,
+                             QStringLiteral("http://127.0.0.1:9/m") + at.toString(), false,
+                             QString());
     }
 
     // Shown, its start-up placement done, then at the size the tests count with.
@@ -130,6 +148,57 @@ private slots:
         // The view's cursor is on the same row.
         QCOMPARE(f.form->GridNews()->currentIndex().row(), f.form->GridNews()->ViewRow(grid.Row()));
         QCOMPARE(grid.BackColor(GridRow{grid.Row()}, GridCol{9}), Present::HitColor);
+    }
+
+    // 検索 during a cycle: headlines have merged into the store under the table, some of them
+    // between the rows it shows. The marks and the cursor go to the rows of the matching
+    // headlines, and the table the cycle rebuilds at its end keeps the marks and the filter.
+    void searchWhileACycleMergesUnderTheTable() {
+        Fixture f;
+        f.AddHeadlines();
+        f.MergeHeadline(QTime(8, 30), QStringLiteral("日銀 臨時会合"));
+        f.MergeHeadline(QTime(9, 1, 30), QStringLiteral("指標 発表"));
+        Present::GridModel& grid = f.session->table.Model();
+        QCOMPARE(grid.Rows(), 6);
+        grid.SetCursor(GridRow{5}, GridCol{9});
+        f.form->ComboSearch()->setEditText(QStringLiteral("日銀"));
+        f.form->WindowPorts()->SetButtonPressed(App::Command::Filter, true);
+        f.form->TBar_ButtonClick(App::Command::Search);
+
+        auto expectMarks = [&] {
+            for (int row = 1; row < grid.Rows(); ++row) {
+                const QString title = grid.Text(GridRow{row}, GridCol{9});
+                const bool hit = title.contains(QStringLiteral("日銀"));
+                QVERIFY2((grid.BackColor(GridRow{row}, GridCol{9}) == Present::HitColor) == hit,
+                         qPrintable(title));
+                QVERIFY2((grid.RowHeight(row) == 0) == !hit, qPrintable(title));
+            }
+        };
+        // Filtering rebuilt the table from the store as it stands between two merges.
+        QCOMPARE(grid.Rows(), 8);
+        QCOMPARE(grid.Text(GridRow{grid.Row()}, GridCol{9}), QStringLiteral("日銀 臨時会合"));
+        expectMarks();
+
+        // Without the filter the search leaves the rows as they are; the marks go by headline.
+        f.form->WindowPorts()->SetButtonPressed(App::Command::Filter, false);
+        f.form->TBar_ButtonClick(App::Command::Filter);
+        f.MergeHeadline(QTime(8, 45), QStringLiteral("日銀 追加"));
+        f.MergeHeadline(QTime(9, 3, 30), QStringLiteral("半導体"));
+        grid.SetCursor(GridRow{5}, GridCol{9});
+        f.form->TBar_ButtonClick(App::Command::Search);
+        QCOMPARE(grid.Rows(), 8);
+        QCOMPARE(grid.Text(GridRow{grid.Row()}, GridCol{9}), QStringLiteral("日銀 臨時会合"));
+        for (int row = 1; row < grid.Rows(); ++row) {
+            const QString title = grid.Text(GridRow{row}, GridCol{9});
+            QVERIFY2((grid.BackColor(GridRow{row}, GridCol{9}) == Present::HitColor) ==
+                         title.contains(QStringLiteral("日銀")),
+                     qPrintable(title));
+        }
+        // The cycle ends and rebuilds the table: the marks and the filter stay.
+        f.form->WindowPorts()->SetButtonPressed(App::Command::Filter, true);
+        f.session->table.Fill();
+        QCOMPARE(grid.Rows(), 10);
+        expectMarks();
     }
 
     void searchHistory_data() {
@@ -435,6 +504,136 @@ private slots:
             std::abs(dialog.center().x() - f.form->frameGeometry().center().x()) <= 1,
             qPrintable(
                 QStringLiteral("dialog %1 px wide at %2").arg(dialog.width()).arg(dialog.x())));
+    }
+
+    // F5, Ctrl+, Ctrl+F, Ctrl+Q, Enter on a row and Esc in the search box, pressed where a user
+    // presses them; the tooltips name them.
+    void shortcuts_data() {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("F5 reloads") << "F5";
+        QTest::newRow("F5 does nothing while reloading is locked") << "F5 locked";
+        QTest::newRow("Ctrl+, opens the options") << "Ctrl+,";
+        QTest::newRow("Ctrl+F goes to the search box") << "Ctrl+F";
+        QTest::newRow("Esc empties the search box") << "Esc";
+        QTest::newRow("Enter opens the row's headline") << "Enter";
+        QTest::newRow("Shift+Enter only moves up") << "Shift+Enter";
+        QTest::newRow("Ctrl+Q closes and saves") << "Ctrl+Q";
+    }
+    void shortcuts() {
+        QFETCH(QString, key);
+        Fixture f;
+        f.session->settings.NewsHost = QStringLiteral("http://127.0.0.1:9");
+        f.AddHeadlines();
+        QVERIFY(News::SaveDayFile(f.session->store));
+        int optionsShown = 0;
+        f.form->OptionsDialogStep = [&](int, int, int) { ++optionsShown; };
+        f.ShowWindow();
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        Present::GridModel& grid = f.session->table.Model();
+        grid.SetCursor(GridRow{4}, GridCol{1});
+        f.form->GridNews()->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), f.form->GridNews());
+        QComboBox* box = f.form->ComboSearch();
+        QSignalSpy unloaded(f.form.get(), &FormMain::Unloaded);
+        g_pauses.clear();
+
+        auto press = [](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m);
+        };
+        if (key == "F5" || key == "F5 locked") {
+            const bool locked = key == "F5 locked";
+            f.form->WindowPorts()->SetButtonEnabled(App::Command::Reload, !locked);
+            press(Qt::Key_F5);
+            // Every list was asked for, each followed by its pause.
+            QCOMPARE(g_pauses.size(), locked ? 0 : 26);
+        } else if (key == "Ctrl+,") {
+            press(Qt::Key_Comma, Qt::ControlModifier);
+            QCOMPARE(optionsShown, 1);
+        } else if (key == "Ctrl+F") {
+            press(Qt::Key_F, Qt::ControlModifier);
+            QVERIFY(QApplication::focusWidget() == box ||
+                    QApplication::focusWidget() == box->lineEdit());
+        } else if (key == "Esc") {
+            box->setEditText(QStringLiteral("日銀"));
+            box->lineEdit()->setFocus();
+            QTRY_VERIFY(box->lineEdit()->hasFocus());
+            press(Qt::Key_Escape);
+            QCOMPARE(box->currentText(), QString());
+        } else if (key == "Enter" || key == "Shift+Enter") {
+            const bool shifted = key == "Shift+Enter";
+            press(Qt::Key_Return, shifted ? Qt::ShiftModifier : Qt::NoModifier);
+            QCOMPARE(f.opened, shifted ? QStringList()
+                                       : QStringList{QStringLiteral("http://127.0.0.1:9/a4")});
+            QCOMPARE(grid.Row(), shifted ? 3 : 4);
+        } else if (key == "Ctrl+Q") {
+            QVERIFY(!QFile::exists(Common::AppDataFolder() + QStringLiteral("/SYSTEM.INI")));
+            press(Qt::Key_Q, Qt::ControlModifier);
+            QCOMPARE(unloaded.size(), 1);
+            QVERIFY(QFile::exists(Common::AppDataFolder() + QStringLiteral("/SYSTEM.INI")));
+        }
+        if (key != "Ctrl+Q")
+            QCOMPARE(unloaded.size(), 0);
+
+        QVERIFY(f.form->Action(App::Command::Reload)->toolTip().endsWith(QStringLiteral("（F5）")));
+        QVERIFY(f.form->Action(App::Command::Options)
+                    ->toolTip()
+                    .endsWith(QStringLiteral("（Ctrl+,）")));
+        QVERIFY(box->toolTip().contains(QStringLiteral("Ctrl+F")));
+        QVERIFY(box->toolTip().contains(QStringLiteral("Esc")));
+    }
+
+    // A re-fetch that cannot be finished (the lists cannot be reached, or the window is closed
+    // meanwhile) leaves the day file byte for byte and the table as they were.
+    void refetchThatDoesNotFinishKeepsTheDay_data() {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("lists unreachable") << false;
+        QTest::newRow("closed meanwhile") << true;
+    }
+    void refetchThatDoesNotFinishKeepsTheDay() {
+        QFETCH(bool, close);
+        Fixture f;
+        f.session->settings.NewsHost = QStringLiteral("http://127.0.0.1:9");
+        f.AddHeadlines();
+        f.session->store.MutableItem(2).IsOpened = true;
+        f.session->table.Fill();
+        QVERIFY(News::SaveDayFile(f.session->store));
+        QFile day(News::DayFilePath());
+        QVERIFY(day.open(QIODevice::ReadOnly));
+        const QByteArray before = day.readAll();
+        day.close();
+        const Present::GridModel& grid = f.session->table.Model();
+        auto rows = [&] {
+            QStringList shown;
+            for (int row = 1; row < grid.Rows(); ++row)
+                shown << grid.Text(GridRow{row}, GridCol{9}) +
+                             grid.Picture(GridRow{row}, GridCol{5});
+            return shown;
+        };
+        const QStringList rowsBefore = rows();
+        f.form->OptionsDialogStep = [&](int, int, int) { f.form->RequestNewsReload(); };
+        QSignalSpy unloaded(f.form.get(), &FormMain::Unloaded);
+        if (close) {
+            f.ShowWindow();
+            g_duringPause = [&] {
+                if (g_pauses.size() == 3)
+                    f.form->close();
+            };
+        }
+        f.form->TBar_ButtonClick(App::Command::Options);
+        QVERIFY(day.open(QIODevice::ReadOnly));
+        QCOMPARE(day.readAll(), before);
+        day.close();
+        QCOMPARE(rows(), rowsBefore);
+        QVERIFY(f.session->store.Item(2).IsOpened);
+        if (close) {
+            // The close asked for meanwhile goes ahead once the cycle is over.
+            QTRY_COMPARE(unloaded.size(), 1);
+            QVERIFY(g_pauses.size() < 26);
+        } else {
+            QVERIFY(f.form->WindowPorts()->GridVisible());
+            QVERIFY(f.form->SBar()->text(App::Panel::Message).contains(QStringLiteral("26 件")));
+        }
     }
 
     void reloadWithNothingNew() {

@@ -97,7 +97,7 @@ private slots:
             form.ChooseFont = [=](const QFont&) { return on ? QFont(old.family(), 12) : old; };
             form.CommandFont_Click();
         };
-        QCOMPARE(changes.size(), 13 + 4 + 5 + 2);
+        QCOMPARE(changes.size(), 13 + 4 + 6 + 2);
         for (int i = 0; i < changes.size(); ++i) {
             changes[i](true);
             QVERIFY2(ApplyEnabled(form), qPrintable(QString::number(i)));
@@ -108,14 +108,20 @@ private slots:
 
     void storeAndReload_data() {
         QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer"); // to the re-fetch's question
         QTest::addColumn<bool>("stored");
-        QTest::newRow("OK") << "CommandOK" << true;
-        QTest::newRow("reload") << "CommandNewsReload" << true;
-        QTest::newRow("cancel") << "CommandCancel" << false;
+        QTest::newRow("OK") << "CommandOK" << int(Ports::MsgAnswer::Ok) << true;
+        QTest::newRow("reload") << "CommandNewsReload" << int(Ports::MsgAnswer::Yes) << true;
+        QTest::newRow("reload, not confirmed")
+            << "CommandNewsReload" << int(Ports::MsgAnswer::No) << false;
+        QTest::newRow("cancel") << "CommandCancel" << int(Ports::MsgAnswer::Ok) << false;
     }
     void storeAndReload() {
         QFETCH(QString, command);
+        QFETCH(int, answer);
         QFETCH(bool, stored);
+        prompt_.answer = Ports::MsgAnswer(answer);
+        const bool reload = command == "CommandNewsReload";
         int saves = 0;
         bool reloadRequested = false;
         {
@@ -124,7 +130,7 @@ private slots:
             form.findChild<QLineEdit*>("TextBrowser")->setText("/usr/bin/browser");
             form.findChild<QLineEdit*>("TextSound")->setText("/tmp/a.wav");
             for (const char* check : {"CheckVIP", "CheckDontForward", "CheckQuickStart",
-                                      "CheckFromTray", "CheckProxyUse"})
+                                      "CheckFromTray", "CheckProxyUse", "CheckLockSearch"})
                 form.findChild<QCheckBox*>(check)->toggle();
             form.OptionViewerPosition(0)->click();
             form.ChooseFont = [](const QFont&) { return QFont("Noto Sans", 11, -1, true); };
@@ -143,8 +149,14 @@ private slots:
             reloadRequested = form.ReloadRequested();
         }
         QCOMPARE(saves, stored ? 1 : 0);
-        QCOMPARE(reloadRequested, command == "CommandNewsReload");
-        QCOMPARE(prompt_.boxes.size(), stored ? 1 : 0);
+        QCOMPARE(reloadRequested, reload && stored);
+        // The re-fetch asks first; a "no" leaves the dialog open and nothing stored.
+        QCOMPARE(prompt_.boxes.size(), (stored ? 1 : 0) + (reload ? 1 : 0));
+        if (reload) {
+            QCOMPARE(prompt_.boxes[0].buttons, Ports::MsgButtons::YesNo);
+            QVERIFY(prompt_.boxes[0].text.contains(QStringLiteral("取得し直します")));
+        }
+        QCOMPARE(session_->settings.LockSearchInPatrol, stored);
         QCOMPARE(session_->pageWeb.Proxy, stored ? "proxy.example:8080" : "");
         QCOMPARE(session_->viewerWeb.Proxy, session_->pageWeb.Proxy);
 
