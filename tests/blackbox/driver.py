@@ -961,7 +961,9 @@ def sc_focus_after_open(sc, feed):
     app.close()
 
 
-LOCKED = ("環境設定", "全て既読", "フィルタ", "検索", "タイマー", "リロード")
+LOCKED = ("環境設定", "全て既読", "タイマー", "リロード")
+# Searching only reads the headlines: it stays open during a cycle unless the options lock it.
+SEARCH_CONTROLS = ("フィルタ", "検索")
 
 
 def sc_reload_spans_patrol_tick(sc, _shared_feed):
@@ -976,10 +978,12 @@ def sc_reload_spans_patrol_tick(sc, _shared_feed):
     tick_passed = app.shown_at + PATROL_FIRST_TICK_S + 1.0
     gate.not_before = tick_passed + 1.0
     controls = {name: app.button(name) for name in LOCKED}
-    controls["検索ボックス"] = app.search_box()
+    search = {name: app.button(name) for name in SEARCH_CONTROLS}
+    search["検索ボックス"] = app.search_box()
     app.press("リロード")
     wait_until("the fetch under way", lambda: not app.enabled(controls["リロード"]), 10)
     violations = {}
+    search_locked = {}
     cycle_end = None
     deadline = time.monotonic() + 150 * dt.SLOW
     while time.monotonic() < deadline:
@@ -991,8 +995,11 @@ def sc_reload_spans_patrol_tick(sc, _shared_feed):
         # The cycle gives "リロード" back first: while it is still disabled after the others were
         # read, whatever was enabled was enabled under the running cycle. Otherwise the cycle
         # ended during this pass and the pass proves nothing.
+        greyed = {name: time.monotonic() - app.started for name, acc in search.items()
+                  if name not in search_locked and not app.enabled(acc)}
         if not app.enabled(controls["リロード"]):
             violations.update(seen)
+            search_locked.update(greyed)
         time.sleep(0.25)
     if cycle_end is None:
         raise CheckFailed("the reload did not end")
@@ -1004,6 +1011,8 @@ def sc_reload_spans_patrol_tick(sc, _shared_feed):
              "the scenario did not test the tick")
     sc.check(not violations, "enabled during the reload: " + ", ".join(
         f"{n} at {t:.1f}s" for n, t in violations.items()))
+    sc.check(not search_locked, "search locked during the reload: " + ", ".join(
+        f"{n} at {t:.1f}s" for n, t in search_locked.items()))
     wait_until("every locked command enabled after the reload",
                lambda: all(app.enabled(a) for a in controls.values()), 10)
 
@@ -1062,6 +1071,185 @@ def sc_a11y_dump(sc, feed):
     app.close()
 
 
+# ---- daily use: search during the patrol, a safe re-fetch, the keyboard shortcuts ----
+
+LOCK_SEARCH = "LOCK SEARCH IN PATROL"
+STORE_LOCKED = ("環境設定", "全て既読", "リロード")
+
+
+def cycle_running(app):
+    """リロード is greyed for exactly as long as a fetch cycle runs."""
+    return not app.enabled(app.button("リロード"))
+
+
+def search_controls(app):
+    controls = {name: app.button(name) for name in SEARCH_CONTROLS}
+    controls["検索ボックス"] = app.search_box()
+    return controls
+
+
+def sc_search_during_patrol(sc, feed):
+    word = "ホンダ、二輪"  # only in the seeded titles, never in the simulator's
+    app, items = start_seeded(sc, feed)
+    expected = sorted(titles_with(items, word))
+    wait_viewer(app)
+    app.press("タイマー")
+    wait_until("the first patrol cycle under way", lambda: cycle_running(app), 15)
+    greyed = [n for n, acc in search_controls(app).items() if not app.enabled(acc)]
+    sc.check(not greyed, f"greyed during the patrol cycle: {greyed}")
+    enabled = [n for n in STORE_LOCKED if app.enabled(app.button(n))]
+    sc.check(not enabled, f"enabled during the patrol cycle: {enabled}")
+    # Search and filter while the cycle merges the lists into the store.
+    app.set_search_text(word)
+    app.press("検索")
+    check_marks(sc, app, items, word)
+    sc.check(cycle_running(app), "the cycle ended before the search was checked")
+    app.press("フィルタ")
+    wait_until(f"only the rows with {word} during the cycle",
+               lambda: sorted(app.visible_titles()) == expected, 15)
+    # The table the cycle rebuilds at its end keeps the filter and the marks.
+    wait_until("the patrol cycle over", lambda: not cycle_running(app), 240 * dt.SLOW)
+    rows = app.table().queryTable().nRows
+    sc.check(rows > len(items), f"the cycle added nothing: {rows} rows")
+    visible = sorted(app.visible_titles())
+    sc.check(visible == expected, f"after the cycle {len(visible)} rows visible, not the "
+             f"{len(expected)} with {word}")
+    app.raise_main()
+    settle(sc, "the filtered rows still marked",
+           lambda: [t for t, c in title_colours(app, dt.Screenshot()).items()
+                    if not dt.near(c, PINK)], lambda unmarked: not unmarked)
+    app.close(60)
+
+    # The option brings the lock back: no search while the patrol runs.
+    sc.write_settings(feed, options={LOCK_SEARCH: "True"})
+    app = App(sc)
+    wait_until("the table", lambda: len(app.visible_titles()) > len(items), 30)
+    app.press("タイマー")
+    wait_until("a patrol cycle under way", lambda: cycle_running(app), 15)
+    enabled = [n for n, acc in search_controls(app).items() if app.enabled(acc)]
+    sc.check(not enabled, f"with {LOCK_SEARCH}=True, enabled during the patrol: {enabled}")
+    app.close(60)
+
+
+def answer_question(app, title, yes):
+    """Answers the message box with the given title by its button."""
+    box = wait_until(f"the question {title!r}", lambda: app.window_named(title), 15)
+    wanted = ("Yes", "はい") if yes else ("No", "いいえ")
+    button = dt.find(box, f"the {wanted[0]} button", lambda a: a.getRole() ==
+                     pyatspi.ROLE_PUSH_BUTTON and a.name.replace("&", "").startswith(wanted))
+    app.click(button)
+    wait_until("the question answered", lambda: app.window_named(title) is None, 10)
+
+
+def ask_refetch(app, yes):
+    dialog = options_dialog(app)
+    app.click(dt.find(dialog, "the 通信 tab", dt.named("通信", pyatspi.ROLE_PAGE_TAB)))
+    button = wait_until("the ニュース再取得 button", lambda: dt.find_all(dialog, lambda a: dt.named(
+        "ニュース再取得", pyatspi.ROLE_PUSH_BUTTON)(a) and "showing" in dt.states(a)), 10)[0]
+    app.click(button)
+    answer_question(app, "ニュース再取得", yes)
+    return dialog
+
+
+def start_on_day_file(sc, count):
+    """Starts the program on the day file there is; returns it once the start-up has written the
+    file back (a new file in its place) and the bytes it holds then."""
+    inode = os.stat(sc.day_path).st_ino
+    app = App(sc)
+    wait_until("the stored headlines", lambda: len(app.visible_titles()) == count, 30)
+    wait_until("the day file written at start-up", lambda: os.stat(sc.day_path).st_ino != inode,
+               15)
+    return app, open(sc.day_path, "rb").read()
+
+
+def sc_refetch_keeps_day(sc, feed):
+    # Nothing reachable: the re-fetch fails and the day stays as it was.
+    items = seed_headlines(feed)
+    sc.write_settings(feed, news_host="127.0.0.1:9")
+    sc.write_headlines(items)
+    app, before = start_on_day_file(sc, len(items))
+    titles = app.visible_titles()
+    ask_refetch(app, yes=False)
+    sc.check(app.window_named("環境設定") is not None, "いいえ closed the options dialog")
+    app.click(dialog_control(app.window_named("環境設定"), "キャンセル", pyatspi.ROLE_PUSH_BUTTON))
+    wait_until("the options dialog closed", lambda: app.window_named("環境設定") is None, 10)
+    ask_refetch(app, yes=True)
+    wait_until("the failed re-fetch reported",
+               lambda: "以前のニュース" in app.status_message(), 120 * dt.SLOW)
+    sc.check(app.visible_titles() == titles, "the table changed after a failed re-fetch")
+    sc.check(open(sc.day_path, "rb").read() == before, "a failed re-fetch changed the day file")
+    app.close()
+
+    # Closed in the middle of a re-fetch: the old day file, byte for byte.
+    sc.write_settings(feed)
+    sc.write_headlines(items)
+    app, before = start_on_day_file(sc, len(items))
+    ask_refetch(app, yes=True)
+    wait_until("the re-fetch under way", lambda: cycle_running(app), 15)
+    time.sleep(3)
+    app.close(60)
+    sc.check(open(sc.day_path, "rb").read() == before, "closing during a re-fetch changed the "
+             "day file")
+
+    # A re-fetch that completes replaces the day and its read marks.
+    app = App(sc)
+    wait_until("the stored headlines", lambda: len(app.visible_titles()) == len(items), 30)
+    ask_refetch(app, yes=True)
+    wait_until("the re-fetch under way", lambda: cycle_running(app), 15)
+    wait_until("the re-fetch done", lambda: not cycle_running(app), 180 * dt.SLOW)
+    stored = twfiles.decode_day_file(open(sc.day_path, "rb").read())
+    seeded = {h.title for h in items}
+    sc.check(stored and not any(h.title in seeded for h in stored),
+             "the re-fetched day file still holds the old headlines")
+    sc.check(stored and not any(h.is_opened for h in stored),
+             "the re-fetched day file has read marks")
+    app.close()
+
+
+def sc_keyboard_shortcuts(sc, feed):
+    app, items = start_seeded(sc, feed)
+    wait_viewer(app)
+    rows = app.rows()
+    app.raise_main()
+    # Enter on a row opens its headline, whichever cell the cursor is on: a click on the day
+    # column puts the cursor there and opens nothing.
+    x, y, w, h = app.cell_rect(rows[2]["row"], 1)
+    dt.click_at(x + w // 2, y + h // 2)
+    wait_until("the keyboard in the grid", lambda: "focused" in dt.states(app.table()), 10)
+    time.sleep(1)  # the click's own (empty) open runs after a short wait
+    dt.key("Return")
+    wait_until(f"{rows[2]['title']!r} open in the viewer",
+               lambda: dt.window_name(app.viewer_window() or 0) == rows[2]["title"], 20)
+    app.raise_main()
+    dt.key("ctrl+f")
+    wait_until("Ctrl+F: the keyboard in the search box",
+               lambda: "focused" in dt.states(app.search_edit()), 10)
+    dt.key("t", "e", "s", "t")
+    wait_until("typed into the box", lambda: app.search_text().endswith("test"), 10)
+    dt.key("Escape")
+    wait_until("Esc: the search box empty", lambda: app.search_text() == "", 10)
+    dt.key("ctrl+comma")
+    dialog = wait_until("Ctrl+,: the options dialog", lambda: app.window_named("環境設定"), 15)
+    app.click(dt.find(dialog, "キャンセル", dt.named("キャンセル", pyatspi.ROLE_PUSH_BUTTON)))
+    wait_until("the options dialog closed", lambda: app.window_named("環境設定") is None, 10)
+    app.raise_main()
+    dt.key("F5")
+    wait_until("F5: a fetch under way", lambda: cycle_running(app), 15)
+    for name, tip in (("リロード", "F5"), ("環境設定", "Ctrl+,")):
+        desc = app.button(name).description
+        sc.check(tip in desc, f"{name}'s description {desc!r} does not name {tip}")
+    sc.check("Ctrl+F" in app.search_edit().description, "the search box does not name Ctrl+F")
+    # Ctrl+Q ends the program as the close box does, saving the window's settings.
+    ini_before = open(sc.ini_path, "rb").read()
+    app.raise_main()
+    dt.key("ctrl+q")
+    try:
+        app.proc.wait(60 * dt.SLOW)
+    except subprocess.TimeoutExpired:
+        raise CheckFailed("Ctrl+Q did not end the program")
+    sc.check(open(sc.ini_path, "rb").read() != ini_before, "Ctrl+Q saved no settings")
+
+
 SCENARIOS = [
     ("search_marks", sc_search_marks),
     ("options_ok_cancel", sc_options_ok_cancel),
@@ -1076,6 +1264,9 @@ SCENARIOS = [
     ("reload_spans_patrol_tick", sc_reload_spans_patrol_tick),
     ("a11y_actions", sc_a11y_actions),
     ("a11y_dump", sc_a11y_dump),
+    ("search_during_patrol", sc_search_during_patrol),
+    ("refetch_keeps_day", sc_refetch_keeps_day),
+    ("keyboard_shortcuts", sc_keyboard_shortcuts),
 ]
 
 
