@@ -13,8 +13,6 @@
 #include "news/Sources.h"
 #include "parsers/Yahoo.h"
 #include "present/CycleAnnounce.h"
-#include "present/HeadlineSearch.h"
-#include "present/HeadlineTable.h"
 #include "present/Session.h"
 #include "text/Common.h"
 #include "web/clsWEB.h"
@@ -25,9 +23,6 @@
 #include <QtTest>
 #include <functional>
 #include <memory>
-
-using Present::GridCol;
-using Present::GridRow;
 
 namespace {
 
@@ -458,57 +453,6 @@ private slots:
         QVERIFY(window_->ButtonEnabled(App::Command::Timer));
         QVERIFY(window_->ButtonEnabled(App::Command::AllRead));
         QVERIFY(window_->ButtonEnabled(App::Command::Search));
-    }
-
-    // A search during a cycle reads the store between two merged headlines and marks the rows
-    // of the table as it stands; the table the cycle rebuilds keeps the search's marks.
-    void searchDuringACycleMarksTheRowsShown() {
-        QVERIFY(Cycle().grew);
-        // Drop every other headline: the next cycle merges them back between the rows.
-        Present::HeadlineTable& table = session_->table;
-        QList<News::NewsItem> kept;
-        const QList<News::NewsItem> all = Store().Items();
-        for (qsizetype i = 1; i < all.size(); i += 2)
-            kept << all[i];
-        Store().ReplaceAll(kept);
-        QVERIFY(News::SaveDayFile(Store()));
-        table.Fill();
-        const int shown = table.UBound() + 1;
-        // The newest title the table shows.
-        const QString word = Store().Item(0).Title;
-        window_->SetSearchText(word);
-        const Present::CompiledExpression expression(word);
-        auto markedAsMatching = [&] {
-            const Present::GridModel& grid = table.Model();
-            int hits = 0;
-            for (int row = 1; row < grid.Rows(); ++row) {
-                const bool hit = grid.BackColor(GridRow{row}, GridCol{9}) == Present::HitColor;
-                const int index = table.StoreIndexOfRow(row);
-                QVERIFY(index >= 0);
-                QVERIFY2(hit == expression.Matches(Store().Item(index)),
-                         qPrintable(QString::number(row)));
-                hits += hit ? 1 : 0;
-            }
-            QVERIFY(hits >= 1);
-        };
-        int hitBy = -1;
-        bool searched = false;
-        g_onPause = [&] {
-            if (searched || Store().Count() == shown)
-                return;
-            searched = true;
-            QVERIFY(window_->ButtonEnabled(App::Command::Search));
-            // Pages have merged into the store under the table.
-            QVERIFY(Store().Count() > shown);
-            table.Search(0, 1, true, true);
-            hitBy = table.Search(table.UBound(), -1, false, true);
-            markedAsMatching();
-        };
-        QVERIFY(Cycle().grew);
-        QVERIFY(searched);
-        QVERIFY(hitBy >= 0);
-        QCOMPARE(table.UBound(), Store().UBound());
-        markedAsMatching();
     }
 
     // A re-fetch starts from an empty store and reads every feed whole; the old day (its
