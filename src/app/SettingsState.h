@@ -34,7 +34,7 @@ struct SettingsState {
     bool DontForward = false;
     bool QuickStart = false;
     bool FromTray = false;
-    // Greys the search box, 検索 and フィルタ for as long as the patrol runs.
+    // The search box, 検索 and フィルタ greyed during the patrol and every cycle, as 環境設定 is.
     bool LockSearchInPatrol = false;
     qint16 ViewerPosition = 1;
     QString FontName = QStringLiteral("MS UI Gothic");

@@ -400,8 +400,13 @@ void FormMain::InstallShortcuts() {
     });
     auto* clearSearch = new QShortcut(Shortcuts::ClearSearch(), comboSearch_);
     clearSearch->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(clearSearch, &QShortcut::activated, this,
-            [this] { comboSearch_->setEditText(QString()); });
+    connect(clearSearch, &QShortcut::activated, this, [this] {
+        // With the history open, Esc only closes it.
+        if (comboSearch_->view()->isVisible())
+            comboSearch_->hidePopup();
+        else
+            comboSearch_->setEditText(QString());
+    });
     const QString searchKeys = Shortcuts::KeyText(Shortcuts::FocusSearch()) + QStringLiteral("、") +
                                Shortcuts::KeyText(Shortcuts::ClearSearch()) +
                                QStringLiteral(" で消去");
