@@ -246,6 +246,9 @@ void LoadSettings(SettingsState& s) {
     for (int n = 0; n < SearchWordCount; ++n) {
         s.SearchWords[n] = IniValue(ini, Option, SearchWordKey(n), QString());
     }
+    s.LastVersion = IniValue(ini, Option, QStringLiteral("LAST VERSION"), QString());
+    s.ShowVersionAtStart =
+        ReadBool(ini, QStringLiteral("SHOW VERSION AT START"), defaults.ShowVersionAtStart);
 
     s.NewsHost = ReadHost(ini, QStringLiteral("NEWS HOST"), defaults.NewsHost, false);
     s.TdnetHost = ReadHost(ini, QStringLiteral("TDNET HOST"), defaults.TdnetHost, false);
@@ -288,6 +291,8 @@ bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistor
     for (int n = 0; n < SearchWordCount; ++n) {
         ini.SetValue(Option, SearchWordKey(n), s.SearchWords.value(n));
     }
+    ini.SetValue(Option, QStringLiteral("LAST VERSION"), s.LastVersion);
+    ini.SetValue(Option, QStringLiteral("SHOW VERSION AT START"), BoolText(s.ShowVersionAtStart));
 
     ini.SetValue(Server, QStringLiteral("NEWS HOST"), s.NewsHost);
     ini.SetValue(Server, QStringLiteral("TDNET HOST"), s.TdnetHost);

@@ -77,6 +77,7 @@ struct CycleResult {
     bool endRequested = false; // a close cut the cycle short
     int feedsNotModified = 0;  // feeds the server said were unchanged since the last answer
     QList<FailedSource> failed;
+    int tried = 0; // sources and feeds the cycle asked, failed ones among them
 };
 
 // The patrol: the fetch cycle, the command lock around it, and the two timers that repeat it

@@ -97,7 +97,7 @@ private slots:
             form.ChooseFont = [=](const QFont&) { return on ? QFont(old.family(), 12) : old; };
             form.CommandFont_Click();
         };
-        QCOMPARE(changes.size(), 13 + 4 + 5 + 2);
+        QCOMPARE(changes.size(), 13 + 4 + 6 + 2);
         for (int i = 0; i < changes.size(); ++i) {
             changes[i](true);
             QVERIFY2(ApplyEnabled(form), qPrintable(QString::number(i)));
