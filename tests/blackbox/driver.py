@@ -1081,9 +1081,11 @@ def message_panel(app):
 
 
 def column_headers(app):
-    ti = app.table().queryTable()
-    return [ti.getColumnHeader(c).name if ti.getColumnHeader(c) else ""
-            for c in range(ti.nColumns)]
+    """The header cells the table shows; with no row there is no cell to ask for its header, so
+    they are looked for among the table's children."""
+    return [a.name.strip() for a in dt.children(app.table())
+            if a.getRoleName() in ("column header", "table column header")
+            and "showing" in dt.states(a)]
 
 
 def sc_first_start(sc, feed):
@@ -1158,18 +1160,34 @@ def sc_failed_fetch(sc, feed):
     app.close()
 
 
-def tray_menu_entry(app, icon, name):
-    """Right click on the tray icon, then the menu's entry of that name."""
-    x, y, w, h = dt.geometry(icon)
-    dt.click_at(x + w // 2, y + h // 2, button=3)
-
-    def entry():
-        for acc in dt.find_all(app.acc, lambda a: a.getRole() in (
-                pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM) and a.name == name):
-            if "showing" in dt.states(acc):
-                return acc
-        return None
-    return wait_until(f"the tray menu's {name}", entry, 10)
+def tray_menu_entry(app, icon, name, run=True):
+    """Right click on the tray icon, then down the menu with the keyboard to the entry of that
+    name, as a screen-reader user goes; Return runs it, else Escape closes the menu. Returns the
+    entries passed on the way and the states of the one chosen."""
+    tracker = dt.FocusTracker()
+    try:
+        x, y, w, h = dt.geometry(icon)
+        seen = []
+        for attempt in range(12):
+            # A menu just closed may swallow the next click: open it again when nothing moved.
+            if attempt % 4 == 0 and not seen:
+                time.sleep(0.5)
+                dt.click_at(x + w // 2, y + h // 2, button=3)
+            dt.key("Down")
+            try:
+                acc = wait_until("the focus on a tray menu entry", lambda: (
+                    tracker.focused() if tracker.focused() is not None and
+                    (not seen or tracker.focused().name != seen[-1]) else None), 2)
+            except CheckFailed:
+                continue
+            seen.append(acc.name)
+            if acc.name == name:
+                states = dt.states(acc)
+                dt.key("Return" if run else "Escape")
+                return seen, states
+        raise CheckFailed(f"no tray menu entry {name!r} among {seen}")
+    finally:
+        tracker.stop()
 
 
 def sc_tray_menu(sc, feed):
@@ -1183,17 +1201,14 @@ def sc_tray_menu(sc, feed):
     wait_until("the main window hidden", lambda: not dt.is_mapped(app.win), 10)
     icon = wait_until("the tray icon", app.tray_icon_window, 10)
 
-    timer = tray_menu_entry(app, icon, "タイマー")
-    for name in ("表示", "リロード", "終了"):
-        sc.check(any("showing" in dt.states(a) for a in dt.find_all(app.acc, lambda a: (
-            a.name == name and a.getRole() == pyatspi.ROLE_MENU_ITEM))),
-            f"no {name} in the tray menu")
-    sc.check("checked" not in dt.states(timer), "タイマー checked before the patrol started")
-    dt.click(timer)
-    timer = tray_menu_entry(app, icon, "タイマー")
-    wait_until("タイマー checked in the tray menu", lambda: "checked" in dt.states(timer), 10)
-    dt.click(dt.find(app.acc, "表示", lambda a: (
-        a.name == "表示" and a.getRole() == pyatspi.ROLE_MENU_ITEM)))
+    seen, states = tray_menu_entry(app, icon, "終了", run=False)
+    sc.check(seen == ["表示", "タイマー", "リロード", "終了"], f"the tray menu holds {seen}")
+    _, states = tray_menu_entry(app, icon, "タイマー", run=False)
+    sc.check("checked" not in states, "タイマー checked before the patrol started")
+    tray_menu_entry(app, icon, "タイマー")
+    wait_until("タイマー checked in the tray menu", lambda: "checked" in tray_menu_entry(
+        app, icon, "タイマー", run=False)[1], 15)
+    tray_menu_entry(app, icon, "表示")
     wait_until("the main window back from the tray", lambda: dt.is_mapped(app.win), 10)
     wait_until("タイマー pressed in the window",
                lambda: "checked" in dt.states(app.button("タイマー")), 10)
@@ -1203,7 +1218,7 @@ def sc_tray_menu(sc, feed):
     app.press("タスクトレイ")
     wait_until("the main window hidden again", lambda: not dt.is_mapped(app.win), 10)
     icon = wait_until("the tray icon", app.tray_icon_window, 10)
-    dt.click(tray_menu_entry(app, icon, "終了"))
+    tray_menu_entry(app, icon, "終了")
     try:
         app.proc.wait(60 * dt.SLOW)
     except subprocess.TimeoutExpired:
