@@ -34,7 +34,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -221,20 +220,7 @@ private slots:
 
     // --- the tray menu ---
 
-    void trayMenuBringsTheWindowBack() {
-        Window w;
-        w.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-        TrayMenu* menu = w.Menu();
-        QVERIFY(menu);
-        QCOMPARE(menu->actions().count(), 6); // four entries, two separators
-        w.form->TBar_ButtonClick(Command::Tray);
-        QTRY_VERIFY(!w.form->isVisible() || w.form->isMinimized());
-        menu->ShowEntry()->trigger();
-        QTRY_VERIFY(w.form->isVisible() && !w.form->isMinimized());
-        QVERIFY(!w.form->Tray()->Visible());
-    }
-
+    // Showing the window and quitting from the menu are walked through in the black-box suite.
     void trayMenuTimerFollowsThePatrol() {
         Window w;
         w.form->show();
@@ -262,18 +248,6 @@ private slots:
         menu->Sync();
         QVERIFY(!menu->TimerEntry()->isEnabled());
         QVERIFY(!menu->ReloadEntry()->isEnabled());
-    }
-
-    void trayMenuQuitSavesLikeClosing() {
-        Window w;
-        w.form->show();
-        w.form->TBar_ButtonClick(Command::Tray);
-        QSignalSpy unloaded(w.form.get(), &FormMain::Unloaded);
-        QVERIFY(!QFile::exists(Program::SettingsFilePath()));
-        w.Menu()->QuitEntry()->trigger();
-        QCOMPARE(unloaded.count(), 1);
-        QVERIFY(QFile::exists(Program::SettingsFilePath()));
-        QVERIFY(!Program::ReadIni("FORM MAIN", "WIDTH", "").isEmpty());
     }
 
     // --- the CSV file's name ---
