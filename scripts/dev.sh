@@ -12,7 +12,7 @@ build=${TW_BUILD_DIR:-$here/build}
 packages=(
     build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev qt6-webengine-dev
-    libgl-dev libuchardet-dev libicu-dev
+    libgl-dev libuchardet-dev libicu-dev qt6-translations-l10n xdg-utils
     xvfb xauth trayer fonts-noto-cjk
     python3 python3-bs4 python3-lxml python3-feedparser
     openbox xdotool wmctrl x11-utils imagemagick dbus-daemon at-spi2-core python3-pyatspi

@@ -58,10 +58,11 @@ step "control fields"
 [ "$(dpkg-deb -f "$deb" Section)" = misc ] || fail "section is not misc"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-# Libraries (found by dpkg-shlibdeps) and what Qt loads at run time (plugins, browser data, font).
+# Libraries (found by dpkg-shlibdeps) and what the program loads or runs (plugins, browser data,
+# font, Qt's Japanese texts, xdg-open).
 for dep in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6svg6 \
     libqt6multimedia6 libqt6webenginewidgets6 libqt6webenginecore6 libqt6webengine6-data \
-    qt6-qpa-plugins libuchardet0 fonts-noto-cjk; do
+    qt6-qpa-plugins libuchardet0 fonts-noto-cjk qt6-translations-l10n xdg-utils; do
     grep -Eq "(^|[ ,|])$dep([ ,(|]|$)" <<<"$depends" || fail "Depends lacks $dep"
 done
 

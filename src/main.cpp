@@ -4,6 +4,7 @@
 #include "present/Session.h"
 #include "ui/ArticleViewer.h"
 #include "ui/FormMain.h"
+#include "ui/QtJapanese.h"
 #include "ui/WindowPorts.h"
 
 #include <QApplication>
@@ -28,6 +29,8 @@ int main(int argc, char* argv[]) {
     // Ties the window to the installed launcher entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tickerwisp.Tickerwisp"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tickerwisp.svg")));
+    // The dialogs Qt draws speak Japanese too, where the system has the translation.
+    QtJapanese::Install(app);
 
     // One program per data folder, settled before anything reads or writes there: a second
     // start only asks the running one to come to the front.

@@ -248,6 +248,9 @@ void LoadSettings(SettingsState& s) {
     }
     s.LockSearchInPatrol =
         ReadBool(ini, QStringLiteral("LOCK SEARCH IN PATROL"), defaults.LockSearchInPatrol);
+    s.LastVersion = IniValue(ini, Option, QStringLiteral("LAST VERSION"), QString());
+    s.ShowVersionAtStart =
+        ReadBool(ini, QStringLiteral("SHOW VERSION AT START"), defaults.ShowVersionAtStart);
 
     s.NewsHost = ReadHost(ini, QStringLiteral("NEWS HOST"), defaults.NewsHost, false);
     s.TdnetHost = ReadHost(ini, QStringLiteral("TDNET HOST"), defaults.TdnetHost, false);
@@ -291,6 +294,8 @@ bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistor
         ini.SetValue(Option, SearchWordKey(n), s.SearchWords.value(n));
     }
     ini.SetValue(Option, QStringLiteral("LOCK SEARCH IN PATROL"), BoolText(s.LockSearchInPatrol));
+    ini.SetValue(Option, QStringLiteral("LAST VERSION"), s.LastVersion);
+    ini.SetValue(Option, QStringLiteral("SHOW VERSION AT START"), BoolText(s.ShowVersionAtStart));
 
     ini.SetValue(Server, QStringLiteral("NEWS HOST"), s.NewsHost);
     ini.SetValue(Server, QStringLiteral("TDNET HOST"), s.TdnetHost);

@@ -45,6 +45,10 @@ struct SettingsState {
     QString ProxyAddress;
     QString ProxyPort;
     QStringList SearchWords = QStringList(13); // index 0 .. 12
+    // The version whose page was last shown at start-up ("LAST VERSION"; empty: none yet), and
+    // "SHOW VERSION AT START": show it at every start, not only after an update.
+    QString LastVersion;
+    bool ShowVersionAtStart = false;
     // "SERVER": scheme and host, no trailing "/"
     QString NewsHost = QStringLiteral("http://headlines.yahoo.co.jp");
     QString TdnetHost = QStringLiteral("https://www.release.tdnet.info");

@@ -30,4 +30,11 @@ QString VersionPageName() {
     return FormatVersionPageName(TW_VERSION_MAJOR, TW_VERSION_MINOR, TW_VERSION_PATCH);
 }
 
+QString FullVersionText() {
+    return QStringLiteral("%1.%2.%3")
+        .arg(TW_VERSION_MAJOR)
+        .arg(TW_VERSION_MINOR)
+        .arg(TW_VERSION_PATCH);
+}
+
 } // namespace Program

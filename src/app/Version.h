@@ -11,5 +11,7 @@ QString FormatVersionPageName(int major, int minor, int revision);
 // The same for the version this program was built as.
 QString VersionText();
 QString VersionPageName();
+// "1.2.3": the three numbers apart, as "LAST VERSION" keeps them.
+QString FullVersionText();
 
 } // namespace Program

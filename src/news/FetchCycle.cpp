@@ -363,6 +363,7 @@ CycleResult Patrol::RunCycle(CycleMode mode) {
 
     auto fetch = [&](const QString& address, const QString& name, int minMs, int maxMs) {
         QString reason;
+        ++result.tried;
         if (!FetchSource(address, name, minMs, maxMs, &reason))
             result.failed.append({name, reason});
     };
@@ -383,6 +384,7 @@ CycleResult Patrol::RunCycle(CycleMode mode) {
                 continue;
             QString reason;
             bool unchanged = false;
+            ++result.tried;
             if (!FetchFeed(feed, &reason, &unchanged))
                 result.failed.append({feed.Name, reason});
             result.feedsNotModified += unchanged ? 1 : 0;

@@ -82,6 +82,7 @@ struct CycleResult {
     // A re-fetch that was cut short or missed a source: the old store and day file stand.
     bool refetchKeptOld = false;
     QList<FailedSource> failed;
+    int tried = 0; // sources and feeds the cycle asked, failed ones among them
 };
 
 // The patrol: the fetch cycle, the command lock around it, and the two timers that repeat it

@@ -59,7 +59,8 @@ bool ArticleViewer::OpenArticle(const QString& url, QString* message) {
         return false;
     }
     const QString browserPath = settings_.BrowserPath;
-    if (!browserPath.isEmpty()) {
+    // The program's own pages belong with the program, not in another browser's window.
+    if (!browserPath.isEmpty() && !IsBundledPage(url)) {
         return ShellLaunch::LaunchApplication_by_File(
             main_, browserPath, QStringLiteral("\"") + url + QStringLiteral("\""), QString(), true);
     }
@@ -156,4 +157,13 @@ QString BundledFolder(const QString& name) {
             return QDir::cleanPath(folder);
     }
     return QString();
+}
+
+bool IsBundledPage(const QString& url) {
+    const QString folder = BundledSiteFolder();
+    const QUrl address(url);
+    if (folder.isEmpty() || !address.isLocalFile())
+        return false;
+    const QString file = QDir::cleanPath(address.toLocalFile());
+    return file.startsWith(folder + QLatin1Char('/'));
 }

@@ -68,3 +68,5 @@ QString BundledFolder(const QString& name);
 inline QString BundledSiteFolder() {
     return BundledFolder(QStringLiteral("site"));
 }
+// A page of the bundled site, given as a file address.
+bool IsBundledPage(const QString& url);

@@ -1,5 +1,6 @@
 #include "ui/CTray.h"
 
+#include <QMenu>
 #include <QWidget>
 
 CTray::CTray(QObject* parent) : QObject(parent) {
@@ -43,6 +44,11 @@ bool CTray::AddIcon(QWidget* window) {
 void CTray::DeleteIcon() {
     tray_.hide();
     visible_ = false;
+}
+
+void CTray::SetMenu(QMenu* menu) {
+    menu_ = menu;
+    tray_.setContextMenu(menu);
 }
 
 void CTray::SetIconTable(const QList<QIcon>& icons) {

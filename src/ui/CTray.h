@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -48,6 +49,10 @@ public:
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
 
+    // The menu of a right click on the icon; the caller keeps it.
+    void SetMenu(QMenu* menu);
+    QMenu* Menu() const { return menu_; }
+
     // One tick of the blink timer.
     void BlinkTick();
     QTimer& BlinkTimer() { return blink_; }
@@ -68,6 +73,7 @@ private:
     QSystemTrayIcon tray_;
     QTimer blink_;
     QPointer<QWidget> window_;
+    QPointer<QMenu> menu_;
     QList<QIcon> table_;
     QIcon icon_;
     QString tip_;

@@ -4,11 +4,13 @@
 #include "app/Settings.h"
 #include "app/SettingsState.h"
 #include "app/Trace.h"
+#include "app/Version.h"
 #include "news/DayFile.h"
 #include "news/FetchCycle.h"
 #include "news/NewsStore.h"
 #include "news/Sources.h"
 #include "present/CycleAnnounce.h"
+#include "present/FailureReport.h"
 #include "present/HeadlineSearch.h"
 #include "present/HeadlineTable.h"
 #include "present/Session.h"
@@ -26,6 +28,7 @@
 #include "ui/ShellLaunch.h"
 #include "ui/Shortcuts.h"
 #include "ui/StatusPanels.h"
+#include "ui/TrayMenu.h"
 #include "ui/WindowPorts.h"
 #include "ui/clsGrid.h"
 #include "web/clsWEB.h"
@@ -151,9 +154,14 @@ FormMain::FormMain(Program::Session& session, bool openVersionPageAtStart, QWidg
     };
     SaveFileDialogStep = [this](const QString& filter, QString& folder) {
         // The dialog reads a folder that does not exist as a file name to type in.
-        const QString path =
-            QFileDialog::getSaveFileName(this, Accessibility::Of(MenuCommand::ExportCsv).name,
-                                         FormGeometry::ExistingFolder(folder), filter);
+        QFileDialog dialog(this, Accessibility::Of(MenuCommand::ExportCsv).name,
+                           FormGeometry::ExistingFolder(folder), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // Added before the dialog asks about replacing a file, so it asks about the right one.
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        const QString path = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                                 ? dialog.selectedFiles().constFirst()
+                                 : QString();
         if (!path.isEmpty())
             folder = QFileInfo(path).absolutePath();
         return path;
@@ -317,6 +325,7 @@ void FormMain::BuildControls() {
     gridNews_->viewport()->installEventFilter(this);
     gridNews_->installEventFilter(this);
     Accessibility::Name(gridNews_, QStringLiteral("GridNews"), Accessibility::Tip::None);
+    gridNews_->SetEmptyHint(QStringLiteral("リロード で今日のニュースを取得します"));
     Accessibility::ForwardKeyboardContextMenu(
         gridNews_, [this](const QPoint& pos) { GridNews_MouseDown(Qt::RightButton, pos); });
     setCentralWidget(gridNews_);
@@ -359,6 +368,17 @@ void FormMain::BuildControls() {
 
     tray_ = new CTray(this);
     connect(tray_, &CTray::DblClick, this, &FormMain::Tray_DblClick);
+    tray_->SetMenu(new TrayMenu(
+        Action(Command::Timer), Action(Command::Reload),
+        [this] {
+            if (tray_->Visible() || minimisedForTray_ || !isVisible())
+                Tray_DblClick();
+            else
+                ports_->ShowWindow();
+            raise();
+            activateWindow();
+        },
+        [this] { close(); }, this));
 
     ports_ = std::make_unique<MainWindowPorts>(this, sbar_, tray_, comboSearch_, &images_);
     for (const auto& [command, action] : actions_)
@@ -375,7 +395,10 @@ void FormMain::BuildControls() {
     connect(&patrol_, &News::Patrol::CycleReported, this, [this](const News::CycleResult& result) {
         Present::AnnounceCycle(result, table_, settings_);
     });
-    connect(&patrol_, &News::Patrol::CycleFinished, this, [this] { AfterCycle(); });
+    connect(&patrol_, &News::Patrol::CycleFinished, this, [this](const News::CycleResult& result) {
+        ShowCycleOutcome(result);
+        AfterCycle();
+    });
 }
 
 void FormMain::InstallShortcuts() {
@@ -451,10 +474,15 @@ void FormMain::Form_Load() {
     News::SetNetLamp(false);
 
     // Today's stored headlines, without a download.
-    patrol_.RunCycle(News::CycleMode::StartUp);
+    ShowCycleOutcome(patrol_.RunCycle(News::CycleMode::StartUp));
     viewerShown_ = 1;
     articleViewer_->SetUiFontName(uiFontName_);
-    if (openVersionPageAtStart_) {
+    // The version page greets a new version once, unless the user asked for it at every start.
+    const QString version = Program::FullVersionText();
+    if (openVersionPageAtStart_ &&
+        (settings_.ShowVersionAtStart || settings_.LastVersion != version)) {
+        // Kept when the window closes and saves the settings.
+        settings_.LastVersion = version;
         // From the event loop, once the window is up: the browser engine takes a moment to
         // start, and the headlines should not wait for it.
         QTimer::singleShot(0, this, [this] {
@@ -782,12 +810,16 @@ void FormMain::RefetchNews() {
         // The old table was not rebuilt; it only has to come back.
         ports_->SetGridVisible(true);
         ports_->SetPanelText(Panel::Message, RefetchKeptText(result));
+        ports_->SetPanelTip(Panel::Message, Present::ReportFailures(result).tip);
+    } else {
+        ShowCycleOutcome(result);
     }
     AfterCycle();
 }
 
 void FormMain::CommandReload() {
-    const bool grew = patrol_.RunCycle(News::CycleMode::Download).grew;
+    const News::CycleResult result = patrol_.RunCycle(News::CycleMode::Download);
+    const bool grew = result.grew;
     News::UpdateTitle(store_);
     const News::NewsStore& store = store_;
     if (grew) {
@@ -797,6 +829,7 @@ void FormMain::CommandReload() {
                              Common::Trim(Dates::DateTimeText(store.Item(0).Posted)) +
                                  QStringLiteral(" 以降、更新はありませんでした。"));
     }
+    ShowCycleOutcome(result);
     AfterCycle();
 }
 
@@ -818,9 +851,12 @@ void FormMain::CommandTray() {
 }
 
 void FormMain::CommandExportCsv() {
-    const QString path = SaveFileDialogStep(QStringLiteral("CSVファイル (*.csv)"), csvFolder_);
+    QString path = SaveFileDialogStep(QStringLiteral("CSVファイル (*.csv)"), csvFolder_);
     if (path.isEmpty())
         return;
+    // A name typed without an extension is meant as a CSV file.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += path.endsWith(QLatin1Char('.')) ? QStringLiteral("csv") : QStringLiteral(".csv");
     if (News::ExportCsv(store_, path)) {
         Ports::Prompt().MessageBox(path + QStringLiteral(" にニュースデータを出力しました。"),
                                    QString(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
@@ -831,6 +867,22 @@ void FormMain::CommandExportCsv() {
         Ports::Prompt().MessageBox(path + QStringLiteral(" に書き込めませんでした。"), QString(),
                                    Ports::MsgIcon::Exclamation, Ports::MsgButtons::Ok);
     }
+}
+
+void FormMain::ShowCycleOutcome(const News::CycleResult& result) {
+    if (!result.ran)
+        return;
+    // With nothing to show, the table still shows its headers and the hint.
+    if (!store_.HasNewsItems())
+        ports_->SetGridVisible(true);
+    const Present::FailureReport report = Present::ReportFailures(result);
+    ports_->SetPanelTip(Panel::Message, report.tip);
+    if (report.text.isEmpty())
+        return;
+    // After what the cycle said (new headlines, or none since when), the reason it may be so.
+    const QString said = ports_->PanelText(Panel::Message);
+    ports_->SetPanelText(Panel::Message,
+                         said.isEmpty() ? report.text : said + QStringLiteral("　") + report.text);
 }
 
 void FormMain::AfterCycle() {

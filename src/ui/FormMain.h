@@ -35,6 +35,7 @@ class StatusPanels;
 class WidgetPrompt;
 
 namespace News {
+struct CycleResult;
 class NewsStore;
 class Patrol;
 } // namespace News
@@ -151,6 +152,8 @@ private:
     void CommandTray();
     void CommandExportCsv();
     void AfterCycle();
+    // The empty table and the sources that failed, said once a cycle is over.
+    void ShowCycleOutcome(const News::CycleResult& result);
     // A tool-bar command; its caption, icon and tip come from the table of control names.
     QAction* AddCommandAction(App::Command command, bool checkable);
     QRect FrameInTwips() const;

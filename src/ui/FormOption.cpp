@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -265,6 +266,8 @@ void FormOption::BuildControls() {
     otherColumn->addWidget(checkDontForward_);
     checkLockSearch_ = NewCheck(QStringLiteral("CheckLockSearch"));
     otherColumn->addWidget(checkLockSearch_);
+    checkShowVersion_ = NewCheck(QStringLiteral("CheckShowVersion"));
+    otherColumn->addWidget(checkShowVersion_);
 
     auto* generalPage = new QWidget;
     auto* generalLayout = new QVBoxLayout(generalPage);
@@ -414,9 +417,10 @@ QRadioButton* FormOption::OptionViewerPosition(int index) const {
 }
 
 QString FormOption::BuildDiagnosticSheet(const Program::SettingsState& s) {
-    QStringList lines{QStringLiteral("Windows ：") + SystemInfo::CurrentOsText(),
-                      QStringLiteral("IE      ：") +
-                          QString::fromLatin1(qWebEngineChromiumVersion()),
+    QStringList lines{QStringLiteral("OS      ：") + SystemInfo::CurrentOsText(),
+                      QStringLiteral("ブラウザエンジン：Qt WebEngine ") +
+                          QString::fromLatin1(qWebEngineVersion()) + QStringLiteral(" (Chromium ") +
+                          QString::fromLatin1(qWebEngineChromiumVersion()) + QLatin1Char(')'),
                       QStringLiteral("Version.：") + Program::VersionText(),
                       QStringLiteral("ブラウザ：") + s.BrowserPath,
                       QStringLiteral("アラート：") + s.SoundFile,
@@ -428,6 +432,7 @@ QString FormOption::BuildDiagnosticSheet(const Program::SettingsState& s) {
                       QStringLiteral("  Size　：") + QString::number(s.FontSize),
                       QStringLiteral("  Bold　：") + Mark(s.FontBold),
                       QStringLiteral("  Italic：") + Mark(s.FontItalic),
+                      QStringLiteral("  実際　：") + FontInUseText(s),
                       QStringLiteral("プロキシ：") + Mark(s.ProxyUse),
                       QStringLiteral("　Adrs　：") + s.ProxyAddress,
                       QStringLiteral("　Port　：") + s.ProxyPort};
@@ -450,6 +455,7 @@ void FormOption::Form_Load() {
     checkVip_->setChecked(s.DispVip);
     checkDontForward_->setChecked(s.DontForward);
     checkQuickStart_->setChecked(s.QuickStart);
+    checkShowVersion_->setChecked(s.ShowVersionAtStart);
     checkFromTray_->setChecked(s.FromTray);
     checkLockSearch_->setChecked(s.LockSearchInPatrol);
     if (QAbstractButton* option = viewerPosition_->button(s.ViewerPosition))
@@ -477,9 +483,15 @@ void FormOption::Form_Load() {
     Check_OptionChange();
 }
 
+QString FormOption::FontInUseText(const Program::SettingsState& s) {
+    // What the table is drawn with: a name the system lacks is replaced by a font it has.
+    return QFontInfo(QFont(s.FontName)).family();
+}
+
 void FormOption::SetSampleFont(const QFont& font) {
     sampleFont_ = font;
-    labelFont_->setText(font.family());
+    // The font the sample is really drawn in, which is the one the table gets.
+    labelFont_->setText(QFontInfo(font).family());
     labelFont_->setFont(font);
 }
 
@@ -495,7 +507,8 @@ bool FormOption::Changed() const {
     if (checkVip_->isChecked() != s.DispVip || checkDontForward_->isChecked() != s.DontForward ||
         checkQuickStart_->isChecked() != s.QuickStart || checkFromTray_->isChecked() != s.FromTray)
         return true;
-    if (checkLockSearch_->isChecked() != s.LockSearchInPatrol)
+    if (checkLockSearch_->isChecked() != s.LockSearchInPatrol ||
+        checkShowVersion_->isChecked() != s.ShowVersionAtStart)
         return true;
     const QAbstractButton* stored = viewerPosition_->button(s.ViewerPosition);
     if (!stored || !stored->isChecked())
@@ -529,6 +542,7 @@ void FormOption::CommandApply_Click() {
     s.DispVip = checkVip_->isChecked();
     s.DontForward = checkDontForward_->isChecked();
     s.QuickStart = checkQuickStart_->isChecked();
+    s.ShowVersionAtStart = checkShowVersion_->isChecked();
     s.FromTray = checkFromTray_->isChecked();
     s.LockSearchInPatrol = checkLockSearch_->isChecked();
     if (viewerPosition_->checkedId() >= 0)
@@ -632,8 +646,39 @@ void FormOption::CommandSound_Click() {
 }
 
 void FormOption::CommandSoundPlay_Click() {
+    const QString file = textSound_->text();
+    if (const QString problem = SoundFileProblem(file); !problem.isEmpty()) {
+        Ports::Prompt().MessageBox(problem, QStringLiteral("アラートサウンド"),
+                                   Ports::MsgIcon::Exclamation, Ports::MsgButtons::Ok);
+        return;
+    }
     if (PlaySound)
-        PlaySound(textSound_->text());
+        PlaySound(file);
+}
+
+QString FormOption::SoundFileProblem(const QString& file) {
+    if (file.isEmpty())
+        return QString();
+    const QFileInfo info(file);
+    if (!info.exists()) {
+        return QStringLiteral("サウンドファイル ") + file +
+               (QFileInfo(info.absolutePath()).isDir()
+                    ? QStringLiteral(" が見つかりません。")
+                    : QStringLiteral(" のフォルダ ") + info.absolutePath() +
+                          QStringLiteral(" が見つかりません。"));
+    }
+    if (!info.isFile())
+        return QStringLiteral("サウンドファイル ") + file +
+               QStringLiteral(" はフォルダです。WAV ファイルを選んでください。");
+    QFile wav(file);
+    if (!wav.open(QIODevice::ReadOnly))
+        return QStringLiteral("サウンドファイル ") + file + QStringLiteral(" を読めません。");
+    // A WAV file begins "RIFF", its size, "WAVE".
+    const QByteArray head = wav.read(12);
+    if (!head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+        return QStringLiteral("サウンドファイル ") + file +
+               QStringLiteral(" は WAV 形式ではないため鳴らせません。");
+    return QString();
 }
 
 void FormOption::CommandExternalBrowser_Click() {

@@ -107,6 +107,10 @@ public:
     // The sheet as it was built at load, lines ending CR LF.
     QString DiagnosticSheet() const { return sheet_; }
     static QString BuildDiagnosticSheet(const Program::SettingsState& s);
+    // The family the headline table is really drawn in, which a name the system lacks is not.
+    static QString FontInUseText(const Program::SettingsState& s);
+    // Why the alert sound cannot play, naming the file; "" when it can (or none is set).
+    static QString SoundFileProblem(const QString& file);
 
     QLineEdit* TextWord(int index) const { return textWord_.value(index); }
     QRadioButton* OptionViewerPosition(int index) const;
@@ -146,6 +150,7 @@ private:
     QCheckBox *checkProxyUse_ = nullptr, *checkVip_ = nullptr, *checkFromTray_ = nullptr,
               *checkQuickStart_ = nullptr, *checkDontForward_ = nullptr;
     QCheckBox* checkLockSearch_ = nullptr;
+    QCheckBox* checkShowVersion_ = nullptr;
     QLineEdit *textProxyAdrs_ = nullptr, *textProxyPort_ = nullptr, *textSound_ = nullptr,
               *textBrowser_ = nullptr;
     QList<QLineEdit*> textWord_;

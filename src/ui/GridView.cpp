@@ -232,7 +232,56 @@ GridView::GridView(QWidget* parent)
         ApplyLayout();
         ShowScroll();
         ShowCursor();
+        UpdateEmptyHint();
     });
+    connect(adapter_, &QAbstractItemModel::dataChanged, this, &GridView::UpdateEmptyHint);
+}
+
+void GridView::SetEmptyHint(const QString& text) {
+    emptyHint_ = text;
+    emptyShown_ = !ShowsEmptyHint();
+    UpdateEmptyHint();
+}
+
+bool GridView::ShowsEmptyHint() const {
+    const Present::GridModel* model = GridModel();
+    if (emptyHint_.isEmpty() || !model)
+        return false;
+    // The first row with anything in it ends the look; a filled table ends it at once.
+    for (int r = adapter_->HeaderRows(); r < model->Rows(); ++r) {
+        for (int c = 0; c < model->Cols(); ++c) {
+            if (!model->Text(Present::GridRow{r}, Present::GridCol{c}).isEmpty())
+                return false;
+        }
+    }
+    return true;
+}
+
+void GridView::UpdateEmptyHint() {
+    const bool empty = ShowsEmptyHint();
+    if (empty == emptyShown_)
+        return;
+    emptyShown_ = empty;
+    // Said to a screen reader as well as drawn, in place of the table's own description.
+    if (empty) {
+        ownDescription_ = accessibleDescription();
+        setAccessibleDescription(emptyHint_);
+    } else {
+        setAccessibleDescription(ownDescription_);
+    }
+    viewport()->update();
+}
+
+void GridView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    if (!emptyShown_)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const int line = fontMetrics().height();
+    // Below the blank first row, where a headline would be.
+    const QRect band(0, rowHeight(0) + line / 2, viewport()->width(), line * 2);
+    painter.drawText(band, Qt::AlignHCenter | Qt::AlignVCenter, emptyHint_);
 }
 
 void GridView::SetGridModel(Present::GridModel* model) {

@@ -63,6 +63,13 @@ public:
     int ModelRow(int viewRow) const { return viewRow + adapter_->HeaderRows(); }
     QModelIndex IndexOf(int modelRow, int col) const;
 
+    // A line shown across the table while it has no headlines; the headers stay. Set it after
+    // the table's accessible description, which it stands in for meanwhile.
+    void SetEmptyHint(const QString& text);
+    QString EmptyHint() const { return emptyHint_; }
+    // No row below the header holds anything: the hint is showing.
+    bool ShowsEmptyHint() const;
+
 signals:
     // Every key press, before the view moves the cursor by the navigation keys.
     void KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -74,6 +81,7 @@ protected:
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
     void scrollContentsBy(int dx, int dy) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void ApplyLayout();
@@ -82,7 +90,12 @@ private:
 
     GridTableAdapter* adapter_;
     GridDelegate* delegate_;
+    void UpdateEmptyHint();
+
     bool syncing_ = false;
+    QString emptyHint_;
+    QString ownDescription_;
+    bool emptyShown_ = false;
 };
 
 // Font metrics and the system colour for the table builder, from the screen.

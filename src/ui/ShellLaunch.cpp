@@ -50,6 +50,9 @@ QUrl DesktopUrl(const QString& target, const QString& folder) {
 }
 
 int OpenWithDesktop(const QUrl& url) {
+    // Files go to the desktop's programs through xdg-open; without it nothing can open them.
+    if (url.isLocalFile() && QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+        return NoDesktopOpener;
     return QDesktopServices::openUrl(url) ? Started : CannotOpen;
 }
 
@@ -118,6 +121,33 @@ QString LaunchErrorText(int code) {
     }
 }
 
+QString LaunchFailureText(const QString& what, int code) {
+    QString reason;
+    switch (code) {
+    case NoDesktopOpener:
+        reason = QStringLiteral("ファイルを開くための xdg-open が見つかりません"
+                                "（xdg-utils パッケージに含まれています）。");
+        break;
+    case FileNotFound:
+        reason = QStringLiteral("ファイルが見つかりません。");
+        break;
+    case PathNotFound:
+        reason = QStringLiteral("フォルダが見つかりません。");
+        break;
+    case AccessDenied:
+        reason = QStringLiteral("プログラムではないので、引数を渡して起動できません。");
+        break;
+    case CannotOpen:
+        reason = QStringLiteral("開くためのプログラムを起動できませんでした。");
+        break;
+    default:
+        reason = LaunchErrorText(code);
+        break;
+    }
+    const QString name = what.isEmpty() ? QStringLiteral("（名前なし）") : what;
+    return name + QStringLiteral(" を開けません。") + reason;
+}
+
 bool LaunchApplication_by_File(QWidget* owner, const QString& file, const QString& parameters,
                                const QString& folder, bool showError) {
     // The prompt port owns the message box and its parent window.
@@ -127,10 +157,12 @@ bool LaunchApplication_by_File(QWidget* owner, const QString& file, const QStrin
     if (code >= Started)
         return true;
     if (showError) {
-        Ports::Prompt().MessageBox(
-            LaunchErrorText(code),
-            QStringLiteral("LaunchApplication_by_File アプリケーション起動不可"),
-            Ports::MsgIcon::Critical, Ports::MsgButtons::Ok);
+        // Named as the user gave it: the address or file for the desktop, else the program.
+        const QString what =
+            IsExplorer(file) && !parameters.trimmed().isEmpty() ? StripQuotes(parameters) : file;
+        Ports::Prompt().MessageBox(LaunchFailureText(what, code),
+                                   QString::fromUtf16(LaunchFailureTitle), Ports::MsgIcon::Critical,
+                                   Ports::MsgButtons::Ok);
     }
     return false;
 }

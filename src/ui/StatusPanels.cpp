@@ -82,10 +82,10 @@ void StatusPanels::setTip(App::Panel panel, const QString& tip) {
         p->frame->setToolTip(tip);
         p->picture->setToolTip(tip);
         p->text->setToolTip(tip);
-        if (!tip.isEmpty()) {
-            p->frame->setAccessibleDescription(tip);
-            p->picture->setAccessibleDescription(tip);
-        }
+        // A cleared tip gives the panel its own description back rather than an old tip.
+        const QString description = tip.isEmpty() ? Accessibility::Of(panel).description : tip;
+        p->frame->setAccessibleDescription(description);
+        p->picture->setAccessibleDescription(description);
     }
 }
 

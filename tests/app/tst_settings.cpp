@@ -42,6 +42,7 @@ private slots:
         for (int n = 0; n < 13; ++n)
             expected += "SEARCH WORD " + QByteArray::number(n) + "=\r\n";
         expected += "LOCK SEARCH IN PATROL=False\r\n";
+        expected += "LAST VERSION=\r\nSHOW VERSION AT START=False\r\n";
         expected += "[SERVER]\r\nNEWS HOST=http://headlines.yahoo.co.jp\r\n"
                     "TDNET HOST=https://www.release.tdnet.info\r\n"
                     "BOARD HOST=http://messages.finance.yahoo.co.jp\r\n"

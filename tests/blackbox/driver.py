@@ -797,11 +797,13 @@ def sc_all_read_and_csv(sc, feed):
 
     target_dir = os.path.join(sc.home, "export")
     os.makedirs(target_dir)
-    target = os.path.join(target_dir, "ニュース.csv")
+    # Typed without its extension, as most users do: the file gets ".csv".
+    typed = os.path.join(target_dir, "ニュース")
+    target = typed + ".csv"
     dialog = open_csv_dialog(app)
     field = wait_until("the file-name field", lambda: file_name_field(dialog), 10)
-    dt.set_text(field, target)
-    wait_until("the path typed", lambda: dt.text_of(field) == target, 10)
+    dt.set_text(field, typed)
+    wait_until("the path typed", lambda: dt.text_of(field) == typed, 10)
     dt.key("Return")
 
     def message_box():
@@ -1250,7 +1252,175 @@ def sc_keyboard_shortcuts(sc, feed):
     sc.check(open(sc.ini_path, "rb").read() != ini_before, "Ctrl+Q saved no settings")
 
 
+EMPTY_HINT = "リロード で今日のニュースを取得します"
+SHOTS = os.environ.get("TW_BLACKBOX_SHOTS")  # a folder for the screenshots of the user's day
+
+
+def shot(name):
+    """Keeps a picture of the screen for whoever reviews the change, when asked for."""
+    if SHOTS:
+        os.makedirs(SHOTS, exist_ok=True)
+        dt.save_screenshot(os.path.join(SHOTS, name))
+
+
+def message_panel(app):
+    bar = dt.find(app.main, "status bar", lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
+    return dt.find(bar, "the メッセージ panel", lambda a: a.name == "メッセージ")
+
+
+def column_headers(app):
+    """The header cells the table shows; with no row there is no cell to ask for its header, so
+    they are looked for among the table's children."""
+    return [a.name.strip() for a in dt.children(app.table())
+            if a.getRoleName() in ("column header", "table column header")
+            and "showing" in dt.states(a)]
+
+
+def sc_first_start(sc, feed):
+    """A new user's first start: the version page in the program's own viewer even with an
+    external browser set, an empty table that says what to do, and no version page on the next
+    start of the same version."""
+    started = sc.path("browser-started")
+    browser = sc.path("browser.sh")
+    with open(browser, "w") as f:
+        f.write(f"#!/bin/sh\necho \"$@\" >> '{started}'\n")
+    os.chmod(browser, 0o755)
+    sc.write_settings(feed, options={"BROWSER": browser})
+    app = App(sc)
+    wait_viewer(app)
+    wait_until("the empty table's hint",
+               lambda: dt.no_cache(app.table()).description == EMPTY_HINT, 15)
+    sc.check("見出し" in column_headers(app),
+             f"the empty table shows no column headers: {column_headers(app)}")
+    app.raise_main()
+    time.sleep(1)
+    shot("first_start.png")
+    sc.check(not os.path.exists(started),
+             "the bundled version page went to the external browser: " +
+             (open(started).read().strip() if os.path.exists(started) else ""))
+    app.close()
+    ini = twfiles.Ini(sc.ini_path)
+    seen = ini.get("OPTION", "LAST VERSION") or ""
+    sc.check(seen.count(".") == 2, f"LAST VERSION={seen!r} after the first start")
+    sc.check((ini.get("OPTION", "SHOW VERSION AT START") or "").lower() == "false",
+             "SHOW VERSION AT START not written as False")
+
+    # The same version again: straight to work.
+    app = App(sc)
+    wait_until("the empty table's hint again",
+               lambda: dt.no_cache(app.table()).description == EMPTY_HINT, 15)
+    end = time.monotonic() + 8 * dt.SLOW
+    while time.monotonic() < end and app.viewer_window() is None:
+        time.sleep(0.2)
+    sc.check(app.viewer_window() is None, "the version page opened again on the same version")
+    app.close()
+
+    # Asked for at every start, it comes back.
+    sections = twfiles.Ini(sc.ini_path).sections
+    sections["OPTION"]["SHOW VERSION AT START"] = "True"
+    twfiles.write_ini(sc.ini_path, sections)
+    app = App(sc)
+    wait_viewer(app)
+    sc.check(not os.path.exists(started), "the version page went to the external browser")
+    app.close()
+
+
+def sc_failed_fetch(sc, feed):
+    """Every source refuses: the status bar says how many and why, its tip names each source,
+    and the empty table keeps its headers and hint."""
+    # Nothing listens on port 1 of the loopback: a refused connection, at once.
+    sc.write_settings(feed, news_host="127.0.0.1:1")
+    app = App(sc)
+    wait_viewer(app)
+    app.press("リロード")
+    expected = "26 件中 26 件の取得に失敗しました（接続できません）"
+    wait_until(f"{expected} in the status bar", lambda: app.status_message() == expected, 150)
+    tip = dt.no_cache(message_panel(app)).description or ""
+    lines = tip.split("\n")
+    sc.check(len(lines) == 26 and all(line.endswith("：接続できません") for line in lines),
+             f"the panel's tip: {tip!r}")
+    sc.check(dt.no_cache(app.table()).description == EMPTY_HINT,
+             "the empty table lost its hint after the failed fetch")
+    sc.check("見出し" in column_headers(app), "the table lost its column headers")
+    app.raise_main()
+    time.sleep(1)
+    shot("failed_fetch.png")
+    app.close()
+
+
+def tray_menu_entry(app, icon, name, run=True):
+    """Right click on the tray icon, then down the menu with the keyboard to the entry of that
+    name, as a screen-reader user goes; Return runs it, else Escape closes the menu. Returns the
+    entries passed on the way and the states of the one chosen."""
+    tracker = dt.FocusTracker()
+    try:
+        x, y, w, h = dt.geometry(icon)
+        seen = []
+        for attempt in range(12):
+            # A menu just closed may swallow the next click: open it again when nothing moved.
+            if attempt % 4 == 0 and not seen:
+                time.sleep(0.5)
+                dt.click_at(x + w // 2, y + h // 2, button=3)
+            dt.key("Down")
+            try:
+                acc = wait_until("the focus on a tray menu entry", lambda: (
+                    tracker.focused() if tracker.focused() is not None and
+                    (not seen or tracker.focused().name != seen[-1]) else None), 2)
+            except CheckFailed:
+                continue
+            seen.append(acc.name)
+            if acc.name == name:
+                states = dt.states(acc)
+                dt.key("Return" if run else "Escape")
+                return seen, states
+        raise CheckFailed(f"no tray menu entry {name!r} among {seen}")
+    finally:
+        tracker.stop()
+
+
+def sc_tray_menu(sc, feed):
+    """On a desktop whose tray passes no click on, the icon's menu is the way back: 表示,
+    タイマー (checked while the patrol runs), 終了 (saved like a close)."""
+    app, _ = start_seeded(sc, feed)
+    wait_viewer(app)
+    app.raise_main()
+    frame = dt.frame_geometry(app.win)
+    app.press("タスクトレイ")
+    wait_until("the main window hidden", lambda: not dt.is_mapped(app.win), 10)
+    icon = wait_until("the tray icon", app.tray_icon_window, 10)
+
+    seen, states = tray_menu_entry(app, icon, "終了", run=False)
+    sc.check(seen == ["表示", "タイマー", "リロード", "終了"], f"the tray menu holds {seen}")
+    _, states = tray_menu_entry(app, icon, "タイマー", run=False)
+    sc.check("checked" not in states, "タイマー checked before the patrol started")
+    tray_menu_entry(app, icon, "タイマー")
+    wait_until("タイマー checked in the tray menu", lambda: "checked" in tray_menu_entry(
+        app, icon, "タイマー", run=False)[1], 15)
+    tray_menu_entry(app, icon, "表示")
+    wait_until("the main window back from the tray", lambda: dt.is_mapped(app.win), 10)
+    wait_until("タイマー pressed in the window",
+               lambda: "checked" in dt.states(app.button("タイマー")), 10)
+    sc.check(dt.frame_geometry(app.win) == frame,
+             f"window back at {dt.frame_geometry(app.win)}, was {frame}")
+
+    app.press("タスクトレイ")
+    wait_until("the main window hidden again", lambda: not dt.is_mapped(app.win), 10)
+    icon = wait_until("the tray icon", app.tray_icon_window, 10)
+    tray_menu_entry(app, icon, "終了")
+    try:
+        app.proc.wait(60 * dt.SLOW)
+    except subprocess.TimeoutExpired:
+        raise CheckFailed("the program did not end after 終了 in the tray menu")
+    ini = twfiles.Ini(sc.ini_path)
+    saved = tuple(int(ini.get("FORM MAIN", k, "-1")) for k in ("LEFT", "TOP", "WIDTH", "HEIGHT"))
+    sc.check(saved == tuple(v * TWIPS for v in frame),
+             f"after 終了: SYSTEM.INI FORM MAIN {saved}, the window's frame was {frame} pixels")
+
+
 SCENARIOS = [
+    ("first_start", sc_first_start),
+    ("failed_fetch", sc_failed_fetch),
+    ("tray_menu", sc_tray_menu),
     ("search_marks", sc_search_marks),
     ("options_ok_cancel", sc_options_ok_cancel),
     ("all_read_and_csv", sc_all_read_and_csv),

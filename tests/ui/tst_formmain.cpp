@@ -643,9 +643,13 @@ private slots:
         f.AddHeadlines();
         QVERIFY(News::SaveDayFile(f.session->store));
         f.form->TBar_ButtonClick(App::Command::Reload);
-        QCOMPARE(f.form->SBar()->text(App::Panel::Message),
-                 Common::Trim(Dates::DateTimeText(f.session->store.Item(0).Posted)) +
-                     QStringLiteral(" 以降、更新はありませんでした。"));
+        // No update since the newest stored headline, and why: nothing could be read.
+        const int sources = int(News::SourceNames().size());
+        QCOMPARE(
+            f.form->SBar()->text(App::Panel::Message),
+            Common::Trim(Dates::DateTimeText(f.session->store.Item(0).Posted)) +
+                QStringLiteral(" 以降、更新はありませんでした。　") +
+                QStringLiteral("%1 件中 %1 件の取得に失敗しました（接続できません）").arg(sources));
         QVERIFY(f.form->WindowPorts()->ButtonEnabled(App::Command::Reload));
     }
 };

@@ -93,16 +93,25 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString address = QStringLiteral("\"http://127.0.0.1/a\"");
         const QString missing = QStringLiteral("ファイルが見つかりません。");
-        const QString noPath = QStringLiteral("パスが見つかりません。");
+        const QString noFolder = QStringLiteral("フォルダが見つかりません。");
         QTest::newRow("missing program") << "no-such-browser" << address << "" << missing;
         QTest::newRow("nothing named") << "" << address << "" << missing;
-        QTest::newRow("missing program folder") << "no-such-dir/browser" << address << "" << noPath;
+        QTest::newRow("missing program folder")
+            << "no-such-dir/browser" << address << "" << noFolder;
         QTest::newRow("missing working folder") << "plain.txt"
                                                 << ""
-                                                << "no-such-dir" << noPath;
+                                                << "no-such-dir" << noFolder;
         QTest::newRow("document given an address")
-            << "plain.txt" << address << "" << QStringLiteral("アクセスは拒否されました。");
+            << "plain.txt" << address << ""
+            << QStringLiteral("プログラムではないので、引数を渡して起動できません。");
+        QTest::newRow("document without the desktop's opener")
+            << "plain.txt"
+            << ""
+            << ""
+            << QStringLiteral("ファイルを開くための xdg-open が見つかりません"
+                              "（xdg-utils パッケージに含まれています）。");
     }
+    // The message names what the user asked to open and why it did not open, in Japanese.
     void launchErrors() {
         QFETCH(QString, file);
         QFETCH(QString, parameters);
@@ -113,14 +122,22 @@ private slots:
         plain.close();
         const QString path = file.isEmpty() ? QString() : dir_.filePath(file);
         const QString where = folder.isEmpty() ? QString() : dir_.filePath(folder);
+        // No program on the search path: xdg-open is missing for the row that opens a document.
+        const QByteArray pathVariable = qgetenv("PATH");
+        qputenv("PATH", dir_.filePath(QStringLiteral("no-programs")).toLocal8Bit());
+        struct RestorePath {
+            QByteArray value;
+            ~RestorePath() { qputenv("PATH", value); }
+        } restore{pathVariable};
 
         QVERIFY(!ShellLaunch::LaunchApplication_by_File(nullptr, path, parameters, where, false));
         QVERIFY(prompt_.boxes.isEmpty());
         QVERIFY(!ShellLaunch::LaunchApplication_by_File(nullptr, path, parameters, where, true));
         QCOMPARE(prompt_.boxes.size(), 1);
-        QCOMPARE(prompt_.boxes[0].text, message);
-        QCOMPARE(prompt_.boxes[0].title,
-                 QStringLiteral("LaunchApplication_by_File アプリケーション起動不可"));
+        const QString named = path.isEmpty() ? QStringLiteral("（名前なし）") : path;
+        QCOMPARE(prompt_.boxes[0].text, named + QStringLiteral(" を開けません。") + message);
+        QCOMPARE(prompt_.boxes[0].title, QString::fromUtf16(ShellLaunch::LaunchFailureTitle));
+        QVERIFY(!prompt_.boxes[0].title.contains(QStringLiteral("_")));
         QCOMPARE(prompt_.boxes[0].icon, Ports::MsgIcon::Critical);
     }
 
