@@ -246,6 +246,11 @@ void LoadSettings(SettingsState& s) {
     for (int n = 0; n < SearchWordCount; ++n) {
         s.SearchWords[n] = IniValue(ini, Option, SearchWordKey(n), QString());
     }
+    s.WatchWord = IniValue(ini, Option, QStringLiteral("WATCH WORD"), QString());
+    s.NotifyAllNews = ReadBool(ini, QStringLiteral("NOTIFY ALL NEWS"), defaults.NotifyAllNews);
+    s.RaiseOnlyWatch = ReadBool(ini, QStringLiteral("RAISE ONLY WATCH"), defaults.RaiseOnlyWatch);
+    s.SoundOnlyWatch = ReadBool(ini, QStringLiteral("SOUND ONLY WATCH"), defaults.SoundOnlyWatch);
+    s.WatchSound = IniValue(ini, Option, QStringLiteral("WATCH SOUND"), QString());
 
     s.NewsHost = ReadHost(ini, QStringLiteral("NEWS HOST"), defaults.NewsHost, false);
     s.TdnetHost = ReadHost(ini, QStringLiteral("TDNET HOST"), defaults.TdnetHost, false);
@@ -288,6 +293,11 @@ bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistor
     for (int n = 0; n < SearchWordCount; ++n) {
         ini.SetValue(Option, SearchWordKey(n), s.SearchWords.value(n));
     }
+    ini.SetValue(Option, QStringLiteral("WATCH WORD"), s.WatchWord);
+    ini.SetValue(Option, QStringLiteral("NOTIFY ALL NEWS"), BoolText(s.NotifyAllNews));
+    ini.SetValue(Option, QStringLiteral("RAISE ONLY WATCH"), BoolText(s.RaiseOnlyWatch));
+    ini.SetValue(Option, QStringLiteral("SOUND ONLY WATCH"), BoolText(s.SoundOnlyWatch));
+    ini.SetValue(Option, QStringLiteral("WATCH SOUND"), s.WatchSound);
 
     ini.SetValue(Server, QStringLiteral("NEWS HOST"), s.NewsHost);
     ini.SetValue(Server, QStringLiteral("TDNET HOST"), s.TdnetHost);

@@ -43,6 +43,12 @@ struct SettingsState {
     QString ProxyAddress;
     QString ProxyPort;
     QStringList SearchWords = QStringList(13); // index 0 .. 12
+    // Headlines the user follows: an expression like the search box's; empty: none.
+    QString WatchWord;
+    bool NotifyAllNews = false;  // a desktop notification for every new headline
+    bool RaiseOnlyWatch = false; // new headlines raise the window only when some are watched
+    bool SoundOnlyWatch = false; // likewise the alert sound
+    QString WatchSound;          // played instead of SoundFile for watched ones; empty: SoundFile
     // "SERVER": scheme and host, no trailing "/"
     QString NewsHost = QStringLiteral("http://headlines.yahoo.co.jp");
     QString TdnetHost = QStringLiteral("https://www.release.tdnet.info");
