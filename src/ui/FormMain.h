@@ -23,6 +23,7 @@ class CTray;
 class clsGrid;
 class GridView;
 class MainWindowPorts;
+class NewsNotices;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -104,6 +105,10 @@ public:
     QAction* Action(App::MenuCommand command) const;
     clsGrid* GridObj() const { return gridObj_; }
     MainWindowPorts* WindowPorts() const { return ports_.get(); }
+    // The desktop notifications about new headlines.
+    NewsNotices* Notices() const { return notices_; }
+    // Opens the headline at a store index as a click on its row does, and marks it opened.
+    void OpenStoredHeadline(int storeIndex);
     News::Patrol& Patrol() const { return patrol_; }
     Program::Session& Session() const { return session_; }
     // "ニュース再取得" in the options dialog: the options command fetches everything anew.
@@ -132,6 +137,7 @@ protected:
 private:
     void BuildControls();
     void BuildToolBar();
+    void BuildNotices();
     void Form_Load();
     void ApplyLoadedSettings();
     // The screens and their scale, for placing a window with ApplyWindowPlacement.
@@ -164,6 +170,7 @@ private:
     GridView* gridNews_ = nullptr;
     StatusPanels* sbar_ = nullptr;
     CTray* tray_ = nullptr;
+    NewsNotices* notices_ = nullptr;
     QMenu* menuHeadline_ = nullptr;
     QList<QAction*> menuItems_;
     std::map<App::Command, QAction*> actions_;

@@ -1,4 +1,5 @@
 #include "ui/FormOption.h"
+#include "ui/WatchOptions.h"
 
 #include "app/Settings.h"
 #include "app/SettingsState.h"
@@ -309,7 +310,8 @@ void FormOption::BuildControls() {
 
     const std::pair<QWidget*, const char*> pages[] = {
         {generalPage, "TabGeneral"}, {viewPage, "TabView"},         {wordPage, "TabWords"},
-        {netPage, "TabNet"},         {BuildFeedPage(), "TabFeeds"}, {debugPage, "TabInfo"}};
+        {netPage, "TabNet"},         {BuildFeedPage(), "TabFeeds"}, {BuildWatchPage(), "TabWatch"},
+        {debugPage, "TabInfo"}};
     for (const auto& [page, key] : pages) {
         const Accessibility::Names names = Accessibility::Of(QString::fromLatin1(key));
         const int at = tabs_->addTab(page, names.text);
@@ -463,6 +465,7 @@ void FormOption::Form_Load() {
     textProxyAdrs_->setText(s.ProxyAddress);
     textProxyPort_->setText(s.ProxyPort);
     ShowProxyBoxes();
+    watch_->Load(s);
     feeds_ = s.Feeds;
     FillFeeds(0);
     labelFeedTest_->clear();
@@ -504,6 +507,8 @@ bool FormOption::Changed() const {
     }
     if (feeds_ != s.Feeds)
         return true;
+    if (watch_->Differs(s))
+        return true;
     return checkProxyUse_->isChecked() != s.ProxyUse || textProxyAdrs_->text() != s.ProxyAddress ||
            textProxyPort_->text() != s.ProxyPort;
 }
@@ -516,6 +521,13 @@ void FormOption::Check_OptionChange() {
 
 void FormOption::CommandApply_Click() {
     Common::TraceLine(QStringLiteral("Optn : Apply"));
+    // An expression the search could not evaluate is not stored; the dialog stays open.
+    if (const QString problem = watch_->Problem(); !problem.isEmpty()) {
+        Ports::Prompt().MessageBox(problem, QStringLiteral("Math/Compare()"),
+                                   Ports::MsgIcon::Critical, Ports::MsgButtons::Ok);
+        watch_->TextWatchWord()->setFocus();
+        return;
+    }
     commandApply_->setEnabled(false);
 
     Program::SettingsState& s = session_.settings;
@@ -536,6 +548,7 @@ void FormOption::CommandApply_Click() {
     for (int n = 0; n < kWords; ++n)
         s.SearchWords[n] = textWord_.at(n)->text();
     s.Feeds = feeds_;
+    watch_->Store(s);
 
     const bool proxyUse = checkProxyUse_->isChecked();
     const QString address = textProxyAdrs_->text().trimmed();
@@ -559,6 +572,8 @@ void FormOption::CommandApply_Click() {
 void FormOption::CommandOK_Click() {
     Common::TraceLine(QStringLiteral("Optn : OK"));
     CommandApply_Click();
+    if (!watch_->Problem().isEmpty())
+        return;
     accept();
 }
 
@@ -925,4 +940,18 @@ bool FormOption::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+QWidget* FormOption::BuildWatchPage() {
+    watch_ = new WatchOptions;
+    connect(watch_, &WatchOptions::Edited, this, &FormOption::Check_OptionChange);
+    for (QLineEdit* box : watch_->findChildren<QLineEdit*>())
+        box->installEventFilter(this);
+    watch_->ChooseSound = [this] {
+        return ChooseFile ? ChooseFile(QStringLiteral("注目ニュースのサウンド"),
+                                       ShellLaunch::GetSpecialFolder(36),
+                                       QStringLiteral("サウンド (*.wav)"))
+                          : QString();
+    };
+    return watch_;
 }
