@@ -117,9 +117,7 @@ private slots:
         QTest::addColumn<int>("lines");
         QTest::addColumn<QString>("last");
         QTest::newRow("none") << 0 << false << "" << 0 << "";
-        QTest::newRow("one") << 1 << false << "注目ニュース 1 件" << 1 << "";
         QTest::newRow("five fill the body") << 5 << false << "注目ニュース 5 件" << 5 << "";
-        QTest::newRow("seven") << 7 << false << "注目ニュース 7 件" << 6 << "ほか 2 件";
         // Every new headline, watched or not: 7 hits and 3 others.
         QTest::newRow("all news") << 7 << true << "新着ニュース 10 件" << 6 << "ほか 5 件";
     }
