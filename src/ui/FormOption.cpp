@@ -1,5 +1,4 @@
 #include "ui/FormOption.h"
-#include "ui/WatchOptions.h"
 
 #include "app/Settings.h"
 #include "app/SettingsState.h"
@@ -13,6 +12,7 @@
 #include "ui/ControlObj.h"
 #include "ui/FormFeed.h"
 #include "ui/ShellLaunch.h"
+#include "ui/WatchOptions.h"
 #include "web/clsWEB.h"
 
 #include <QApplication>
