@@ -251,6 +251,11 @@ void LoadSettings(SettingsState& s) {
     s.LastVersion = IniValue(ini, Option, QStringLiteral("LAST VERSION"), QString());
     s.ShowVersionAtStart =
         ReadBool(ini, QStringLiteral("SHOW VERSION AT START"), defaults.ShowVersionAtStart);
+    s.WatchWord = IniValue(ini, Option, QStringLiteral("WATCH WORD"), QString());
+    s.NotifyAllNews = ReadBool(ini, QStringLiteral("NOTIFY ALL NEWS"), defaults.NotifyAllNews);
+    s.RaiseOnlyWatch = ReadBool(ini, QStringLiteral("RAISE ONLY WATCH"), defaults.RaiseOnlyWatch);
+    s.SoundOnlyWatch = ReadBool(ini, QStringLiteral("SOUND ONLY WATCH"), defaults.SoundOnlyWatch);
+    s.WatchSound = IniValue(ini, Option, QStringLiteral("WATCH SOUND"), QString());
 
     s.NewsHost = ReadHost(ini, QStringLiteral("NEWS HOST"), defaults.NewsHost, false);
     s.TdnetHost = ReadHost(ini, QStringLiteral("TDNET HOST"), defaults.TdnetHost, false);
@@ -296,6 +301,11 @@ bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistor
     ini.SetValue(Option, QStringLiteral("LOCK SEARCH IN PATROL"), BoolText(s.LockSearchInPatrol));
     ini.SetValue(Option, QStringLiteral("LAST VERSION"), s.LastVersion);
     ini.SetValue(Option, QStringLiteral("SHOW VERSION AT START"), BoolText(s.ShowVersionAtStart));
+    ini.SetValue(Option, QStringLiteral("WATCH WORD"), s.WatchWord);
+    ini.SetValue(Option, QStringLiteral("NOTIFY ALL NEWS"), BoolText(s.NotifyAllNews));
+    ini.SetValue(Option, QStringLiteral("RAISE ONLY WATCH"), BoolText(s.RaiseOnlyWatch));
+    ini.SetValue(Option, QStringLiteral("SOUND ONLY WATCH"), BoolText(s.SoundOnlyWatch));
+    ini.SetValue(Option, QStringLiteral("WATCH SOUND"), s.WatchSound);
 
     ini.SetValue(Server, QStringLiteral("NEWS HOST"), s.NewsHost);
     ini.SetValue(Server, QStringLiteral("TDNET HOST"), s.TdnetHost);

@@ -49,6 +49,12 @@ struct SettingsState {
     // "SHOW VERSION AT START": show it at every start, not only after an update.
     QString LastVersion;
     bool ShowVersionAtStart = false;
+    // Headlines the user follows: an expression like the search box's; empty: none.
+    QString WatchWord;
+    bool NotifyAllNews = false;  // a desktop notification for every new headline
+    bool RaiseOnlyWatch = false; // new headlines raise the window only when some are watched
+    bool SoundOnlyWatch = false; // likewise the alert sound
+    QString WatchSound;          // played instead of SoundFile for watched ones; empty: SoundFile
     // "SERVER": scheme and host, no trailing "/"
     QString NewsHost = QStringLiteral("http://headlines.yahoo.co.jp");
     QString TdnetHost = QStringLiteral("https://www.release.tdnet.info");

@@ -411,6 +411,12 @@ CycleResult Patrol::RunCycle(CycleMode mode) {
     result.storeHasItems = store_.HasNewsItems();
     result.grew = result.storeHasItems && store_.Count() > countBefore;
     result.newCount = result.grew ? store_.Count() - countBefore : 0;
+    if (result.grew) {
+        for (int i = 0; i < store_.Count(); ++i) {
+            if (store_.Item(i).IsNew)
+                result.newIndexes.append(i);
+        }
+    }
     result.firstTable = !tableShown_;
     result.endRequested = endRequested_;
     if (result.storeHasItems)

@@ -74,8 +74,11 @@ struct CycleResult {
     bool ran = false;    // false: another cycle was running and nothing was done
     bool patrol = false; // the patrol was on when the cycle began
     bool storeHasItems = false;
-    bool grew = false;         // the store holds more headlines than before the cycle
-    int newCount = 0;          // how many more
+    bool grew = false; // the store holds more headlines than before the cycle
+    int newCount = 0;  // how many more
+    // Store indexes of the headlines this cycle added, newest first (valid until the store
+    // changes again).
+    QList<int> newIndexes;
     bool firstTable = false;   // the table had not been shown yet in this run
     bool endRequested = false; // a close cut the cycle short
     int feedsNotModified = 0;  // feeds the server said were unchanged since the last answer

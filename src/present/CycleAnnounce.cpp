@@ -4,6 +4,7 @@
 #include "app/SettingsState.h"
 #include "news/FetchCycle.h"
 #include "present/HeadlineTable.h"
+#include "present/Watch.h"
 #include "text/Dates.h"
 
 namespace Present {
@@ -16,20 +17,28 @@ void AnnounceCycle(const News::CycleResult& result, HeadlineTable& table,
     if (!result.storeHasItems)
         return;
     if (result.grew) {
+        // Watched headlines among the new ones may decide whether the window comes forward
+        // and which sound plays; with those options off they change nothing.
+        const bool watched =
+            !WatchHits(table.Store(), result.newIndexes, WatchList(settings.WatchWord)).isEmpty();
+        const bool raise = !settings.RaiseOnlyWatch || watched;
+        const bool sound = !settings.SoundOnlyWatch || watched;
         w.SetPanelTip(Panel::New, QStringLiteral("新着あり！"));
         w.SetPanelEnabled(Panel::New, true);
         table.Fill();
         if (result.firstTable)
             table.PutCursorOnLastRow();
-        if (!settings.DontForward)
+        if (!settings.DontForward && raise)
             w.SetTopmost(true);
         w.SetPanelText(Panel::Message, QString::number(result.newCount) +
                                            QStringLiteral(" 件の新着ニュースがあります！！"));
-        if (!settings.DontForward)
+        if (!settings.DontForward && raise)
             w.SetTopmost(false);
-        w.PlaySound(settings.SoundFile);
+        if (sound)
+            w.PlaySound(watched && !settings.WatchSound.isEmpty() ? settings.WatchSound
+                                                                  : settings.SoundFile);
         table.ScrollLastRowToTop();
-        if (!settings.FromTray) {
+        if (!settings.FromTray || !raise) {
             w.SetTrayIcon(1);
             w.SetTrayTip(QStringLiteral("Tickerwisp[新着あり]"));
         } else {

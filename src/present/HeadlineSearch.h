@@ -24,6 +24,10 @@ public:
     explicit CompiledExpression(const QString& expression);
     bool Matches(const News::NewsItem& item) const;
     bool Matches(const QString& title, const QString& category, const QString& source) const;
+    // The expression with "T" for every word, e.g. "T&(T|T)"; what the check looks at.
+    const QString& Pattern() const { return pattern_; }
+    // The expression passed the check; one that did not matches nothing.
+    bool Checked() const { return checked_; }
     // The truth string of a headline, e.g. "T&(F|T)".
     QString TruthString(const News::NewsItem& item) const;
 

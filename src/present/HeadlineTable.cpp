@@ -5,6 +5,7 @@
 #include "news/NewsStore.h"
 #include "present/GridPort.h"
 #include "present/HeadlineSearch.h"
+#include "present/Watch.h"
 
 #include <QDate>
 #include <QHash>
@@ -199,6 +200,7 @@ void HeadlineTable::Fill() {
         const QString searchText = window.SearchText();
         const bool filtering = window.ButtonPressed(App::Command::Filter) && !searchText.isEmpty();
         const CompiledExpression filter(filtering ? searchText : QString());
+        const WatchList watch(settings_.WatchWord);
         const QString vip = QStringLiteral("VIP"), lookNew = QStringLiteral("LOOK_NEW"),
                       lookOpen = QStringLiteral("LOOK_OPEN"),
                       lookClose = QStringLiteral("LOOK_CLOSE"),
@@ -221,8 +223,14 @@ void HeadlineTable::Fill() {
                 grid.SetBackColor(GridRow{row}, GridCol{9}, EvenTitleColor);
             if (when.Day != today)
                 grid.SetBackColor(GridRow{row}, GridCol{1}, OtherDayColor);
+            // A watched headline keeps the VIP picture, which says it cannot be opened.
+            const bool watched = watch.Matches(item);
             if (item.IsVip)
                 grid.SetPicture(GridRow{row}, GridCol{4}, vip, HeadlinePictureAlign);
+            else if (watched)
+                grid.SetPicture(GridRow{row}, GridCol{4}, WatchPicture, HeadlinePictureAlign);
+            if (watched)
+                grid.SetBackColor(GridRow{row}, GridCol{7}, WatchColor);
             grid.SetPicture(GridRow{row}, GridCol{5},
                             item.IsNew ? lookNew : (item.IsOpened ? lookOpen : lookClose),
                             HeadlinePictureAlign);

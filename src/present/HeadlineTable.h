@@ -24,6 +24,7 @@ public:
     HeadlineTable(const News::NewsStore& store, const Program::SettingsState& settings);
 
     GridModel& Model() { return grid_; }
+    const News::NewsStore& Store() const { return store_; }
     const GridModel& Model() const { return grid_; }
 
     // Ten columns, headers, alignments and widths; no headline rows; the grid hidden.

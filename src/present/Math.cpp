@@ -7,7 +7,7 @@
 
 namespace Math {
 
-bool CheckExpression(QStringView truth, bool showMessages) {
+QString ExpressionProblem(QStringView truth) {
     QString message;
     int depth = 0;
     for (QChar c : truth) {
@@ -32,6 +32,11 @@ bool CheckExpression(QStringView truth, bool showMessages) {
                 message = QStringLiteral("式の両端に論理演算子があるので計算不能です。");
         }
     }
+    return message;
+}
+
+bool CheckExpression(QStringView truth, bool showMessages) {
+    const QString message = ExpressionProblem(truth);
     if (message.isEmpty())
         return true;
     if (showMessages)

@@ -6,6 +6,8 @@
 
 namespace Math {
 
+// Why the string cannot be evaluated, in the words the search shows; "" when it can.
+QString ExpressionProblem(QStringView truth);
 // True when the string can be evaluated. With showMessages a failure is shown in a message box.
 bool CheckExpression(QStringView truth, bool showMessages);
 // The value of a checked string. A pass that changes nothing ends the reduction with false.

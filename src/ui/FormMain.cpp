@@ -25,6 +25,7 @@
 #include "ui/FormOption.h"
 #include "ui/GridView.h"
 #include "ui/LaunchUrl.h"
+#include "ui/NewsNotices.h"
 #include "ui/ShellLaunch.h"
 #include "ui/Shortcuts.h"
 #include "ui/StatusPanels.h"
@@ -391,9 +392,12 @@ void FormMain::BuildControls() {
     Ports::SetPrompt(prompt_.get());
     Present::SetGridPort(gridPort_.get());
 
+    BuildNotices();
+
     // The cycle reports; this window decides what the user sees and hears of it.
     connect(&patrol_, &News::Patrol::CycleReported, this, [this](const News::CycleResult& result) {
         Present::AnnounceCycle(result, table_, settings_);
+        notices_->OnCycle(result);
     });
     connect(&patrol_, &News::Patrol::CycleFinished, this, [this](const News::CycleResult& result) {
         ShowCycleOutcome(result);

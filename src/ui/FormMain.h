@@ -23,6 +23,7 @@ class CTray;
 class clsGrid;
 class GridView;
 class MainWindowPorts;
+class NewsNotices;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -105,6 +106,10 @@ public:
     QAction* Action(App::MenuCommand command) const;
     clsGrid* GridObj() const { return gridObj_; }
     MainWindowPorts* WindowPorts() const { return ports_.get(); }
+    // The desktop notifications about new headlines.
+    NewsNotices* Notices() const { return notices_; }
+    // Opens the headline at a store index as a click on its row does, and marks it opened.
+    void OpenStoredHeadline(int storeIndex);
     News::Patrol& Patrol() const { return patrol_; }
     Program::Session& Session() const { return session_; }
     // "ニュース再取得" in the options dialog: the options command fetches everything anew.
@@ -137,6 +142,7 @@ private:
     void InstallShortcuts();
     // Enter on a row: the row's headline opens as a click on its title does.
     void OpenCurrentRow();
+    void BuildNotices();
     void Form_Load();
     void ApplyLoadedSettings();
     // The screens and their scale, for placing a window with ApplyWindowPlacement.
@@ -173,6 +179,7 @@ private:
     GridView* gridNews_ = nullptr;
     StatusPanels* sbar_ = nullptr;
     CTray* tray_ = nullptr;
+    NewsNotices* notices_ = nullptr;
     QMenu* menuHeadline_ = nullptr;
     QList<QAction*> menuItems_;
     std::map<App::Command, QAction*> actions_;

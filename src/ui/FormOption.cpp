@@ -12,6 +12,7 @@
 #include "ui/ControlObj.h"
 #include "ui/FormFeed.h"
 #include "ui/ShellLaunch.h"
+#include "ui/WatchOptions.h"
 #include "web/clsWEB.h"
 
 #include <QApplication>
@@ -314,7 +315,8 @@ void FormOption::BuildControls() {
 
     const std::pair<QWidget*, const char*> pages[] = {
         {generalPage, "TabGeneral"}, {viewPage, "TabView"},         {wordPage, "TabWords"},
-        {netPage, "TabNet"},         {BuildFeedPage(), "TabFeeds"}, {debugPage, "TabInfo"}};
+        {netPage, "TabNet"},         {BuildFeedPage(), "TabFeeds"}, {BuildWatchPage(), "TabWatch"},
+        {debugPage, "TabInfo"}};
     for (const auto& [page, key] : pages) {
         const Accessibility::Names names = Accessibility::Of(QString::fromLatin1(key));
         const int at = tabs_->addTab(page, names.text);
@@ -472,6 +474,7 @@ void FormOption::Form_Load() {
     textProxyAdrs_->setText(s.ProxyAddress);
     textProxyPort_->setText(s.ProxyPort);
     ShowProxyBoxes();
+    watch_->Load(s);
     feeds_ = s.Feeds;
     FillFeeds(0);
     labelFeedTest_->clear();
@@ -522,6 +525,8 @@ bool FormOption::Changed() const {
     }
     if (feeds_ != s.Feeds)
         return true;
+    if (watch_->Differs(s))
+        return true;
     return checkProxyUse_->isChecked() != s.ProxyUse || textProxyAdrs_->text() != s.ProxyAddress ||
            textProxyPort_->text() != s.ProxyPort;
 }
@@ -534,6 +539,13 @@ void FormOption::Check_OptionChange() {
 
 void FormOption::CommandApply_Click() {
     Common::TraceLine(QStringLiteral("Optn : Apply"));
+    // An expression the search could not evaluate is not stored; the dialog stays open.
+    if (const QString problem = watch_->Problem(); !problem.isEmpty()) {
+        Ports::Prompt().MessageBox(problem, QStringLiteral("Math/Compare()"),
+                                   Ports::MsgIcon::Critical, Ports::MsgButtons::Ok);
+        watch_->TextWatchWord()->setFocus();
+        return;
+    }
     commandApply_->setEnabled(false);
 
     Program::SettingsState& s = session_.settings;
@@ -556,6 +568,7 @@ void FormOption::CommandApply_Click() {
     for (int n = 0; n < kWords; ++n)
         s.SearchWords[n] = textWord_.at(n)->text();
     s.Feeds = feeds_;
+    watch_->Store(s);
 
     const bool proxyUse = checkProxyUse_->isChecked();
     const QString address = textProxyAdrs_->text().trimmed();
@@ -579,6 +592,8 @@ void FormOption::CommandApply_Click() {
 void FormOption::CommandOK_Click() {
     Common::TraceLine(QStringLiteral("Optn : OK"));
     CommandApply_Click();
+    if (!watch_->Problem().isEmpty())
+        return;
     accept();
 }
 
@@ -984,4 +999,18 @@ bool FormOption::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+QWidget* FormOption::BuildWatchPage() {
+    watch_ = new WatchOptions;
+    connect(watch_, &WatchOptions::Edited, this, &FormOption::Check_OptionChange);
+    for (QLineEdit* box : watch_->findChildren<QLineEdit*>())
+        box->installEventFilter(this);
+    watch_->ChooseSound = [this] {
+        return ChooseFile ? ChooseFile(QStringLiteral("注目ニュースのサウンド"),
+                                       ShellLaunch::GetSpecialFolder(36),
+                                       QStringLiteral("サウンド (*.wav)"))
+                          : QString();
+    };
+    return watch_;
 }

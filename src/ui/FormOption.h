@@ -23,6 +23,7 @@ class QSoundEffect;
 class QTableWidget;
 class QTableWidgetItem;
 class QTabWidget;
+class WatchOptions;
 
 namespace Program {
 class Session;
@@ -115,6 +116,7 @@ public:
     QLineEdit* TextWord(int index) const { return textWord_.value(index); }
     QRadioButton* OptionViewerPosition(int index) const;
     QFont SampleFont() const { return sampleFont_; }
+    WatchOptions* WatchPage() const { return watch_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -132,6 +134,7 @@ private:
     bool Changed() const;
     void ShowProxyBoxes();
     QWidget* BuildFeedPage();
+    QWidget* BuildWatchPage();
     // Shows feeds_ in the table and selects `row` (clamped; none when the list is empty).
     void FillFeeds(int row);
     int FeedRow() const;
@@ -165,4 +168,5 @@ private:
                 *commandFeedDown_ = nullptr, *commandFeedTest_ = nullptr;
     QLabel* labelFeedTest_ = nullptr;
     QSoundEffect* sound_ = nullptr;
+    WatchOptions* watch_ = nullptr;
 };

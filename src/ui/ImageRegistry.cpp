@@ -29,6 +29,7 @@ const Entry kEntries[] = {
     {"LOOK_OPEN", "icons/look_open.svg"},
     {"LOOK_CLOSE", "icons/look_close.svg"},
     {"VIP", "icons/vip.svg"},
+    {"WATCH", "icons/watch.svg"},
     {"APP", "tickerwisp.svg"},
     {"ARGENT", "logos/argent.svg"},
     {"BLOOMBERG", "logos/bloomberg.svg"},

@@ -43,6 +43,8 @@ private slots:
             expected += "SEARCH WORD " + QByteArray::number(n) + "=\r\n";
         expected += "LOCK SEARCH IN PATROL=False\r\n";
         expected += "LAST VERSION=\r\nSHOW VERSION AT START=False\r\n";
+        expected += "WATCH WORD=\r\nNOTIFY ALL NEWS=False\r\nRAISE ONLY WATCH=False\r\n"
+                    "SOUND ONLY WATCH=False\r\nWATCH SOUND=\r\n";
         expected += "[SERVER]\r\nNEWS HOST=http://headlines.yahoo.co.jp\r\n"
                     "TDNET HOST=https://www.release.tdnet.info\r\n"
                     "BOARD HOST=http://messages.finance.yahoo.co.jp\r\n"
@@ -97,6 +99,9 @@ private slots:
             {"bool text keeps default", "DISP VIP=yes", "DISP VIP=True"},
             {"viewer position", "VIEWER POSITION=2.5", "VIEWER POSITION=2"},
             {"search word", "SEARCH WORD 12= T and 決算 ", "SEARCH WORD 12=T and 決算\r\n"},
+            {"watch word", "WATCH WORD=7203|(決算&上方修正)",
+             "WATCH WORD=7203|(決算&上方修正)\r\n"},
+            {"watch switch", "SOUND ONLY WATCH=true", "SOUND ONLY WATCH=True"},
             {"host slash removed", "[SERVER]\r\nNEWS HOST=http://127.0.0.1:8001/",
              "NEWS HOST=http://127.0.0.1:8001\r\n"},
             {"empty host is the default",

@@ -97,7 +97,8 @@ private slots:
             form.ChooseFont = [=](const QFont&) { return on ? QFont(old.family(), 12) : old; };
             form.CommandFont_Click();
         };
-        QCOMPARE(changes.size(), 13 + 4 + 6 + 2);
+        // The watch page adds two boxes and three checks.
+        QCOMPARE(changes.size(), 13 + 4 + 7 + 2 + 5);
         for (int i = 0; i < changes.size(); ++i) {
             changes[i](true);
             QVERIFY2(ApplyEnabled(form), qPrintable(QString::number(i)));

@@ -1,0 +1,114 @@
+#include "ui/DesktopNotify.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QVariantMap>
+
+namespace {
+
+const QString Service = QStringLiteral("org.freedesktop.Notifications");
+const QString Path = QStringLiteral("/org/freedesktop/Notifications");
+const QString Interface = QStringLiteral("org.freedesktop.Notifications");
+const QString AppName = QStringLiteral("Tickerwisp");
+const QString AppId = QStringLiteral("io.github.tickerwisp.Tickerwisp");
+const QString OpenKey = QStringLiteral("open");
+const QString DefaultKey = QStringLiteral("default");
+
+QString EscapeMarkup(QString text) {
+    text.replace(u'&', QStringLiteral("&amp;"));
+    text.replace(u'<', QStringLiteral("&lt;"));
+    text.replace(u'>', QStringLiteral("&gt;"));
+    return text;
+}
+
+} // namespace
+
+DBusNotifier::DBusNotifier(const QDBusConnection& connection, int timeoutMs, QObject* parent)
+    : NoticeSink(parent), connection_(connection), timeoutMs_(timeoutMs) {
+    if (!connection_.isConnected())
+        return;
+    // Any sender: naming the service would have the bus asked for its owner, and wait for it.
+    connection_.connect(QString(), Path, Interface, QStringLiteral("ActionInvoked"), this,
+                        SLOT(OnActionInvoked(uint, QString)));
+    // Whether the body may carry markup decides whether "&" and "<" in titles are escaped.
+    const QDBusMessage ask =
+        QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("GetCapabilities"));
+    auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(ask, timeoutMs_), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* call) {
+                const QDBusPendingReply<QStringList> reply = *call;
+                if (!reply.isError())
+                    OnCapabilities(reply.value());
+                call->deleteLater();
+            });
+}
+
+void DBusNotifier::OnCapabilities(const QStringList& capabilities) {
+    markup_ = capabilities.contains(QStringLiteral("body-markup"));
+}
+
+void DBusNotifier::Show(const QString& summary, const QStringList& lines) {
+    if (!connection_.isConnected()) {
+        emit Failed(summary, lines);
+        return;
+    }
+    QStringList body = lines;
+    if (markup_) {
+        for (QString& line : body)
+            line = EscapeMarkup(line);
+    }
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), AppId);
+    call << AppName << lastId_ << AppId << summary << body.join(u'\n')
+         << QStringList{DefaultKey, QStringLiteral("表示"), OpenKey, QStringLiteral("開く")}
+         << hints << qint32(-1);
+    ++pending_;
+    auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(call, timeoutMs_), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, summary, lines](QDBusPendingCallWatcher* pending) {
+                --pending_;
+                const QDBusPendingReply<uint> reply = *pending;
+                pending->deleteLater();
+                if (reply.isError()) {
+                    emit Failed(summary, lines);
+                } else {
+                    lastId_ = reply.value();
+                    ours_.removeAll(lastId_);
+                    ours_.append(lastId_);
+                    // Actions of long-gone notices are not ours to follow any more.
+                    while (ours_.size() > 8)
+                        ours_.removeFirst();
+                }
+                emit Answered();
+            });
+}
+
+void DBusNotifier::OnActionInvoked(uint id, const QString& key) {
+    if (!ours_.contains(id))
+        return;
+    if (key == OpenKey)
+        emit OpenRequested();
+    else if (key == DefaultKey)
+        emit FrontRequested();
+}
+
+NewsNoticeSink::NewsNoticeSink(DBusNotifier* service,
+                               std::function<bool(const QString&, const QString&)> trayMessage,
+                               QObject* parent)
+    : NoticeSink(parent), service_(service), trayMessage_(std::move(trayMessage)) {
+    service_->setParent(this);
+    connect(service_, &NoticeSink::OpenRequested, this, &NoticeSink::OpenRequested);
+    connect(service_, &NoticeSink::FrontRequested, this, &NoticeSink::FrontRequested);
+    connect(service_, &DBusNotifier::Failed, this,
+            [this](const QString& summary, const QStringList& lines) {
+                if (trayMessage_)
+                    trayMessage_(summary, lines.join(u'\n'));
+            });
+}
+
+void NewsNoticeSink::Show(const QString& summary, const QStringList& lines) {
+    service_->Show(summary, lines);
+}
