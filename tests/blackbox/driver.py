@@ -1106,6 +1106,7 @@ def sc_search_during_patrol(sc, feed):
     app.press("検索")
     check_marks(sc, app, items, word)
     sc.check(cycle_running(app), "the cycle ended before the search was checked")
+    shot("search_during_patrol.png")
     app.press("フィルタ")
     wait_until(f"only the rows with {word} during the cycle",
                lambda: sorted(app.visible_titles()) == expected, 15)
