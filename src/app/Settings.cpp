@@ -247,6 +247,11 @@ void LoadSettings(SettingsState& s) {
         s.SearchWords[n] = IniValue(ini, Option, SearchWordKey(n), QString());
     }
 
+    // A negative or unreadable count keeps everything, as 0 does.
+    s.KeepDays =
+        int(ParseInteger(IniValue(ini, Option, QStringLiteral("KEEP DAYS"), QString()), 0, 100000)
+                .value_or(defaults.KeepDays));
+
     s.NewsHost = ReadHost(ini, QStringLiteral("NEWS HOST"), defaults.NewsHost, false);
     s.TdnetHost = ReadHost(ini, QStringLiteral("TDNET HOST"), defaults.TdnetHost, false);
     s.BoardHost = ReadHost(ini, QStringLiteral("BOARD HOST"), defaults.BoardHost, false);
@@ -288,6 +293,7 @@ bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistor
     for (int n = 0; n < SearchWordCount; ++n) {
         ini.SetValue(Option, SearchWordKey(n), s.SearchWords.value(n));
     }
+    ini.SetValue(Option, QStringLiteral("KEEP DAYS"), QString::number(s.KeepDays));
 
     ini.SetValue(Server, QStringLiteral("NEWS HOST"), s.NewsHost);
     ini.SetValue(Server, QStringLiteral("TDNET HOST"), s.TdnetHost);

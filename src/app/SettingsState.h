@@ -43,6 +43,8 @@ struct SettingsState {
     QString ProxyAddress;
     QString ProxyPort;
     QStringList SearchWords = QStringList(13); // index 0 .. 12
+    // Day files older than this many days go at start-up; 0 keeps them all.
+    int KeepDays = 0;
     // "SERVER": scheme and host, no trailing "/"
     QString NewsHost = QStringLiteral("http://headlines.yahoo.co.jp");
     QString TdnetHost = QStringLiteral("https://www.release.tdnet.info");

@@ -304,7 +304,10 @@ bool DayFileNeedsLoad(const NewsStore& store) {
 }
 
 DayFileResult LoadDayFile(NewsStore& store) {
-    const QString path = DayFilePath();
+    return LoadDayFileFrom(store, DayFilePath(), true);
+}
+
+DayFileResult LoadDayFileFrom(NewsStore& store, const QString& path, bool putAsideDamaged) {
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.exists()) {
@@ -321,7 +324,14 @@ DayFileResult LoadDayFile(NewsStore& store) {
     file.close();
 
     std::vector<NewsItem> items;
-    if (!whole || !DecodeOldestFirst(bytes, items)) {
+    const bool decoded = whole && DecodeOldestFirst(bytes, items);
+    if (!decoded && !putAsideDamaged) {
+        Report(QStringLiteral("LoadDayFile]") + path + QStringLiteral(" is damaged"),
+               QStringLiteral("日付ファイル ") + name +
+                   QStringLiteral(" が壊れていたため読み込みませんでした。"));
+        return DayFileResult::Corrupt;
+    }
+    if (!decoded) {
         // Keep the bytes for whoever wants to look at them; the store stays as it was.
         const QString bad = FreeBadName(path);
         const QString badName = QFileInfo(bad).fileName();
@@ -346,10 +356,13 @@ DayFileResult LoadDayFile(NewsStore& store) {
 }
 
 bool SaveDayFile(NewsStore& store) {
+    return SaveDayFileTo(store, DayFilePath());
+}
+
+bool SaveDayFileTo(NewsStore& store, const QString& path) {
     if (!store.HasNewsItems()) {
         return false;
     }
-    const QString path = DayFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     Files::WholeFile file(path);
     bool ok = file.open();

@@ -25,8 +25,11 @@ class NewsStore;
 struct DayFileStamp;
 
 DayFileResult LoadDayFile(NewsStore& store);
+// The same for the day file at path; a damaged one is renamed only when putAsideDamaged.
+DayFileResult LoadDayFileFrom(NewsStore& store, const QString& path, bool putAsideDamaged);
 // false when the store is empty (an empty store never overwrites the day's file) or on failure.
 bool SaveDayFile(NewsStore& store);
+bool SaveDayFileTo(NewsStore& store, const QString& path);
 // True when today's day file exists and is not the one the store last read or wrote, so that a
 // cycle reads it again only when someone else has put it there.
 bool DayFileNeedsLoad(const NewsStore& store);

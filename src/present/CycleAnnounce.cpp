@@ -15,11 +15,14 @@ void AnnounceCycle(const News::CycleResult& result, HeadlineTable& table,
     auto& w = Ports::MainWindow();
     if (!result.storeHasItems)
         return;
+    // An earlier day on the screen stays there; the table is rebuilt when today comes back.
+    const bool showsToday = !table.ShowsOtherStore();
     if (result.grew) {
         w.SetPanelTip(Panel::New, QStringLiteral("新着あり！"));
         w.SetPanelEnabled(Panel::New, true);
-        table.Fill();
-        if (result.firstTable)
+        if (showsToday)
+            table.Fill();
+        if (showsToday && result.firstTable)
             table.PutCursorOnLastRow();
         if (!settings.DontForward)
             w.SetTopmost(true);
@@ -28,7 +31,8 @@ void AnnounceCycle(const News::CycleResult& result, HeadlineTable& table,
         if (!settings.DontForward)
             w.SetTopmost(false);
         w.PlaySound(settings.SoundFile);
-        table.ScrollLastRowToTop();
+        if (showsToday)
+            table.ScrollLastRowToTop();
         if (!settings.FromTray) {
             w.SetTrayIcon(1);
             w.SetTrayTip(QStringLiteral("Tickerwisp[新着あり]"));
@@ -47,7 +51,7 @@ void AnnounceCycle(const News::CycleResult& result, HeadlineTable& table,
                                        QStringLiteral(" ") + QString::number(now.time().hour()) +
                                        QStringLiteral(":") + QString::number(now.time().minute()) +
                                        QStringLiteral("] … 更新はありませんでした。"));
-    if (result.firstTable) {
+    if (result.firstTable && showsToday) {
         table.Fill();
         table.PutCursorOnLastRow();
         table.ScrollLastRowToTop();

@@ -39,6 +39,11 @@ public:
     // The store index of the headline a grid row shows, found by the headline itself so that
     // it holds while pages merge into the store under the table; -1 when there is none.
     int StoreIndexOfRow(int row) const;
+    // Shows another store (an earlier day) until ShowStore(nullptr) brings back the session's
+    // own. The caller rebuilds with Fill().
+    void ShowStore(const News::NewsStore* other) { shown_ = other ? other : &store_; }
+    bool ShowsOtherStore() const { return shown_ != &store_; }
+    const News::NewsStore& ShownStore() const { return *shown_; }
     // SearchHeadlines over this table's store and grid.
     int Search(int startIndex, int direction, bool markAll, bool colourCells);
 
@@ -55,6 +60,7 @@ private:
     const QString& SmallNumber(int n) const;
 
     const News::NewsStore& store_;
+    const News::NewsStore* shown_ = &store_;
     const Program::SettingsState& settings_;
     GridModel grid_;
     std::vector<RowKey> keys_;
