@@ -37,6 +37,7 @@
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QSoundEffect>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
@@ -263,6 +264,18 @@ void FormOption::BuildControls() {
     otherColumn->addWidget(checkFromTray_);
     otherColumn->addWidget(checkQuickStart_);
     otherColumn->addWidget(checkDontForward_);
+    spinKeepDays_ = new QSpinBox;
+    spinKeepDays_->setObjectName(QStringLiteral("SpinKeepDays"));
+    spinKeepDays_->setRange(0, 9999);
+    Accessibility::Name(spinKeepDays_, spinKeepDays_->objectName());
+    connect(spinKeepDays_, &QSpinBox::valueChanged, this, &FormOption::Check_OptionChange);
+    auto* keepLabel = new QLabel(Accessibility::Of(spinKeepDays_->objectName()).name);
+    keepLabel->setBuddy(spinKeepDays_);
+    auto* keepRow = new QHBoxLayout;
+    keepRow->addWidget(keepLabel);
+    keepRow->addWidget(spinKeepDays_);
+    keepRow->addStretch();
+    otherColumn->addLayout(keepRow);
 
     auto* generalPage = new QWidget;
     auto* generalLayout = new QVBoxLayout(generalPage);
@@ -449,6 +462,7 @@ void FormOption::Form_Load() {
     checkDontForward_->setChecked(s.DontForward);
     checkQuickStart_->setChecked(s.QuickStart);
     checkFromTray_->setChecked(s.FromTray);
+    spinKeepDays_->setValue(s.KeepDays);
     if (QAbstractButton* option = viewerPosition_->button(s.ViewerPosition))
         option->setChecked(true);
     QFont font(s.FontName);
@@ -490,7 +504,8 @@ bool FormOption::Changed() const {
     if (textBrowser_->text() != s.BrowserPath || textSound_->text() != s.SoundFile)
         return true;
     if (checkVip_->isChecked() != s.DispVip || checkDontForward_->isChecked() != s.DontForward ||
-        checkQuickStart_->isChecked() != s.QuickStart || checkFromTray_->isChecked() != s.FromTray)
+        checkQuickStart_->isChecked() != s.QuickStart ||
+        checkFromTray_->isChecked() != s.FromTray || spinKeepDays_->value() != s.KeepDays)
         return true;
     const QAbstractButton* stored = viewerPosition_->button(s.ViewerPosition);
     if (!stored || !stored->isChecked())
@@ -525,6 +540,7 @@ void FormOption::CommandApply_Click() {
     s.DontForward = checkDontForward_->isChecked();
     s.QuickStart = checkQuickStart_->isChecked();
     s.FromTray = checkFromTray_->isChecked();
+    s.KeepDays = spinKeepDays_->value();
     if (viewerPosition_->checkedId() >= 0)
         s.ViewerPosition = qint16(viewerPosition_->checkedId());
     s.FontName = sampleFont_.family();

@@ -14,6 +14,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -145,6 +146,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     QCheckBox *checkProxyUse_ = nullptr, *checkVip_ = nullptr, *checkFromTray_ = nullptr,
               *checkQuickStart_ = nullptr, *checkDontForward_ = nullptr;
+    QSpinBox* spinKeepDays_ = nullptr;
     QLineEdit *textProxyAdrs_ = nullptr, *textProxyPort_ = nullptr, *textSound_ = nullptr,
               *textBrowser_ = nullptr;
     QList<QLineEdit*> textWord_;

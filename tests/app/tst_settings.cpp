@@ -41,6 +41,7 @@ private slots:
             "PROXY ADDRESS=\r\nPROXY PORT=\r\n";
         for (int n = 0; n < 13; ++n)
             expected += "SEARCH WORD " + QByteArray::number(n) + "=\r\n";
+        expected += "KEEP DAYS=0\r\n";
         expected += "[SERVER]\r\nNEWS HOST=http://headlines.yahoo.co.jp\r\n"
                     "TDNET HOST=https://www.release.tdnet.info\r\n"
                     "BOARD HOST=http://messages.finance.yahoo.co.jp\r\n"
@@ -94,6 +95,9 @@ private slots:
             {"bool any case", "FONT BOLD=tRUE", "FONT BOLD=True"},
             {"bool text keeps default", "DISP VIP=yes", "DISP VIP=True"},
             {"viewer position", "VIEWER POSITION=2.5", "VIEWER POSITION=2"},
+            {"keep days", "KEEP DAYS=30", "KEEP DAYS=30\r\n"},
+            {"keep days negative keeps all", "KEEP DAYS=-3", "KEEP DAYS=0\r\n"},
+            {"keep days unreadable keeps all", "KEEP DAYS=a week", "KEEP DAYS=0\r\n"},
             {"search word", "SEARCH WORD 12= T and 決算 ", "SEARCH WORD 12=T and 決算\r\n"},
             {"host slash removed", "[SERVER]\r\nNEWS HOST=http://127.0.0.1:8001/",
              "NEWS HOST=http://127.0.0.1:8001\r\n"},
