@@ -6,6 +6,7 @@
 #include "present/HeadlineSearch.h"
 #include "text/Dates.h"
 
+#include <QByteArrayMatcher>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -35,6 +36,9 @@ DaySearchOutcome SearchDays(const QString& folder, QList<QDate> days, const QStr
     const CompiledExpression compiled(expression);
     std::sort(days.begin(), days.end(), [](const QDate& a, const QDate& b) { return a > b; });
     QSet<HitKey> seen;
+    std::vector<QByteArrayMatcher> matchers;
+    for (const QString& word : compiled.Words())
+        matchers.emplace_back(word.toUtf8());
     int done = 0;
     for (const QDate& day : days) {
         const QString path =
@@ -44,20 +48,42 @@ DaySearchOutcome SearchDays(const QString& folder, QList<QDate> days, const QStr
         if (!file.open(QIODevice::ReadOnly)) {
             outcome.notes << name + QStringLiteral(" を開けませんでした。");
         } else {
-            const std::optional<QList<News::NewsItem>> items = News::DecodeDayFile(file.readAll());
-            if (!items) {
+            // Words are looked for in the file's own bytes: in UTF-8 a text contains a word
+            // exactly when its bytes contain the word's bytes, so only hits are decoded. Fields
+            // of the old encoding are decoded first.
+            const QByteArray bytes = file.readAll();
+            QList<DayHit> found;
+            qint64 entries = 0;
+            const bool whole = News::WalkDayFile(bytes, [&](const News::RawDayEntry& e) {
+                ++entries;
+                bool hit;
+                if (News::IsUtf8Field(e.Title) && News::IsUtf8Field(e.Category) &&
+                    News::IsUtf8Field(e.Source)) {
+                    hit = compiled.MatchesWith([&](size_t w) {
+                        const QByteArrayMatcher& m = matchers[w];
+                        return m.indexIn(e.Title) >= 0 || m.indexIn(e.Category) >= 0 ||
+                               m.indexIn(e.Source) >= 0;
+                    });
+                    if (hit)
+                        found.append({day, News::DecodeEntry(e)});
+                } else {
+                    News::NewsItem item = News::DecodeEntry(e);
+                    if (compiled.Matches(item))
+                        found.append({day, std::move(item)});
+                }
+            });
+            if (!whole) {
                 outcome.notes << name + QStringLiteral(" は壊れているため飛ばしました。");
             } else {
                 ++outcome.daysSearched;
-                outcome.headlinesSearched += items->size();
-                for (const News::NewsItem& item : *items) {
-                    if (!compiled.Matches(item))
-                        continue;
+                outcome.headlinesSearched += entries;
+                for (DayHit& hit : found) {
+                    const News::NewsItem& item = hit.item;
                     HitKey key{item.Posted, item.Source, item.Category, item.Title, item.Url};
                     if (seen.contains(key))
                         continue;
                     seen.insert(std::move(key));
-                    outcome.hits.append({day, item});
+                    outcome.hits.append(std::move(hit));
                 }
             }
         }
