@@ -2,10 +2,13 @@
 
 #include "app/AppData.h"
 #include "app/Trace.h"
+#include "news/FetchCycle.h"
 #include "text/Dates.h"
+#include "web/clsWEB.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace News {
 
@@ -56,6 +59,43 @@ int RemoveOldDayFiles(const QString& folder, const QDate& today, int keepDays) {
         }
     }
     return removed;
+}
+
+bool CanFillDay(const QString& folder, const QDate& day, const QDate& today) {
+    if (!day.isValid() || day >= today || day.daysTo(today) > DisclosureListDays)
+        return false;
+    const QFileInfo file(folder + u'/' + day.toString(QStringLiteral("yyyyMMdd")) +
+                         QStringLiteral(".DAT"));
+    return !file.exists() || file.lastModified() < QDateTime(day.addDays(1), QTime(0, 0));
+}
+
+FillResult FillMissedDay(const Program::SettingsState& settings, clsWEB& web,
+                         Yahoo::WordLists& words, const QDate& day) {
+    FillResult result;
+    NewsStore store(settings);
+    const QString path = DayFilePathOf(day);
+    const DayFileResult read = LoadDayFileFrom(store, path, false);
+    if (read == DayFileResult::Corrupt || read == DayFileResult::Unreadable) {
+        // Saving now would lose what the damaged file still holds.
+        result.reason = QFileInfo(path).fileName() + QStringLiteral(" を読み込めません");
+        return result;
+    }
+    const int before = store.Count();
+    // A patrol of its own over the day's store: the same paging, merging and pauses.
+    Patrol filler(settings, store, web, words);
+    result.ok = filler.FetchSource(TdnetAddress(settings, day), TdnetSourceName, 1500, 4000,
+                                   &result.reason);
+    result.added = store.Count() - before;
+    // Written even when nothing was missing: the file then shows the day was read whole.
+    if (result.ok && store.HasNewsItems()) {
+        // "New" means new since the last look at today; an earlier day has none.
+        store.ClearNewFlags();
+        if (!SaveDayFileTo(store, path)) {
+            result.ok = false;
+            result.reason = QFileInfo(path).fileName() + QStringLiteral(" を保存できません");
+        }
+    }
+    return result;
 }
 
 DayFileResult EarlierDay::Open(const QDate& day) {

@@ -9,7 +9,15 @@
 #include <QList>
 #include <QString>
 
+class clsWEB;
+namespace Yahoo {
+struct WordLists;
+}
+
 namespace News {
+
+// The disclosure service keeps the lists of about the last month.
+inline constexpr int DisclosureListDays = 31;
 
 // AppDataFolder() + "/Data".
 QString DataFolder();
@@ -22,6 +30,20 @@ QList<QDate> StoredDays(const QString& folder);
 // Removes the day files more than keepDays days old (0: none). Today's and yesterday's file
 // always stay, whatever the count. Returns how many were removed.
 int RemoveOldDayFiles(const QString& folder, const QDate& today, int keepDays);
+
+// A day whose disclosures can still be fetched and that needs them: before today, within the
+// service's month, and its file missing or last written before the day was over.
+bool CanFillDay(const QString& folder, const QDate& day, const QDate& today);
+
+struct FillResult {
+    bool ok = false;
+    int added = 0;  // headlines the day's file did not hold yet
+    QString reason; // why nothing could be done
+};
+// Downloads every page of the day's disclosure list, with the usual pauses, and merges it into
+// that day's file (made when missing). Today's store is not touched.
+FillResult FillMissedDay(const Program::SettingsState& settings, clsWEB& web,
+                         Yahoo::WordLists& words, const QDate& day);
 
 // An earlier day, read from its file and shown instead of today's store. Nothing in it changes
 // but the opened mark, which goes back to that day's own file.

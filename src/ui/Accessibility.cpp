@@ -101,6 +101,8 @@ constexpr Row kRows[] = {
     {u"FormDays", u"", u"過去の日付", u"ニュースを表示する日を選ぶ"},
     {u"CalendarDays", u"", u"日付", u"太字の日にニュースが保存されている。Enter で開く"},
     {u"ButtonOpenDay", u"開く", u"", u"選んだ日のニュースを表示する"},
+    {u"ButtonFillDay", u"開示を取得して補う", u"",
+     u"選んだ日の適時開示情報をすべて取得し、その日のファイルに加える（約1か月前まで）"},
     {u"LabelDayShown", u"", u"表示中の日付", u"今日ではない日のニュースを表示している"},
     {u"ButtonToday", u"今日に戻る", u"", u"今日のニュースの表示に戻る"},
     {u"FormDaySearch", u"", u"全期間検索", u"保存してある日のニュースの検索"},

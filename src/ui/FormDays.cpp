@@ -11,11 +11,13 @@
 #include "ui/FormMain.h"
 #include "ui/ImageRegistry.h"
 #include "ui/WindowPorts.h"
+#include "web/clsWEB.h"
 
 #include <QAction>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -28,8 +30,9 @@ using App::Panel;
 
 // --- the calendar ---
 
-FormDays::FormDays(const QList<QDate>& stored, const QDate& today, QWidget* parent)
-    : QDialog(parent), stored_(stored) {
+FormDays::FormDays(const QList<QDate>& stored, const QDate& today, const QString& folder,
+                   QWidget* parent)
+    : QDialog(parent), stored_(stored), today_(today), folder_(folder) {
     setObjectName(QStringLiteral("FormDays"));
     setWindowTitle(QStringLiteral("過去の日付"));
     Accessibility::Name(this, objectName(), Accessibility::Tip::None);
@@ -42,8 +45,13 @@ FormDays::FormDays(const QList<QDate>& stored, const QDate& today, QWidget* pare
     storedDay.setBackground(QColor(255, 230, 160));
     for (const QDate& day : stored_)
         calendar_->setDateTextFormat(day, storedDay);
+    // Stored days, and the month the disclosure service still holds.
+    const QDate serviceFirst = today.addDays(-News::DisclosureListDays);
+    calendar_->setDateRange(stored_.isEmpty() ? serviceFirst
+                                              : std::min(stored_.first(), serviceFirst),
+                            stored_.isEmpty() ? today : std::max(stored_.last(), today));
+    calendar_->setSelectedDate(today.addDays(-1));
     if (!stored_.isEmpty()) {
-        calendar_->setDateRange(stored_.first(), std::max(stored_.last(), today));
         // The newest day before today is the one most often wanted.
         QDate start = stored_.last();
         for (auto it = stored_.crbegin(); it != stored_.crend(); ++it) {
@@ -60,12 +68,25 @@ FormDays::FormDays(const QList<QDate>& stored, const QDate& today, QWidget* pare
                                QDialogButtonBox::AcceptRole);
     open_->setObjectName(QStringLiteral("ButtonOpenDay"));
     Accessibility::Name(open_, open_->objectName());
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    fill_ = buttons->addButton(Accessibility::Of(QStringLiteral("ButtonFillDay")).text,
+                               QDialogButtonBox::ActionRole);
+    fill_->setObjectName(QStringLiteral("ButtonFillDay"));
+    Accessibility::Name(fill_, fill_->objectName());
+    connect(open_, &QPushButton::clicked, this, [this] {
+        choice_ = {ChosenDay(), false};
+        accept();
+    });
+    connect(fill_, &QPushButton::clicked, this, [this] {
+        choice_ = {calendar_->selectedDate(), true};
+        accept();
+    });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(calendar_, &QCalendarWidget::selectionChanged, this, &FormDays::UpdateOpenButton);
     connect(calendar_, &QCalendarWidget::activated, this, [this](const QDate& day) {
-        if (stored_.contains(day))
+        if (stored_.contains(day)) {
+            choice_ = {day, false};
             accept();
+        }
     });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(calendar_);
@@ -80,6 +101,7 @@ QDate FormDays::ChosenDay() const {
 
 void FormDays::UpdateOpenButton() {
     open_->setEnabled(ChosenDay().isValid());
+    fill_->setEnabled(News::CanFillDay(folder_, calendar_->selectedDate(), today_));
 }
 
 // --- the day shown ---
@@ -87,8 +109,8 @@ void FormDays::UpdateOpenButton() {
 DayBrowser::DayBrowser(FormMain& window, Program::Session& session, const ImageRegistry& images)
     : QObject(&window), window_(window), session_(session), images_(images) {
     ChooseDayStep = [this](const QList<QDate>& stored, const QDate& today) {
-        FormDays dialog(stored, today, &window_);
-        return dialog.exec() == QDialog::Accepted ? dialog.ChosenDay() : QDate();
+        FormDays dialog(stored, today, News::DataFolder(), &window_);
+        return dialog.exec() == QDialog::Accepted ? dialog.Choice() : DayChoice();
     };
 }
 
@@ -157,15 +179,13 @@ QDate DayBrowser::DayShown() const {
 
 void DayBrowser::CommandEarlierDay() {
     const QList<QDate> stored = News::StoredDays(News::DataFolder());
-    const QDate today = Ports::Clock().Today();
-    if (stored.isEmpty()) {
-        Ports::MainWindow().SetPanelText(Panel::Message,
-                                         QStringLiteral("保存してある日付ファイルがありません。"));
+    const DayChoice choice = ChooseDayStep(stored, Ports::Clock().Today());
+    if (!choice.day.isValid())
         return;
-    }
-    const QDate day = ChooseDayStep(stored, today);
-    if (day.isValid())
-        ShowDay(day);
+    if (choice.fill)
+        FillDay(choice.day);
+    else
+        ShowDay(choice.day);
 }
 
 bool DayBrowser::ShowDay(const QDate& day) {
@@ -208,6 +228,33 @@ void DayBrowser::ReturnToToday() {
     table.ScrollLastRowToTop();
     News::UpdateTitle(session_.store);
     Ports::MainWindow().SetPanelText(Panel::Message, QString());
+}
+
+bool DayBrowser::FillDay(const QDate& day) {
+    if (filling_ || !News::CanFillDay(News::DataFolder(), day, Ports::Clock().Today()))
+        return false;
+    filling_ = true;
+    earlierAction_->setEnabled(false);
+    // A download object of its own, so the patrol's may go on meanwhile.
+    clsWEB web;
+    web.Proxy = session_.pageWeb.Proxy;
+    const News::FillResult result =
+        News::FillMissedDay(session_.settings, web, session_.words, day);
+    earlierAction_->setEnabled(true);
+    filling_ = false;
+    auto& w = Ports::MainWindow();
+    if (!result.ok) {
+        w.SetPanelText(Panel::Message,
+                       Dates::ShortDate(day) +
+                           QStringLiteral(" の適時開示情報を取得できませんでした：") +
+                           result.reason);
+        return false;
+    }
+    const bool shown = QFile::exists(News::DayFilePathOf(day)) && ShowDay(day);
+    w.SetPanelText(Panel::Message, Dates::ShortDate(day) + QStringLiteral(" の適時開示情報を ") +
+                                       QString::number(result.added) +
+                                       QStringLiteral(" 件補いました。"));
+    return shown || result.added == 0;
 }
 
 void DayBrowser::MarkOpened(int storeIndex) {

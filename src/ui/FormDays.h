@@ -22,22 +22,38 @@ namespace Program {
 class Session;
 }
 
+// What the calendar was closed with: a day to show, or a day to fill from the disclosure
+// service first.
+struct DayChoice {
+    QDate day; // invalid: closed without a choice
+    bool fill = false;
+};
+
 // The calendar: the days that have a day file are bold on a coloured ground, and only they can
 // be chosen.
 class FormDays : public QDialog {
     Q_OBJECT
 public:
-    FormDays(const QList<QDate>& stored, const QDate& today, QWidget* parent = nullptr);
+    // folder: where the day files are, to tell which days can still be filled.
+    FormDays(const QList<QDate>& stored, const QDate& today, const QString& folder,
+             QWidget* parent = nullptr);
+    // A stored day that is selected; invalid otherwise.
     QDate ChosenDay() const;
+    DayChoice Choice() const { return choice_; }
     QCalendarWidget* Calendar() const { return calendar_; }
     QPushButton* OpenButton() const { return open_; }
+    QPushButton* FillButton() const { return fill_; }
 
 private:
     void UpdateOpenButton();
 
     QList<QDate> stored_;
+    QDate today_;
+    QString folder_;
+    DayChoice choice_;
     QCalendarWidget* calendar_ = nullptr;
     QPushButton* open_ = nullptr;
+    QPushButton* fill_ = nullptr;
 };
 
 class DayBrowser : public QObject {
@@ -65,7 +81,10 @@ public:
 
     // Steps that show a window of their own; tests replace them. The day chosen, or an invalid
     // date when the calendar was closed.
-    std::function<QDate(const QList<QDate>& stored, const QDate& today)> ChooseDayStep;
+    std::function<DayChoice(const QList<QDate>& stored, const QDate& today)> ChooseDayStep;
+    // Fetches the day's disclosures into its file, then shows the day. false when nothing could
+    // be fetched (the status bar says why).
+    bool FillDay(const QDate& day);
 
     QAction* EarlierDayAction() const { return earlierAction_; }
     QAction* DaySearchAction() const { return searchAction_; }
@@ -84,4 +103,5 @@ private:
     QLabel* dayLabel_ = nullptr;
     QPushButton* todayButton_ = nullptr;
     QPointer<FormDaySearch> searchWindow_;
+    bool filling_ = false;
 };

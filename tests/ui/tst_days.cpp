@@ -73,7 +73,9 @@ struct Fixture : WindowFixture {
     const Present::GridModel& Grid() { return session->table.Model(); }
     QString LastRowTitle() { return Grid().Text(GridRow{Grid().Rows() - 1}, GridCol{9}); }
     void ShowYesterday() {
-        Days().ChooseDayStep = [](const QList<QDate>&, const QDate&) { return kYesterday; };
+        Days().ChooseDayStep = [](const QList<QDate>&, const QDate&) {
+            return DayChoice{kYesterday, false};
+        };
         Days().EarlierDayAction()->trigger();
     }
 };
@@ -92,14 +94,14 @@ private slots:
         QList<QDate> offered;
         f.Days().ChooseDayStep = [&](const QList<QDate>& stored, const QDate&) {
             offered = stored;
-            return QDate();
+            return DayChoice();
         };
         f.Days().EarlierDayAction()->trigger();
         QCOMPARE(offered, (QList<QDate>{kToday.addDays(-5), kYesterday, kToday}));
         // Closed without a choice: still today.
         QVERIFY(!f.Days().ShowsEarlierDay());
 
-        FormDays calendar(offered, kToday);
+        FormDays calendar(offered, kToday, News::DataFolder());
         QCalendarWidget* c = calendar.Calendar();
         QCOMPARE(c->selectedDate(), kYesterday);
         QCOMPARE(c->dateTextFormat(kYesterday).fontWeight(), int(QFont::Bold));
@@ -108,8 +110,47 @@ private slots:
         c->setSelectedDate(kToday.addDays(-2));
         QVERIFY(!calendar.OpenButton()->isEnabled());
         QVERIFY(!calendar.ChosenDay().isValid());
+        // A day with no file within the service's month can be filled, not opened.
+        QVERIFY(calendar.FillButton()->isEnabled());
         c->setSelectedDate(kToday.addDays(-5));
         QCOMPARE(calendar.ChosenDay(), kToday.addDays(-5));
+        // Its file was written after the day ended: complete.
+        QVERIFY(!calendar.FillButton()->isEnabled());
+        c->setSelectedDate(kToday.addDays(-2));
+        calendar.FillButton()->click();
+        QCOMPARE(calendar.Choice().day, kToday.addDays(-2));
+        QVERIFY(calendar.Choice().fill);
+    }
+
+    void fillAMissedDayThenShowIt() {
+        FeedsimProcess feedsim;
+        QVERIFY(feedsim.Start(
+            {"--frozen", "--start", kToday.toString(Qt::ISODate) + QStringLiteral("T10:00:00")}));
+        Fixture f;
+        f.session->settings.TdnetHost = feedsim.Tdnet();
+        // The most recent weekday before today has disclosures.
+        QDate day = kYesterday;
+        while (day.dayOfWeek() >= 6)
+            day = day.addDays(-1);
+        QFile::remove(News::DayFilePathOf(day));
+        f.Days().ChooseDayStep = [&](const QList<QDate>&, const QDate&) {
+            return DayChoice{day, true};
+        };
+        f.Days().EarlierDayAction()->trigger();
+        const auto saved = News::DecodeDayFile(ReadBytes(News::DayFilePathOf(day)));
+        QVERIFY(saved && !saved->isEmpty());
+        QVERIFY(f.Days().ShowsEarlierDay());
+        QCOMPARE(f.Days().DayShown(), day);
+        QCOMPARE(f.Grid().Rows(), saved->size() + 1);
+        QCOMPARE(f.LastRowTitle(), saved->first().Title);
+        QVERIFY2(f.form->WindowPorts()
+                     ->PanelText(App::Panel::Message)
+                     .endsWith(QString::number(saved->size()) + QStringLiteral(" 件補いました。")),
+                 qPrintable(f.form->WindowPorts()->PanelText(App::Panel::Message)));
+        // Today's two headlines are still all today holds.
+        QCOMPARE(f.session->store.Count(), 2);
+        // Filled after the day ended: nothing more to fill.
+        QVERIFY(!f.Days().FillDay(day));
     }
 
     void earlierDayIsReadOnlyButForTheOpenedMark() {
