@@ -125,6 +125,14 @@ void FormDaySearch::SetExpression(const QString& expression) {
     expression_->setText(expression);
 }
 
+void FormDaySearch::SetStoredDays(const QList<QDate>& stored) {
+    const bool wasAll =
+        !stored_.isEmpty() && from_->date() == stored_.first() && to_->date() == stored_.last();
+    stored_ = stored;
+    if ((wasAll || from_->date() > to_->date()) && !stored_.isEmpty())
+        SetRange(stored_.first(), stored_.last());
+}
+
 void FormDaySearch::SetRange(const QDate& from, const QDate& to) {
     from_->setDate(from);
     to_->setDate(to);

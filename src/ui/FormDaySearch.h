@@ -26,6 +26,8 @@ public:
     ~FormDaySearch() override;
 
     void SetExpression(const QString& expression);
+    // The days on disk now; the range widens to all of them when it covered all before.
+    void SetStoredDays(const QList<QDate>& stored);
     void SetRange(const QDate& from, const QDate& to);
     // Starts a search with the expression and range shown; a running one is cancelled first.
     void StartSearch();

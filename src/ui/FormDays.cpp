@@ -271,6 +271,9 @@ void DayBrowser::CommandDaySearch() {
             window_.OpenAddressStep(url, false);
         };
     }
+    // Days stored since the window was made can be searched too.
+    if (!searchWindow_->Searching())
+        searchWindow_->SetStoredDays(News::StoredDays(News::DataFolder()));
     if (window_.ComboSearch())
         searchWindow_->SetExpression(window_.ComboSearch()->currentText());
     searchWindow_->show();

@@ -112,40 +112,6 @@ private slots:
         QVERIFY(QFile::exists(Data() + "/20000101.DAT.bad"));
     }
 
-    void earlierDayOpensBesideToday() {
-        const QDate day(2024, 3, 8);
-        WriteDay(day,
-                 {Item(OleOf(day, QTime(15, 0)), "newer"), Item(OleOf(day, QTime(9, 0)), "older")});
-        News::NewsStore today(settings_);
-        int at = -1;
-        today.InsertNewsItem(at, OleOf(clock_.Today()), "s", "c", "today", "u", false, "");
-        QVERIFY(News::SaveDayFile(today));
-        const QByteArray todayBytes = ReadBytes(News::DayFilePath());
-
-        News::EarlierDay earlier(settings_);
-        QVERIFY(!earlier.IsOpen());
-        QCOMPARE(earlier.Open(day), News::DayFileResult::Loaded);
-        QVERIFY(earlier.IsOpen());
-        QCOMPARE(earlier.Day(), day);
-        QCOMPARE(earlier.Store().Count(), 2);
-        QCOMPARE(earlier.Store().Item(0).Title, QStringLiteral("newer"));
-
-        // The opened mark goes to that day's file, and only there.
-        QVERIFY(earlier.MarkOpened(1));
-        const auto saved = News::DecodeDayFile(ReadBytes(News::DayFilePathOf(day)));
-        QVERIFY(saved);
-        QCOMPARE(saved->size(), 2);
-        QVERIFY(!saved->at(0).IsOpened);
-        QVERIFY(saved->at(1).IsOpened);
-        QCOMPARE(ReadBytes(News::DayFilePath()), todayBytes);
-        QVERIFY(!earlier.MarkOpened(2));
-
-        earlier.Close();
-        QVERIFY(!earlier.IsOpen());
-        QVERIFY(!earlier.MarkOpened(0));
-        QCOMPARE(ReadBytes(News::DayFilePath()), todayBytes);
-    }
-
     void aDayThatCannotBeReadChangesNothing() {
         const QDate good(2024, 3, 7), bad(2024, 3, 6);
         WriteDay(good, {Item(OleOf(good), "kept")});

@@ -277,6 +277,17 @@ private slots:
         QVERIFY(window->CsvButton()->isEnabled());
         window->OpenHit(2);
         QCOMPARE(f.opened, QStringList{Item(older, 10, "", "").Url});
+
+        // A day stored since is searched the next time the window is asked for.
+        const QDate oldest = kToday.addDays(-4);
+        WriteBytes(News::DayFilePathOf(oldest),
+                   News::EncodeDayFile({Item(oldest, 10, "日銀 支店長会議", "金融")}));
+        f.Days().DaySearchAction()->trigger();
+        QCOMPARE(f.Days().SearchWindow(), window);
+        window->SearchButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 10000);
+        QCOMPARE(hits->rowCount(), 4);
+        QCOMPARE(hits->item(3, 4)->text(), QStringLiteral("日銀 支店長会議"));
     }
 
     void oldDayFilesGoAtStartUp() {
