@@ -257,6 +257,11 @@ void LoadSettings(SettingsState& s) {
     s.SoundOnlyWatch = ReadBool(ini, QStringLiteral("SOUND ONLY WATCH"), defaults.SoundOnlyWatch);
     s.WatchSound = IniValue(ini, Option, QStringLiteral("WATCH SOUND"), QString());
 
+    // A negative or unreadable count keeps everything, as 0 does.
+    s.KeepDays =
+        int(ParseInteger(IniValue(ini, Option, QStringLiteral("KEEP DAYS"), QString()), 0, 100000)
+                .value_or(defaults.KeepDays));
+
     s.NewsHost = ReadHost(ini, QStringLiteral("NEWS HOST"), defaults.NewsHost, false);
     s.TdnetHost = ReadHost(ini, QStringLiteral("TDNET HOST"), defaults.TdnetHost, false);
     s.BoardHost = ReadHost(ini, QStringLiteral("BOARD HOST"), defaults.BoardHost, false);
@@ -306,6 +311,7 @@ bool SaveSettings(SettingsState& s, const FormGeometry& form, const SearchHistor
     ini.SetValue(Option, QStringLiteral("RAISE ONLY WATCH"), BoolText(s.RaiseOnlyWatch));
     ini.SetValue(Option, QStringLiteral("SOUND ONLY WATCH"), BoolText(s.SoundOnlyWatch));
     ini.SetValue(Option, QStringLiteral("WATCH SOUND"), s.WatchSound);
+    ini.SetValue(Option, QStringLiteral("KEEP DAYS"), QString::number(s.KeepDays));
 
     ini.SetValue(Server, QStringLiteral("NEWS HOST"), s.NewsHost);
     ini.SetValue(Server, QStringLiteral("TDNET HOST"), s.TdnetHost);

@@ -55,6 +55,8 @@ struct SettingsState {
     bool RaiseOnlyWatch = false; // new headlines raise the window only when some are watched
     bool SoundOnlyWatch = false; // likewise the alert sound
     QString WatchSound;          // played instead of SoundFile for watched ones; empty: SoundFile
+    // Day files older than this many days go at start-up; 0 keeps them all.
+    int KeepDays = 0;
     // "SERVER": scheme and host, no trailing "/"
     QString NewsHost = QStringLiteral("http://headlines.yahoo.co.jp");
     QString TdnetHost = QStringLiteral("https://www.release.tdnet.info");

@@ -267,6 +267,83 @@ bool DecodeOldestFirst(const QByteArray& bytes, std::vector<NewsItem>& items) {
 
 } // namespace
 
+bool IsUtf8Field(QByteArrayView bytes) {
+    return IsValidUtf8(reinterpret_cast<const uchar*>(bytes.data()), bytes.size());
+}
+
+bool WalkDayFile(const QByteArray& bytes, const std::function<void(const RawDayEntry&)>& visit) {
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    auto take = [&](qsizetype n) -> const char* {
+        if (end - p < n)
+            return nullptr;
+        const char* at = p;
+        p += n;
+        return at;
+    };
+    auto text = [&](QByteArrayView& out) {
+        const char* count = take(2);
+        if (!count)
+            return false;
+        const qsizetype length = qFromLittleEndian<quint16>(count);
+        const char* at = take(length);
+        if (!at)
+            return false;
+        out = QByteArrayView(at, length);
+        return true;
+    };
+    auto flag = [&](bool& out) {
+        const char* at = take(2);
+        if (at)
+            out = qFromLittleEndian<qint16>(at) != 0;
+        return at != nullptr;
+    };
+    const char* head = take(4);
+    if (!head)
+        return false;
+    const qint32 count = qFromLittleEndian<qint32>(head);
+    if (count < 0 || count > (end - p) / kMinRecordBytes)
+        return false;
+    RawDayEntry e;
+    for (qint32 k = 0; k < count; ++k) {
+        const char* posted = take(8);
+        if (!posted)
+            return false;
+        e.Posted = qFromLittleEndian<double>(posted);
+        if (!(text(e.Source) && text(e.Category) && text(e.Title) && text(e.Url)))
+            return false;
+        const char* code = take(4);
+        if (!code)
+            return false;
+        e.StockCode = qFromLittleEndian<qint32>(code);
+        if (!(text(e.Reserved1) && text(e.Reserved2) && flag(e.IsVip) && flag(e.Reserved3) &&
+              text(e.Mark) && flag(e.IsOpened) && flag(e.IsNew)))
+            return false;
+        visit(e);
+    }
+    return p == end;
+}
+
+NewsItem DecodeEntry(const RawDayEntry& e) {
+    Common::Cp932Decoder legacy;
+    auto field = [&](QByteArrayView v) { return DecodeField(v.data(), v.size(), legacy); };
+    NewsItem item;
+    item.Posted = e.Posted;
+    item.Source = field(e.Source);
+    item.Category = field(e.Category);
+    item.Title = field(e.Title);
+    item.Url = field(e.Url);
+    item.StockCode = e.StockCode;
+    item.Reserved1 = field(e.Reserved1);
+    item.Reserved2 = field(e.Reserved2);
+    item.IsVip = e.IsVip;
+    item.Reserved3 = e.Reserved3;
+    item.Mark = field(e.Mark);
+    item.IsOpened = e.IsOpened;
+    item.IsNew = e.IsNew;
+    return item;
+}
+
 QByteArray EncodeDayFile(const QList<NewsItem>& items) {
     return EncodeItems(items.size(), [&](qsizetype k) -> const NewsItem& { return items[k]; });
 }
@@ -304,7 +381,10 @@ bool DayFileNeedsLoad(const NewsStore& store) {
 }
 
 DayFileResult LoadDayFile(NewsStore& store) {
-    const QString path = DayFilePath();
+    return LoadDayFileFrom(store, DayFilePath(), true);
+}
+
+DayFileResult LoadDayFileFrom(NewsStore& store, const QString& path, bool putAsideDamaged) {
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.exists()) {
@@ -321,7 +401,14 @@ DayFileResult LoadDayFile(NewsStore& store) {
     file.close();
 
     std::vector<NewsItem> items;
-    if (!whole || !DecodeOldestFirst(bytes, items)) {
+    const bool decoded = whole && DecodeOldestFirst(bytes, items);
+    if (!decoded && !putAsideDamaged) {
+        Report(QStringLiteral("LoadDayFile]") + path + QStringLiteral(" is damaged"),
+               QStringLiteral("日付ファイル ") + name +
+                   QStringLiteral(" が壊れていたため読み込みませんでした。"));
+        return DayFileResult::Corrupt;
+    }
+    if (!decoded) {
         // Keep the bytes for whoever wants to look at them; the store stays as it was.
         const QString bad = FreeBadName(path);
         const QString badName = QFileInfo(bad).fileName();
@@ -346,10 +433,13 @@ DayFileResult LoadDayFile(NewsStore& store) {
 }
 
 bool SaveDayFile(NewsStore& store) {
+    return SaveDayFileTo(store, DayFilePath());
+}
+
+bool SaveDayFileTo(NewsStore& store, const QString& path) {
     if (!store.HasNewsItems()) {
         return false;
     }
-    const QString path = DayFilePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     Files::WholeFile file(path);
     bool ok = file.open();

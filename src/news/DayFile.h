@@ -5,8 +5,10 @@
 #include "news/NewsItem.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace News {
@@ -25,8 +27,11 @@ class NewsStore;
 struct DayFileStamp;
 
 DayFileResult LoadDayFile(NewsStore& store);
+// The same for the day file at path; a damaged one is renamed only when putAsideDamaged.
+DayFileResult LoadDayFileFrom(NewsStore& store, const QString& path, bool putAsideDamaged);
 // false when the store is empty (an empty store never overwrites the day's file) or on failure.
 bool SaveDayFile(NewsStore& store);
+bool SaveDayFileTo(NewsStore& store, const QString& path);
 // True when today's day file exists and is not the one the store last read or wrote, so that a
 // cycle reads it again only when someone else has put it there.
 bool DayFileNeedsLoad(const NewsStore& store);
@@ -41,6 +46,21 @@ bool ExportCsv(const NewsStore& store, const QString& path);
 QByteArray EncodeDayFile(const QList<NewsItem>& items);
 // The entries, or std::nullopt when the bytes are not one whole day file.
 std::optional<QList<NewsItem>> DecodeDayFile(const QByteArray& bytes);
+
+// One entry as it lies in a day file, its texts not yet decoded: for a reader that looks at
+// many entries and keeps few.
+struct RawDayEntry {
+    double Posted = 0;
+    QByteArrayView Source, Category, Title, Url, Reserved1, Reserved2, Mark;
+    qint32 StockCode = 0;
+    bool IsVip = false, Reserved3 = false, IsOpened = false, IsNew = false;
+};
+// Calls visit for every entry in file order (newest first). false when the bytes are not one
+// whole day file; visit may have seen the entries before the damage.
+bool WalkDayFile(const QByteArray& bytes, const std::function<void(const RawDayEntry&)>& visit);
+NewsItem DecodeEntry(const RawDayEntry& entry);
+// True when the bytes are UTF-8 as the day file writes it (else they are the old Shift_JIS).
+bool IsUtf8Field(QByteArrayView bytes);
 
 // The longest prefix of the text whose UTF-8 form fits in maxBytes, cut at a character boundary.
 QByteArray Utf8Prefix(const QString& text, qsizetype maxBytes);

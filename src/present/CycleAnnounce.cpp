@@ -16,6 +16,8 @@ void AnnounceCycle(const News::CycleResult& result, HeadlineTable& table,
     auto& w = Ports::MainWindow();
     if (!result.storeHasItems)
         return;
+    // An earlier day on the screen stays there; the table is rebuilt when today comes back.
+    const bool showsToday = !table.ShowsOtherStore();
     if (result.grew) {
         // Watched headlines among the new ones may decide whether the window comes forward
         // and which sound plays; with those options off they change nothing.
@@ -25,8 +27,9 @@ void AnnounceCycle(const News::CycleResult& result, HeadlineTable& table,
         const bool sound = !settings.SoundOnlyWatch || watched;
         w.SetPanelTip(Panel::New, QStringLiteral("新着あり！"));
         w.SetPanelEnabled(Panel::New, true);
-        table.Fill();
-        if (result.firstTable)
+        if (showsToday)
+            table.Fill();
+        if (showsToday && result.firstTable)
             table.PutCursorOnLastRow();
         if (!settings.DontForward && raise)
             w.SetTopmost(true);
@@ -37,7 +40,8 @@ void AnnounceCycle(const News::CycleResult& result, HeadlineTable& table,
         if (sound)
             w.PlaySound(watched && !settings.WatchSound.isEmpty() ? settings.WatchSound
                                                                   : settings.SoundFile);
-        table.ScrollLastRowToTop();
+        if (showsToday)
+            table.ScrollLastRowToTop();
         if (!settings.FromTray || !raise) {
             w.SetTrayIcon(1);
             w.SetTrayTip(QStringLiteral("Tickerwisp[新着あり]"));
@@ -56,7 +60,7 @@ void AnnounceCycle(const News::CycleResult& result, HeadlineTable& table,
                                        QStringLiteral(" ") + QString::number(now.time().hour()) +
                                        QStringLiteral(":") + QString::number(now.time().minute()) +
                                        QStringLiteral("] … 更新はありませんでした。"));
-    if (result.firstTable) {
+    if (result.firstTable && showsToday) {
         table.Fill();
         table.PutCursorOnLastRow();
         table.ScrollLastRowToTop();

@@ -65,6 +65,15 @@ bool CompiledExpression::Matches(const QString& title, const QString& category,
     return Math::ReduceTruthString(truth_);
 }
 
+bool CompiledExpression::MatchesWith(const std::function<bool(size_t)>& found) const {
+    if (!checked_)
+        return false;
+    QChar* out = truth_.data();
+    for (size_t w = 0; w < words_.size(); ++w)
+        out[wordPlaces_[w]] = found(w) ? u'T' : u'F';
+    return Math::ReduceTruthString(truth_);
+}
+
 bool MatchesExpression(const News::NewsStore& store, const QString& expression, int storeIndex) {
     if (storeIndex < 0 || storeIndex >= store.Count())
         return false;

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace News {
@@ -28,6 +29,10 @@ public:
     const QString& Pattern() const { return pattern_; }
     // The expression passed the check; one that did not matches nothing.
     bool Checked() const { return checked_; }
+    // The same with each word's presence told by found(word index), for a reader that finds the
+    // words without making a NewsItem.
+    bool MatchesWith(const std::function<bool(size_t word)>& found) const;
+    const std::vector<QString>& Words() const { return words_; }
     // The truth string of a headline, e.g. "T&(F|T)".
     QString TruthString(const News::NewsItem& item) const;
 

@@ -82,7 +82,7 @@ int HeadlineTable::StoreIndexOfRow(int row) const {
     if (row < 1 || size_t(row) > keys.size())
         return -1;
     const RowKey& k = keys[size_t(row) - 1];
-    return store_.FindNewsItem(k.Posted, k.Source, k.Category, k.Title, k.Url);
+    return shown_->FindNewsItem(k.Posted, k.Source, k.Category, k.Title, k.Url);
 }
 
 OleParts SplitOle(double oleDate) {
@@ -141,7 +141,7 @@ void HeadlineTable::Fill() {
     GridModel& grid = grid_;
     GridPort& port = Grid();
     Ports::MainWindowPort& window = Ports::MainWindow();
-    const News::NewsStore& store = store_;
+    const News::NewsStore& store = *shown_;
 
     const int savedTop = grid.TopRow(), savedRow = grid.Row(), savedCol = grid.Col();
     window.SetGridVisible(false);
@@ -284,7 +284,7 @@ void HeadlineTable::MarkOpenedPicture(int row) {
 }
 
 int HeadlineTable::Search(int startIndex, int direction, bool markAll, bool colourCells) {
-    if (!store_.HasNewsItems())
+    if (!shown_->HasNewsItems())
         return 0;
     Ports::MainWindowPort& window = Ports::MainWindow();
     const CompiledExpression expression(window.SearchText());

@@ -40,6 +40,11 @@ public:
     // The store index of the headline a grid row shows, found by the headline itself so that
     // it holds while pages merge into the store under the table; -1 when there is none.
     int StoreIndexOfRow(int row) const;
+    // Shows another store (an earlier day) until ShowStore(nullptr) brings back the session's
+    // own. The caller rebuilds with Fill().
+    void ShowStore(const News::NewsStore* other) { shown_ = other ? other : &store_; }
+    bool ShowsOtherStore() const { return shown_ != &store_; }
+    const News::NewsStore& ShownStore() const { return *shown_; }
     // The highest index of the headlines the rows show: the store's UBound as of the last
     // build. Row r shows index UBound() + 1 - r.
     int UBound() const { return int(keys_.size()) - 1; }
@@ -61,6 +66,7 @@ private:
     const QString& SmallNumber(int n) const;
 
     const News::NewsStore& store_;
+    const News::NewsStore* shown_ = &store_;
     const Program::SettingsState& settings_;
     GridModel grid_;
     std::vector<RowKey> keys_;

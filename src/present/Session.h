@@ -5,6 +5,7 @@
 
 #include "app/SettingsState.h"
 #include "app/Trace.h"
+#include "news/DayArchive.h"
 #include "news/FetchCycle.h"
 #include "news/NewsStore.h"
 #include "parsers/Yahoo.h"
@@ -27,6 +28,8 @@ public:
     SettingsState settings;
     Common::TraceLog trace;
     News::NewsStore store{settings};
+    // An earlier day the window shows instead of today's store; the patrol never touches it.
+    News::EarlierDay earlier{settings};
     // Downloads the list pages and the boards; it has no browser and navigates nothing.
     clsWEB pageWeb;
     // Bound to the viewer window's browser while that window exists.

@@ -5,6 +5,7 @@
 #include "app/SettingsState.h"
 #include "app/Trace.h"
 #include "app/Version.h"
+#include "news/DayArchive.h"
 #include "news/DayFile.h"
 #include "news/FetchCycle.h"
 #include "news/NewsStore.h"
@@ -21,6 +22,7 @@
 #include "ui/ArticleViewer.h"
 #include "ui/CTray.h"
 #include "ui/ControlObj.h"
+#include "ui/FormDays.h"
 #include "ui/FormGeometry.h"
 #include "ui/FormOption.h"
 #include "ui/GridView.h"
@@ -247,6 +249,8 @@ void FormMain::BuildToolBar() {
     AddCommandAction(Command::AllRead, false);
     AddCommandAction(Command::Filter, true);
     AddCommandAction(Command::Search, false);
+    days_ = new DayBrowser(*this, session_, images_);
+    days_->AddToToolBar(tbar_);
 
     // The drop-down button with the window sizes and the rarer commands.
     auto* menu = new QMenu(this);
@@ -342,6 +346,7 @@ void FormMain::BuildControls() {
     Accessibility::Name(sbar_, QStringLiteral("SBar"));
     sbar_->AddStandardPanels();
     setStatusBar(sbar_);
+    days_->AddToStatusBar(sbar_);
     connect(sbar_, &StatusPanels::clicked, this, &FormMain::SBar_PanelClick);
 
     menuHeadline_ = new QMenu(QStringLiteral("ヘッドライン"), this);
@@ -468,6 +473,7 @@ void FormMain::Form_Load() {
 
     Program::LoadSettings(settings_);
     ApplyLoadedSettings();
+    News::RemoveOldDayFiles(News::DataFolder(), Ports::Clock().Today(), settings_.KeepDays);
 
     store_.Clear();
     table_.Init();
@@ -737,7 +743,7 @@ void FormMain::AddSearchHistory(QComboBox* box, bool moveToTop) {
 
 void FormMain::CommandSearch() {
     AddSearchHistory(comboSearch_, true);
-    const News::NewsStore& store = store_;
+    const News::NewsStore& store = table_.ShownStore();
     if (!store.HasNewsItems()) {
         table_.Fill();
         return;
@@ -760,6 +766,12 @@ void FormMain::CommandAllRead() {
     News::NewsStore& store = store_;
     if (!store.HasNewsItems())
         return;
+    // An earlier day is shown as it was kept.
+    if (table_.ShowsOtherStore()) {
+        ports_->SetPanelText(Panel::Message,
+                             QStringLiteral("過去の日付の表示中は既読にできません。"));
+        return;
+    }
     Present::GridModel& grid = table_.Model();
     for (int i = 0; i < store.Count() && i + 1 <= grid.Rows() - 1; ++i) {
         News::NewsItem& item = store.MutableItem(i);
@@ -861,10 +873,11 @@ void FormMain::CommandExportCsv() {
     // A name typed without an extension is meant as a CSV file.
     if (QFileInfo(path).suffix().isEmpty())
         path += path.endsWith(QLatin1Char('.')) ? QStringLiteral("csv") : QStringLiteral(".csv");
-    if (News::ExportCsv(store_, path)) {
+    const News::NewsStore& shown = table_.ShownStore();
+    if (News::ExportCsv(shown, path)) {
         Ports::Prompt().MessageBox(path + QStringLiteral(" にニュースデータを出力しました。"),
                                    QString(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
-    } else if (!store_.HasNewsItems()) {
+    } else if (!shown.HasNewsItems()) {
         Ports::Prompt().MessageBox(QStringLiteral("ニュースが一つもないので出力できません。"),
                                    QString(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
     } else {
@@ -909,7 +922,7 @@ void FormMain::GridNews_Click() {
     // A short wait before opening, pumped so the window keeps drawing.
     Common::Pause(500, false, true);
     Present::GridModel& grid = table_.Model();
-    News::NewsStore& store = store_;
+    const News::NewsStore& store = table_.ShownStore();
     if (grid.Col() != TitleCol || !store.HasNewsItems())
         return;
     const int row = grid.Row();
@@ -934,7 +947,9 @@ void FormMain::GridNews_Click() {
     Form_Resize();
     // The open may have let a merge run: find the headline again before marking it.
     const int opened = table_.StoreIndexOfRow(row);
-    if (opened >= 0)
+    if (opened >= 0 && table_.ShowsOtherStore())
+        days_->MarkOpened(opened);
+    else if (opened >= 0)
         News::MarkOpened(store_, opened);
     table_.MarkOpenedPicture(row);
     // The keyboard stays in the list, so the keys walk on through the headlines.
@@ -986,8 +1001,9 @@ void FormMain::GridNews_MouseMove(const QPoint& pos) {
     // Over a feed's picture: the feed's name.
     if (!tip.isEmpty() && gridNews_->columnAt(pos.x()) == LogoCol) {
         const int index = table_.StoreIndexOfRow(row);
-        if (index >= 0 && !store_.Item(index).Reserved2.isEmpty())
-            tip = store_.Item(index).Source;
+        const News::NewsStore& shown = table_.ShownStore();
+        if (index >= 0 && !shown.Item(index).Reserved2.isEmpty())
+            tip = shown.Item(index).Source;
     }
     if (gridNews_->viewport()->toolTip() != tip)
         gridNews_->viewport()->setToolTip(tip);
@@ -1001,7 +1017,7 @@ void FormMain::MenuHeadline_Click(HeadlineCommand command) {
         GridNews_Click();
         break;
     case HeadlineCommand::GoogleSearch: {
-        const News::NewsStore& store = store_;
+        const News::NewsStore& store = table_.ShownStore();
         const int storeIndex = table_.StoreIndexOfRow(grid.Row());
         if (storeIndex < 0 || storeIndex > store.UBound())
             return;
@@ -1022,6 +1038,9 @@ void FormMain::SBar_PanelClick(Panel panel) {
     const News::NewsStore& store = store_;
     if (panel != Panel::New || !store.HasNewsItems())
         return;
+    // The new headlines are today's.
+    if (table_.ShowsOtherStore())
+        days_->ReturnToToday();
     int first = -1;
     for (int i = 0; i < store.Count(); ++i) {
         if (store.Item(i).IsNew) {

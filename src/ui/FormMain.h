@@ -31,6 +31,7 @@ class QMenu;
 class QToolBar;
 class QToolButton;
 class ArticleViewer;
+class DayBrowser;
 class ScreenGridPort;
 class StatusPanels;
 class WidgetPrompt;
@@ -111,6 +112,8 @@ public:
     // Opens the headline at a store index as a click on its row does, and marks it opened.
     void OpenStoredHeadline(int storeIndex);
     News::Patrol& Patrol() const { return patrol_; }
+    // Earlier days shown in the table and the search across days.
+    DayBrowser* Days() const { return days_; }
     Program::Session& Session() const { return session_; }
     // "ニュース再取得" in the options dialog: the options command fetches everything anew.
     void RequestNewsReload() { reloadRequested_ = true; }
@@ -194,6 +197,7 @@ private:
     bool reloadRequested_ = false;
     std::unique_ptr<MainWindowPorts> ports_;
     ArticleViewer* articleViewer_ = nullptr;
+    DayBrowser* days_ = nullptr;
     std::unique_ptr<WidgetPrompt> prompt_;
     std::unique_ptr<ScreenGridPort> gridPort_;
 

@@ -39,6 +39,7 @@
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QSoundEffect>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
@@ -269,6 +270,18 @@ void FormOption::BuildControls() {
     otherColumn->addWidget(checkLockSearch_);
     checkShowVersion_ = NewCheck(QStringLiteral("CheckShowVersion"));
     otherColumn->addWidget(checkShowVersion_);
+    spinKeepDays_ = new QSpinBox;
+    spinKeepDays_->setObjectName(QStringLiteral("SpinKeepDays"));
+    spinKeepDays_->setRange(0, 9999);
+    Accessibility::Name(spinKeepDays_, spinKeepDays_->objectName());
+    connect(spinKeepDays_, &QSpinBox::valueChanged, this, &FormOption::Check_OptionChange);
+    auto* keepLabel = new QLabel(Accessibility::Of(spinKeepDays_->objectName()).name);
+    keepLabel->setBuddy(spinKeepDays_);
+    auto* keepRow = new QHBoxLayout;
+    keepRow->addWidget(keepLabel);
+    keepRow->addWidget(spinKeepDays_);
+    keepRow->addStretch();
+    otherColumn->addLayout(keepRow);
 
     auto* generalPage = new QWidget;
     auto* generalLayout = new QVBoxLayout(generalPage);
@@ -460,6 +473,7 @@ void FormOption::Form_Load() {
     checkShowVersion_->setChecked(s.ShowVersionAtStart);
     checkFromTray_->setChecked(s.FromTray);
     checkLockSearch_->setChecked(s.LockSearchInPatrol);
+    spinKeepDays_->setValue(s.KeepDays);
     if (QAbstractButton* option = viewerPosition_->button(s.ViewerPosition))
         option->setChecked(true);
     QFont font(s.FontName);
@@ -508,7 +522,8 @@ bool FormOption::Changed() const {
     if (textBrowser_->text() != s.BrowserPath || textSound_->text() != s.SoundFile)
         return true;
     if (checkVip_->isChecked() != s.DispVip || checkDontForward_->isChecked() != s.DontForward ||
-        checkQuickStart_->isChecked() != s.QuickStart || checkFromTray_->isChecked() != s.FromTray)
+        checkQuickStart_->isChecked() != s.QuickStart ||
+        checkFromTray_->isChecked() != s.FromTray || spinKeepDays_->value() != s.KeepDays)
         return true;
     if (checkLockSearch_->isChecked() != s.LockSearchInPatrol ||
         checkShowVersion_->isChecked() != s.ShowVersionAtStart)
@@ -557,6 +572,7 @@ void FormOption::CommandApply_Click() {
     s.ShowVersionAtStart = checkShowVersion_->isChecked();
     s.FromTray = checkFromTray_->isChecked();
     s.LockSearchInPatrol = checkLockSearch_->isChecked();
+    s.KeepDays = spinKeepDays_->value();
     if (viewerPosition_->checkedId() >= 0)
         s.ViewerPosition = qint16(viewerPosition_->checkedId());
     s.FontName = sampleFont_.family();

@@ -14,6 +14,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -154,6 +155,7 @@ private:
               *checkQuickStart_ = nullptr, *checkDontForward_ = nullptr;
     QCheckBox* checkLockSearch_ = nullptr;
     QCheckBox* checkShowVersion_ = nullptr;
+    QSpinBox* spinKeepDays_ = nullptr;
     QLineEdit *textProxyAdrs_ = nullptr, *textProxyPort_ = nullptr, *textSound_ = nullptr,
               *textBrowser_ = nullptr;
     QList<QLineEdit*> textWord_;

@@ -70,6 +70,8 @@ const Entry kEntries[] = {
     {"TB_ALLREAD", "icons/tb_allread.svg"},
     {"TB_FILTER", "icons/tb_filter.svg"},
     {"TB_SEARCH", "icons/tb_search.svg"},
+    {"TB_DAYS", "icons/tb_days.svg"},
+    {"TB_DAYSEARCH", "icons/tb_daysearch.svg"},
     {"DD_WINDOW_FULL", "icons/dd_window_full.svg"},
     {"DD_WINDOW_MIDDLE", "icons/dd_window_middle.svg"},
     {"DD_WINDOW_MINI", "icons/dd_window_mini.svg"},

@@ -92,8 +92,19 @@ void MainWindowPorts::SetPanelEnabled(App::Panel panel, bool enabled) {
 }
 
 void MainWindowPorts::SetCaption(const QString& caption) {
+    caption_ = caption;
     if (window_)
-        window_->setWindowTitle(caption);
+        window_->setWindowTitle(Caption());
+}
+
+void MainWindowPorts::SetCaptionNote(const QString& note) {
+    captionNote_ = note;
+    if (window_)
+        window_->setWindowTitle(Caption());
+}
+
+QString MainWindowPorts::Caption() const {
+    return captionNote_.isEmpty() ? caption_ : captionNote_ + QStringLiteral(" ") + caption_;
 }
 
 void MainWindowPorts::SetTopmost(bool on) {

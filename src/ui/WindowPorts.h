@@ -38,6 +38,9 @@ public:
     void SetPanelEnabled(App::Panel panel, bool enabled) override;
 
     void SetCaption(const QString& caption) override;
+    // A note put before every caption (the day shown when it is not today); empty for none.
+    void SetCaptionNote(const QString& note);
+    QString Caption() const;
     void SetTopmost(bool on) override;
     bool Topmost() const;
     void BringToFront() override;
@@ -65,6 +68,7 @@ public:
 
 private:
     QPointer<QMainWindow> window_;
+    QString caption_, captionNote_;
     StatusPanels* panels_;
     CTray* tray_;
     QPointer<QComboBox> search_;

@@ -45,6 +45,7 @@ private slots:
         expected += "LAST VERSION=\r\nSHOW VERSION AT START=False\r\n";
         expected += "WATCH WORD=\r\nNOTIFY ALL NEWS=False\r\nRAISE ONLY WATCH=False\r\n"
                     "SOUND ONLY WATCH=False\r\nWATCH SOUND=\r\n";
+        expected += "KEEP DAYS=0\r\n";
         expected += "[SERVER]\r\nNEWS HOST=http://headlines.yahoo.co.jp\r\n"
                     "TDNET HOST=https://www.release.tdnet.info\r\n"
                     "BOARD HOST=http://messages.finance.yahoo.co.jp\r\n"
@@ -98,6 +99,9 @@ private slots:
             {"bool any case", "FONT BOLD=tRUE", "FONT BOLD=True"},
             {"bool text keeps default", "DISP VIP=yes", "DISP VIP=True"},
             {"viewer position", "VIEWER POSITION=2.5", "VIEWER POSITION=2"},
+            {"keep days", "KEEP DAYS=30", "KEEP DAYS=30\r\n"},
+            {"keep days negative keeps all", "KEEP DAYS=-3", "KEEP DAYS=0\r\n"},
+            {"keep days unreadable keeps all", "KEEP DAYS=a week", "KEEP DAYS=0\r\n"},
             {"search word", "SEARCH WORD 12= T and 決算 ", "SEARCH WORD 12=T and 決算\r\n"},
             {"watch word", "WATCH WORD=7203|(決算&上方修正)",
              "WATCH WORD=7203|(決算&上方修正)\r\n"},

@@ -12,6 +12,7 @@ import sys
 import threading
 import time
 import traceback
+import urllib.request
 
 import desktop as dt
 import pyatspi
@@ -1072,6 +1073,106 @@ def sc_a11y_dump(sc, feed):
     wait_until("the options dialog closed", lambda: app.window_named("環境設定") is None, 10)
     app.close()
 
+# ---- earlier days ----
+
+def seed_yesterday(sc, feed):
+    """Yesterday's day file beside today's: 12 headlines, every third about 日銀."""
+    day = today() - datetime.timedelta(days=1)
+    base = datetime.datetime.combine(day, datetime.time(9, 0))
+    items = []
+    for i in range(12):
+        title = f"日銀、金融政策を据え置き 昨日その{i}" if i % 3 == 0 else f"円相場は小動き 昨日その{i}"
+        items.append(twfiles.Headline(
+            posted=base + datetime.timedelta(minutes=15 * (12 - i)), source="ロイター",
+            category="為替", title=title, url=f"http://{feed.portal}/article/y{i}.html",
+            is_opened=False, is_new=False))
+    with open(os.path.join(os.path.dirname(sc.day_path), twfiles.day_file_name(day)), "wb") as f:
+        f.write(twfiles.encode_day_file(items))
+    return day, items
+
+
+def push_button(app, window, name):
+    app.click(dt.find(window, name, dt.named(name, pyatspi.ROLE_PUSH_BUTTON)))
+
+
+def sc_earlier_day_round_trip(sc, feed):
+    day, earlier = seed_yesterday(sc, feed)
+    app, items = start_seeded(sc, feed)
+    wait_viewer(app)
+    app.press("過去の日付")
+    calendar = wait_until("the calendar", lambda: app.window_named("過去の日付"), 15)
+    # Yesterday is the day the calendar starts on.
+    push_button(app, calendar, "開く")
+    wait_until("yesterday's headlines in the table",
+               lambda: sorted(app.visible_titles()) == sorted(h.title for h in earlier), 20)
+    note = f"［{day.strftime('%Y/%m/%d')} を表示中］"
+    wait_until("the caption naming the day", lambda: (app.main.name or "").startswith(note), 10)
+
+    expected = sorted(titles_with(earlier, "日銀"))
+    app.set_search_text("日銀")
+    app.press("フィルタ")
+    wait_until("only yesterday's 日銀 rows", lambda: sorted(app.visible_titles()) == expected, 15)
+
+    target = os.path.join(sc.home, "昨日.csv")
+    dialog = open_csv_dialog(app)
+    field = wait_until("the file-name field", lambda: file_name_field(dialog), 10)
+    dt.set_text(field, target)
+    wait_until("the path typed", lambda: dt.text_of(field) == target, 10)
+    dt.key("Return")
+    box = wait_until("the export's message box", lambda: next(
+        (w for w in app.top_levels() for _ in dt.find_all(
+            w, lambda a: "ニュースデータを出力しました" in (a.name or ""))), None), 15)
+    push_button(app, box, "OK")
+    lines = open(target, "rb").read().decode("utf-8").split("\r\n")[:-1]
+    sc.check(len(lines) == len(earlier), f"{len(lines)} CSV lines for yesterday's {len(earlier)}")
+    sc.check(all(f',"{h.title}",' in line for line, h in zip(lines, earlier)),
+             "the CSV is not yesterday's headlines in order")
+    app.press("フィルタ")
+
+    # The patrol goes on underneath: today's file grows, the table stays on yesterday.
+    app.press("タイマー")
+    wait_until("a patrol cycle adding to today's file",
+               lambda: len(twfiles.decode_day_file(open(sc.day_path, "rb").read()))
+               > len(items), 120)
+    sc.check(sorted(app.visible_titles()) == sorted(h.title for h in earlier),
+             "the patrol's cycle replaced the earlier day in the table")
+    push_button(app, app.main, "今日に戻る")
+
+    def today_shown():
+        stored = twfiles.decode_day_file(open(sc.day_path, "rb").read())
+        return sorted(app.visible_titles()) == sorted(h.title for h in stored)
+    wait_until("today's table with what arrived meanwhile", today_shown, 30)
+    sc.check(not (app.main.name or "").startswith("［"), f"caption still {app.main.name!r}")
+    app.press("タイマー")
+    app.close(60)
+
+
+def sc_day_search_open_hit(sc, feed):
+    day, earlier = seed_yesterday(sc, feed)
+    app, items = start_seeded(sc, feed)
+    wait_viewer(app)
+    app.set_search_text("日銀")
+    app.press("全期間検索")
+    window = wait_until("the search window", lambda: app.window_named("全期間検索"), 15)
+    edit = dt.find(window, "検索式", dt.named("検索式"))
+    sc.check(dt.text_of(edit) == "日銀", f"the expression is {dt.text_of(edit)!r}")
+    push_button(app, window, "検索")
+    hits = [h for h in earlier if "日銀" in h.title]
+    table = dt.find(window, "見つかったニュース", dt.named("見つかったニュース"))
+    wait_until("the hits listed", lambda: table.queryTable().nRows == len(hits), 20)
+    newest = table.queryTable().getAccessibleAt(0, 4)
+    sc.check(newest.name == hits[0].title, f"first hit {newest.name!r}, not {hits[0].title!r}")
+    # Opening the newest hit: its article is asked for.
+    x, y, w, h = dt.extents(newest)
+    dt.click_at(x + w // 2, y + h // 2, repeat=2)
+    path = hits[0].url.split(feed.portal, 1)[1]
+
+    def article_requested():
+        stats = urllib.request.urlopen(f"http://{feed.portal}/_feedsim/stats", timeout=5).read()
+        return path.encode() in stats
+    wait_until(f"{path} requested by the viewer", article_requested, 30)
+    app.close()
+
 
 # ---- daily use: search during the patrol, a safe re-fetch, the keyboard shortcuts ----
 
@@ -1438,6 +1539,8 @@ SCENARIOS = [
     ("search_during_patrol", sc_search_during_patrol),
     ("refetch_keeps_day", sc_refetch_keeps_day),
     ("keyboard_shortcuts", sc_keyboard_shortcuts),
+    ("earlier_day_round_trip", sc_earlier_day_round_trip),
+    ("day_search_open_hit", sc_day_search_open_hit),
 ]
 
 

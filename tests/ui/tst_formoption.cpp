@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -86,19 +87,25 @@ private slots:
         QVERIFY(!ApplyEnabled(form));
         QList<std::function<void(bool)>> changes;
         for (QLineEdit* box : form.findChildren<QLineEdit*>()) {
+            // A spin box's own edit is changed through the spin box below.
+            if (qobject_cast<QAbstractSpinBox*>(box->parent()))
+                continue;
             const QString old = box->text();
             changes << [=](bool on) { box->setText(on ? old + "x" : old); };
         }
         for (QCheckBox* check : form.findChildren<QCheckBox*>())
             changes << [=](bool) { check->toggle(); };
         changes << [&](bool on) { form.OptionViewerPosition(on ? 0 : 1)->click(); };
+        auto* keepDays = form.findChild<QSpinBox*>("SpinKeepDays");
+        QVERIFY(keepDays);
+        changes << [=](bool on) { keepDays->setValue(on ? 30 : 0); };
         const QFont old = form.SampleFont();
         changes << [&, old](bool on) {
             form.ChooseFont = [=](const QFont&) { return on ? QFont(old.family(), 12) : old; };
             form.CommandFont_Click();
         };
-        // The watch page adds two boxes and three checks.
-        QCOMPARE(changes.size(), 13 + 4 + 7 + 2 + 5);
+        // The watch page adds two boxes and three checks; the other settings a day count.
+        QCOMPARE(changes.size(), 13 + 4 + 7 + 2 + 5 + 1);
         for (int i = 0; i < changes.size(); ++i) {
             changes[i](true);
             QVERIFY2(ApplyEnabled(form), qPrintable(QString::number(i)));
