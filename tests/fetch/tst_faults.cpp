@@ -120,13 +120,9 @@ class TestFaults : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        Common::SetAppDataFolder(dir_.path());
-        Common::EnsureDataFolder();
         clock_.now = QDateTime(Today, QTime(10, 0, 3));
         random_.value = 0.9; // no wait for the disclosure service's five-minute rhythm
-        Ports::SetClock(&clock_);
-        Ports::SetRandom(&random_);
-        Common::SetPauseHook(&NotePause);
+        InstallFetchPorts(dir_, clock_, random_, &NotePause);
         session_ = std::make_unique<Program::Session>();
         session_->pageWeb.SetTimeoutCap(TimeoutCapSeconds);
         News::NewsStore& store = session_->store;
@@ -168,9 +164,7 @@ private slots:
     }
 
     void cleanupTestCase() {
-        Ports::SetClock(nullptr);
-        Ports::SetRandom(nullptr);
-        Common::SetPauseHook(nullptr);
+        ReleaseFetchPorts();
         session_.reset();
     }
 

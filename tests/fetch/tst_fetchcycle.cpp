@@ -114,11 +114,7 @@ class TestFetchCycle : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        Common::SetAppDataFolder(dir_.path());
-        Common::EnsureDataFolder();
-        Ports::SetClock(&clock_);
-        Ports::SetRandom(&random_);
-        Common::SetPauseHook(&RecordPause);
+        InstallFetchPorts(dir_, clock_, random_, &RecordPause);
         QVERIFY(sim_.Start(
             QStringLiteral("--start 2024-01-05T10:00:00 --frozen --seed 7").split(u' ')));
     }
@@ -147,10 +143,7 @@ private slots:
     }
 
     void cleanupTestCase() {
-        Ports::SetMainWindow(nullptr);
-        Ports::SetClock(nullptr);
-        Ports::SetRandom(nullptr);
-        Common::SetPauseHook(nullptr);
+        ReleaseFetchPorts();
         session_.reset();
         delete window_;
     }

@@ -61,11 +61,7 @@ class TestFillDay : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        Common::SetAppDataFolder(dir_.path());
-        Common::EnsureDataFolder();
-        Ports::SetClock(&clock_);
-        Ports::SetRandom(&random_);
-        Common::SetPauseHook(&RecordPause);
+        InstallFetchPorts(dir_, clock_, random_, &RecordPause);
         QVERIFY(sim_.Start(
             QStringLiteral("--start 2024-01-05T10:00:00 --frozen --seed 7").split(u' ')));
     }
@@ -80,9 +76,7 @@ private slots:
     }
     void cleanupTestCase() {
         session_.reset();
-        Ports::SetClock(nullptr);
-        Ports::SetRandom(nullptr);
-        Common::SetPauseHook(nullptr);
+        ReleaseFetchPorts();
     }
 
     void whichDaysQualify_data() {

@@ -55,20 +55,11 @@ class TestWatchAlerts : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        Common::SetAppDataFolder(dir_.path());
-        Common::EnsureDataFolder();
-        Ports::SetClock(&clock_);
-        Ports::SetRandom(&random_);
-        Common::SetPauseHook(&NoPause);
+        InstallFetchPorts(dir_, clock_, random_, &NoPause);
         QVERIFY(sim_.Start(
             QStringLiteral("--start 2024-01-05T08:00:00 --frozen --seed 7").split(u' ')));
     }
-    void cleanupTestCase() {
-        Ports::SetMainWindow(nullptr);
-        Ports::SetClock(nullptr);
-        Ports::SetRandom(nullptr);
-        Common::SetPauseHook(nullptr);
-    }
+    void cleanupTestCase() { ReleaseFetchPorts(); }
 
     void alerts_data() {
         QTest::addColumn<QString>("watch");
