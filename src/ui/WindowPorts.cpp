@@ -1,6 +1,7 @@
 #include "ui/WindowPorts.h"
 
 #include "ui/CTray.h"
+#include "ui/FormOption.h"
 #include "ui/ImageRegistry.h"
 #include "ui/StatusPanels.h"
 
@@ -162,6 +163,14 @@ void MainWindowPorts::PlaySound(const QString& file) {
     // The name is passed on as the settings hold it; an empty one means "no sound".
     if (file.isEmpty())
         return;
+    // A sound that cannot play is said after what the cycle said, not in a box that would stop
+    // the patrol: the user may be away from the screen.
+    if (const QString problem = FormOption::SoundFileProblem(file); !problem.isEmpty()) {
+        const QString said = PanelText(App::Panel::Message);
+        SetPanelText(App::Panel::Message,
+                     said.isEmpty() ? problem : said + QStringLiteral("　") + problem);
+        return;
+    }
 #ifdef TW_HAVE_MULTIMEDIA
     if (!sound_)
         sound_ = new QSoundEffect;

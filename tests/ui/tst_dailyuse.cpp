@@ -25,6 +25,7 @@
 #include "ui/QtJapanese.h"
 #include "ui/StatusPanels.h"
 #include "ui/TrayMenu.h"
+#include "ui/WindowPorts.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -353,6 +354,15 @@ private slots:
         // The message names the file the user chose and what is wrong with it.
         QVERIFY2(text.startsWith("サウンドファイル " + path), qPrintable(text));
         QVERIFY2(text.contains(says), qPrintable(text));
+
+        // The alert of a cycle says the same in the status bar, after what it said before.
+        w.form->SBar()->setText(Panel::Message, QStringLiteral("3 件の新着ニュースがあります！！"));
+        w.form->WindowPorts()->PlaySound(path);
+        const QString status = w.form->SBar()->text(Panel::Message);
+        QVERIFY2(status.startsWith(
+                     QStringLiteral("3 件の新着ニュースがあります！！　サウンドファイル ") + path),
+                 qPrintable(status));
+        QVERIFY2(status.contains(says), qPrintable(status));
     }
 
     // Last: the translation stays installed for the rest of the run.
