@@ -10,6 +10,8 @@
 #include "present/HeadlineTable.h"
 #include "present/Session.h"
 
+#include "ProcMemory.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -53,25 +55,6 @@ QList<News::NewsItem> MakeDay(const QDate& day, int salt) {
         items.append(item);
     }
     return items;
-}
-
-long ResidentKb() {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toLong() * 4 : 0;
-}
-
-long PeakKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
 }
 
 void Print(const char* name, double value, const char* unit) {

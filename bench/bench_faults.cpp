@@ -15,6 +15,8 @@
 #include "present/Session.h"
 #include "text/Common.h"
 
+#include "ProcMemory.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -46,16 +48,6 @@ void PauseShort(int, bool, bool) {
     QEventLoop loop;
     QTimer::singleShot(5, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-qint64 StatusKb(const QByteArray& field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong();
-    return -1;
 }
 
 void Print(const char* name, double value, const char* unit) {

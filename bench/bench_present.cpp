@@ -7,6 +7,8 @@
 #include "present/HeadlineTable.h"
 #include "present/Session.h"
 
+#include "ProcMemory.h"
+
 #include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
@@ -47,14 +49,6 @@ double TimeFill(Present::HeadlineTable& table) {
         best = std::min(best, timer.nsecsElapsed() / 1e6);
     }
     return best;
-}
-
-long ResidentKb() {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return parts.size() > 1 ? parts[1].toLong() * 4 : 0;
 }
 
 } // namespace

@@ -908,6 +908,14 @@ void FormMain::AfterCycle() {
         QTimer::singleShot(0, this, &QWidget::close);
 }
 
+void FormMain::OpenHeadlineArticle(const News::NewsItem& item) {
+    OpenArticle(item.Url);
+    articleViewer_->SetCaption(Common::ReplaceList(item.Title, QStringLiteral("\r,\n"),
+                                                   QStringLiteral(","), QStringLiteral(",")));
+    viewerShown_ = 1;
+    Form_Resize();
+}
+
 // --- grid ---
 
 void FormMain::GridNews_Click() {
@@ -940,11 +948,7 @@ void FormMain::GridNews_Click() {
             QString(), Ports::MsgIcon::Information, Ports::MsgButtons::Ok);
         return;
     }
-    OpenArticle(item.Url);
-    articleViewer_->SetCaption(Common::ReplaceList(item.Title, QStringLiteral("\r,\n"),
-                                                   QStringLiteral(","), QStringLiteral(",")));
-    viewerShown_ = 1;
-    Form_Resize();
+    OpenHeadlineArticle(item);
     // The open may have let a merge run: find the headline again before marking it.
     const int opened = table_.StoreIndexOfRow(row);
     if (opened >= 0 && table_.ShowsOtherStore())

@@ -4,6 +4,7 @@
 
 #include "app/Ports.h"
 #include "app/Settings.h"
+#include "news/NewsItem.h"
 #include "ui/ImageRegistry.h"
 
 #include <QList>
@@ -152,6 +153,8 @@ private:
     Program::PlacementInput PlacementOnScreens() const;
     void SaveWindowSettings();
     bool OpenArticle(const QString& url);
+    // A headline's article in the viewer, captioned with its title on one line.
+    void OpenHeadlineArticle(const News::NewsItem& item);
     void CommandSearch();
     void CommandAllRead();
     void CommandOptions();

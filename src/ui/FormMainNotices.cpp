@@ -56,11 +56,7 @@ void FormMain::OpenStoredHeadline(int storeIndex) {
     const News::NewsItem item = store_.Item(storeIndex);
     if (item.Url.isEmpty())
         return;
-    OpenArticle(item.Url);
-    articleViewer_->SetCaption(Common::ReplaceList(item.Title, QStringLiteral("\r,\n"),
-                                                   QStringLiteral(","), QStringLiteral(",")));
-    viewerShown_ = 1;
-    Form_Resize();
+    OpenHeadlineArticle(item);
     // The open may have let a merge run: find the headline again before marking it.
     const int opened =
         store_.FindNewsItem(item.Posted, item.Source, item.Category, item.Title, item.Url);

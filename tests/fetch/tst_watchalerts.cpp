@@ -52,6 +52,20 @@ class TestWatchAlerts : public QObject {
     FixedClock clock_{QDateTime(QDate(2024, 1, 5), QTime(10, 0, 3))};
     FixedRandom random_;
 
+    // A fresh day against the simulator, its cycles announced as the main window announces them.
+    std::unique_ptr<Program::Session> AnnouncingSession() {
+        QFile::remove(News::DayFilePath());
+        auto session = std::make_unique<Program::Session>();
+        Program::Session* s = session.get();
+        connect(&s->patrol, &News::Patrol::CycleReported, this,
+                [s](const News::CycleResult& result) {
+                    Present::AnnounceCycle(result, s->table, s->settings);
+                });
+        s->settings.NewsHost = sim_.Portal();
+        s->settings.TdnetHost = sim_.Tdnet();
+        return session;
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
@@ -83,14 +97,8 @@ private slots:
         QFETCH(QString, options);
         AlertWindow window;
         Ports::SetMainWindow(&window);
-        QFile::remove(News::DayFilePath());
-        Program::Session session;
-        connect(&session.patrol, &News::Patrol::CycleReported, this,
-                [&](const News::CycleResult& result) {
-                    Present::AnnounceCycle(result, session.table, session.settings);
-                });
-        session.settings.NewsHost = sim_.Portal();
-        session.settings.TdnetHost = sim_.Tdnet();
+        const auto owned = AnnouncingSession();
+        Program::Session& session = *owned;
         session.settings.SoundFile = QStringLiteral("alert.wav");
         session.settings.WatchWord = watch;
         session.settings.RaiseOnlyWatch = options.contains(u'r');
@@ -140,13 +148,8 @@ private slots:
         QFETCH(QString, watch);
         AlertWindow window;
         Ports::SetMainWindow(&window);
-        QFile::remove(News::DayFilePath());
-        Program::Session session;
-        connect(&session.patrol, &News::Patrol::CycleReported, this,
-                [&](const News::CycleResult& result) {
-                    Present::AnnounceCycle(result, session.table, session.settings);
-                });
-        session.settings.NewsHost = sim_.Portal();
+        const auto owned = AnnouncingSession();
+        Program::Session& session = *owned;
         session.settings.FromTray = true;
         session.settings.RaiseOnlyWatch = true;
         session.settings.WatchWord = watch;
