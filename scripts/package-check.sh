@@ -182,15 +182,24 @@ if [ -z "$windows" ]; then
     echo "no window of the program was mapped within 60 s" >"$work/session.err"
     exit 1
 fi
-for w in $windows; do
-    echo "window $w: $(xdotool getwindowname "$w")" >>"$work/session.out"
+# The class must be the one the desktop entry names, or the desktop cannot match them. While the
+# program starts, the viewer's helper windows come and go, and a search that meets a window being
+# destroyed fails on that window; so a failed search is tried again, bounded at 10 s.
+classed=
+for _ in $(seq 1 20); do
+    classed=$(xdotool search --onlyvisible --class "^$wm_class$" 2>/dev/null) && break
+    sleep 0.5
 done
-# The class must be the one the desktop entry names, or the desktop cannot match them.
-if ! xdotool search --onlyvisible --class "^$wm_class$" >/dev/null 2>&1; then
+if [ -z "$classed" ]; then
     kill "$pid" 2>/dev/null
     echo "no window has the class $wm_class named by the desktop entry" >"$work/session.err"
     exit 1
 fi
+# The windows to close are read again: one may have been made since the first search.
+windows=$(xdotool search --onlyvisible --classname "^tickerwisp$" 2>/dev/null) || windows=$classed
+for w in $windows; do
+    echo "window $w: $(xdotool getwindowname "$w" 2>/dev/null)" >>"$work/session.out"
+done
 kill -0 "$pid" 2>/dev/null || { echo "the program ended on its own" >"$work/session.err"; exit 1; }
 for w in $windows; do
     /usr/bin/python3 "$work/close.py" "$w" || true

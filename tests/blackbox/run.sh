@@ -2,6 +2,7 @@
 # Drives the real program from outside, as a user and a screen reader do.
 #   bash tests/blackbox/run.sh [scenario...]     all scenarios when none is named
 #   bash tests/blackbox/run.sh --list            the scenario names
+#   bash tests/blackbox/run.sh --shard K/N       the K-th of N parts of the suite, for N runs at once
 #   bash tests/blackbox/run.sh --exec CMD...     run CMD inside the same desktop (for poking around)
 # Environment: TW_BUILD_DIR (default build/; or TW_BIN and TW_FEEDSIM, the two programs),
 # TW_BLACKBOX_RESULTS (where failing scenarios leave their screenshot, logs and accessibility
