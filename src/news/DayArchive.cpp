@@ -69,11 +69,10 @@ bool CanFillDay(const QString& folder, const QDate& day, const QDate& today) {
     return !file.exists() || file.lastModified() < QDateTime(day.addDays(1), QTime(0, 0));
 }
 
-FillResult FillMissedDay(const Program::SettingsState& settings, clsWEB& web,
-                         Yahoo::WordLists& words, const QDate& day) {
+FillResult DayFill::Run() {
     FillResult result;
-    NewsStore store(settings);
-    const QString path = DayFilePathOf(day);
+    NewsStore store(settings_);
+    const QString path = DayFilePathOf(day_);
     const DayFileResult read = LoadDayFileFrom(store, path, false);
     if (read == DayFileResult::Corrupt || read == DayFileResult::Unreadable) {
         // Saving now would lose what the damaged file still holds.
@@ -82,9 +81,20 @@ FillResult FillMissedDay(const Program::SettingsState& settings, clsWEB& web,
     }
     const int before = store.Count();
     // A patrol of its own over the day's store: the same paging, merging and pauses.
-    Patrol filler(settings, store, web, words);
-    result.ok = filler.FetchSource(TdnetAddress(settings, day), TdnetSourceName, 1500, 4000,
+    Patrol filler(settings_, store, web_, words_);
+    filler_ = &filler;
+    cancelled_ = false;
+    result.ok = filler.FetchSource(TdnetAddress(settings_, day_), TdnetSourceName, 1500, 4000,
                                    &result.reason);
+    filler_ = nullptr;
+    if (cancelled_) {
+        // A part of the day written now would look like the whole day read: it is not offered
+        // again then. The file stays as it was, to be filled another time.
+        result = FillResult();
+        result.cancelled = true;
+        result.reason = QStringLiteral("中止しました");
+        return result;
+    }
     result.added = store.Count() - before;
     // Written even when nothing was missing: the file then shows the day was read whole.
     if (result.ok && store.HasNewsItems()) {
@@ -96,6 +106,14 @@ FillResult FillMissedDay(const Program::SettingsState& settings, clsWEB& web,
         }
     }
     return result;
+}
+
+void DayFill::Cancel() {
+    if (!filler_)
+        return;
+    cancelled_ = true;
+    filler_->RequestCycleEnd();
+    web_.Cancel();
 }
 
 DayFileResult EarlierDay::Open(const QDate& day) {

@@ -37,13 +37,38 @@ bool CanFillDay(const QString& folder, const QDate& day, const QDate& today);
 
 struct FillResult {
     bool ok = false;
-    int added = 0;  // headlines the day's file did not hold yet
-    QString reason; // why nothing could be done
+    bool cancelled = false; // stopped by Cancel: the day's file was left as it was
+    int added = 0;          // headlines the day's file did not hold yet
+    QString reason;         // why nothing could be done
 };
+
+class Patrol;
+
 // Downloads every page of the day's disclosure list, with the usual pauses, and merges it into
-// that day's file (made when missing). Today's store is not touched.
-FillResult FillMissedDay(const Program::SettingsState& settings, clsWEB& web,
-                         Yahoo::WordLists& words, const QDate& day);
+// that day's file (made when missing). Today's store is not touched. It runs on the GUI thread
+// and every wait pumps events, so a click or the close box handled meanwhile may cancel it.
+class DayFill {
+public:
+    DayFill(const Program::SettingsState& settings, clsWEB& web, Yahoo::WordLists& words,
+            const QDate& day)
+        : settings_(settings), web_(web), words_(words), day_(day) {}
+    FillResult Run();
+    // The download in flight stops at once, no further page is asked for and nothing is saved.
+    void Cancel();
+    bool Running() const { return filler_ != nullptr; }
+
+private:
+    const Program::SettingsState& settings_;
+    clsWEB& web_;
+    Yahoo::WordLists& words_;
+    QDate day_;
+    Patrol* filler_ = nullptr;
+    bool cancelled_ = false;
+};
+inline FillResult FillMissedDay(const Program::SettingsState& settings, clsWEB& web,
+                                Yahoo::WordLists& words, const QDate& day) {
+    return DayFill(settings, web, words, day).Run();
+}
 
 // An earlier day, read from its file and shown instead of today's store. Nothing in it changes
 // but the opened mark, which goes back to that day's own file.

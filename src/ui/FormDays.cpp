@@ -149,8 +149,15 @@ void DayBrowser::AddToStatusBar(QStatusBar* bar) {
     todayButton_->setObjectName(QStringLiteral("ButtonToday"));
     Accessibility::Name(todayButton_, todayButton_->objectName());
     connect(todayButton_, &QPushButton::clicked, this, &DayBrowser::ReturnToToday);
+    cancelFillButton_ =
+        new QPushButton(Accessibility::Of(QStringLiteral("ButtonCancelFill")).text, bar);
+    cancelFillButton_->setObjectName(QStringLiteral("ButtonCancelFill"));
+    Accessibility::Name(cancelFillButton_, cancelFillButton_->objectName());
+    connect(cancelFillButton_, &QPushButton::clicked, this, &DayBrowser::CancelFill);
     bar->insertPermanentWidget(0, dayLabel_);
     bar->insertPermanentWidget(1, todayButton_);
+    bar->insertPermanentWidget(2, cancelFillButton_);
+    cancelFillButton_->setVisible(false);
     ShowDayControls(false);
 }
 
@@ -231,18 +238,31 @@ void DayBrowser::ReturnToToday() {
 }
 
 bool DayBrowser::FillDay(const QDate& day) {
-    if (filling_ || !News::CanFillDay(News::DataFolder(), day, Ports::Clock().Today()))
+    if (fill_ || !News::CanFillDay(News::DataFolder(), day, Ports::Clock().Today()))
         return false;
-    filling_ = true;
-    earlierAction_->setEnabled(false);
+    auto& w = Ports::MainWindow();
     // A download object of its own, so the patrol's may go on meanwhile.
     clsWEB web;
     web.Proxy = session_.pageWeb.Proxy;
-    const News::FillResult result =
-        News::FillMissedDay(session_.settings, web, session_.words, day);
+    News::DayFill fill(session_.settings, web, session_.words, day);
+    fill_ = &fill;
+    earlierAction_->setEnabled(false);
+    if (cancelFillButton_)
+        cancelFillButton_->setVisible(true);
+    w.SetPanelText(Panel::Message,
+                   Dates::ShortDate(day) + QStringLiteral(" の適時開示情報を取得しています…"));
+    const News::FillResult result = fill.Run();
+    fill_ = nullptr;
+    if (cancelFillButton_)
+        cancelFillButton_->setVisible(false);
     earlierAction_->setEnabled(true);
-    filling_ = false;
-    auto& w = Ports::MainWindow();
+    // A close asked for meanwhile goes ahead now.
+    window_.CloseIfPending();
+    if (result.cancelled) {
+        w.SetPanelText(Panel::Message, Dates::ShortDate(day) +
+                                           QStringLiteral(" の適時開示情報の取得を中止しました。"));
+        return false;
+    }
     if (!result.ok) {
         w.SetPanelText(Panel::Message,
                        Dates::ShortDate(day) +
@@ -255,6 +275,11 @@ bool DayBrowser::FillDay(const QDate& day) {
                                        QString::number(result.added) +
                                        QStringLiteral(" 件補いました。"));
     return shown || result.added == 0;
+}
+
+void DayBrowser::CancelFill() {
+    if (fill_)
+        fill_->Cancel();
 }
 
 void DayBrowser::MarkOpened(int storeIndex) {

@@ -21,6 +21,9 @@ class QToolBar;
 namespace Program {
 class Session;
 }
+namespace News {
+class DayFill;
+}
 
 // What the calendar was closed with: a day to show, or a day to fill from the disclosure
 // service first.
@@ -85,10 +88,15 @@ public:
     // Fetches the day's disclosures into its file, then shows the day. false when nothing could
     // be fetched (the status bar says why).
     bool FillDay(const QDate& day);
+    bool Filling() const { return fill_ != nullptr; }
+    // "中止" in the status bar, and closing the window: the fill stops and its day's file stays
+    // as it was.
+    void CancelFill();
 
     QAction* EarlierDayAction() const { return earlierAction_; }
     QAction* DaySearchAction() const { return searchAction_; }
     QPushButton* TodayButton() const { return todayButton_; }
+    QPushButton* CancelFillButton() const { return cancelFillButton_; }
     QLabel* DayLabel() const { return dayLabel_; }
     FormDaySearch* SearchWindow() const { return searchWindow_; }
 
@@ -102,6 +110,7 @@ private:
     QAction* searchAction_ = nullptr;
     QLabel* dayLabel_ = nullptr;
     QPushButton* todayButton_ = nullptr;
+    QPushButton* cancelFillButton_ = nullptr;
     QPointer<FormDaySearch> searchWindow_;
-    bool filling_ = false;
+    News::DayFill* fill_ = nullptr;
 };

@@ -903,8 +903,11 @@ void FormMain::ShowCycleOutcome(const News::CycleResult& result) {
 }
 
 void FormMain::AfterCycle() {
-    // A close asked for during the cycle goes ahead now that the cycle is over.
-    if (closePending_ && !patrol_.CycleRunning())
+    CloseIfPending();
+}
+
+void FormMain::CloseIfPending() {
+    if (closePending_ && !patrol_.CycleRunning() && !(days_ && days_->Filling()))
         QTimer::singleShot(0, this, &QWidget::close);
 }
 
@@ -1140,9 +1143,14 @@ void FormMain::SaveWindowSettings() {
 }
 
 void FormMain::closeEvent(QCloseEvent* event) {
-    if (patrol_.CycleRunning()) {
-        // The cycle ends at its next wait; the close follows from AfterCycle.
-        patrol_.RequestCycleEnd();
+    const bool filling = days_ && days_->Filling();
+    if (patrol_.CycleRunning() || filling) {
+        // The cycle ends at its next wait and a day's fill at once, without saving; the close
+        // follows from CloseIfPending once neither runs.
+        if (patrol_.CycleRunning())
+            patrol_.RequestCycleEnd();
+        if (filling)
+            days_->CancelFill();
         closePending_ = true;
         event->ignore();
         return;

@@ -118,6 +118,8 @@ public:
     Program::Session& Session() const { return session_; }
     // "ニュース再取得" in the options dialog: the options command fetches everything anew.
     void RequestNewsReload() { reloadRequested_ = true; }
+    // A close asked for while a cycle or a day's fill ran goes ahead once neither runs.
+    void CloseIfPending();
     quint8 ViewerShown() const { return viewerShown_; }
     int ShadeMemory() const { return shadeMemory_; }
     QString UiFontName() const { return uiFontName_; }

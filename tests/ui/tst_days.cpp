@@ -26,6 +26,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTextCharFormat>
+#include <QTimer>
 
 using Present::GridCol;
 using Present::GridRow;
@@ -151,6 +152,67 @@ private slots:
         QCOMPARE(f.session->store.Count(), 2);
         // Filled after the day ended: nothing more to fill.
         QVERIFY(!f.Days().FillDay(day));
+    }
+
+    // A fill stopped with the status bar's 中止, or by closing the window, while the day's second
+    // list page hangs: the first page was merged in memory, but the day's file keeps the bytes
+    // it had, so the day is still offered for filling; a close waits for the fill to stop.
+    void stoppedFillLeavesTheDayAsItWas_data() {
+        QTest::addColumn<bool>("byClosing");
+        QTest::newRow("中止") << false;
+        QTest::newRow("the window closed") << true;
+    }
+    void stoppedFillLeavesTheDayAsItWas() {
+        QFETCH(bool, byClosing);
+        QDate day = kYesterday;
+        while (day.dayOfWeek() >= 6)
+            day = day.addDays(-1);
+        const QString page2 = QStringLiteral("/inbs/I_list_002_") +
+                              day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".html");
+        FeedsimProcess feedsim;
+        QVERIFY(feedsim.Start({"--frozen", "--start",
+                               kToday.toString(Qt::ISODate) + QStringLiteral("T10:00:00"),
+                               "--fault", page2 + QStringLiteral("=hang")}));
+        Fixture f;
+        f.session->settings.TdnetHost = feedsim.Tdnet();
+        // What a patrol left of that day in the morning.
+        const QString path = News::DayFilePathOf(day);
+        WriteBytes(path, News::EncodeDayFile({Item(day, 9, "朝の開示", "開示")}));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(day, QTime(9, 30)), QFileDevice::FileModificationTime));
+        file.close();
+        const QByteArray before = ReadBytes(path);
+        QSignalSpy unloaded(f.form.get(), &FormMain::Unloaded);
+
+        bool buttonShown = false;
+        QTimer stopper;
+        stopper.setInterval(20);
+        QObject::connect(&stopper, &QTimer::timeout, [&] {
+            if (!feedsim.RequestedPaths().contains(page2))
+                return;
+            stopper.stop();
+            buttonShown = !f.Days().CancelFillButton()->isHidden();
+            if (byClosing)
+                f.form->close();
+            else
+                f.Days().CancelFillButton()->click();
+        });
+        stopper.start();
+        QVERIFY(!f.Days().FillDay(day));
+        QVERIFY(!stopper.isActive());
+        QVERIFY(buttonShown);
+        QVERIFY(f.Days().CancelFillButton()->isHidden());
+        QVERIFY(!f.Days().Filling());
+        QCOMPARE(ReadBytes(path), before);
+        QVERIFY(News::CanFillDay(News::DataFolder(), day, kToday));
+        QVERIFY(!f.Days().ShowsEarlierDay());
+        QCOMPARE(f.form->WindowPorts()->PanelText(App::Panel::Message),
+                 Dates::ShortDate(day) + QStringLiteral(" の適時開示情報の取得を中止しました。"));
+        if (byClosing)
+            QTRY_COMPARE(unloaded.count(), 1);
+        else
+            QCOMPARE(unloaded.count(), 0);
     }
 
     void earlierDayIsReadOnlyButForTheOpenedMark() {
