@@ -3,6 +3,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QTimer>
 #include <QVariantMap>
 
 namespace {
@@ -66,12 +67,29 @@ void DBusNotifier::Show(const QString& summary, const QStringList& lines) {
          << QStringList{DefaultKey, QStringLiteral("表示"), OpenKey, QStringLiteral("開く")}
          << hints << qint32(-1);
     ++pending_;
-    auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(call, timeoutMs_), this);
+    // The bus waits long for the answer; the user waits only timeoutMs_ before the tray speaks
+    // instead. A notice the service shows after that is taken down again, so that the news is
+    // not told twice.
+    auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(call, LateAnswerMs), this);
+    auto* deadline = new QTimer(watcher);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, [this, summary, lines] {
+        --pending_;
+        emit Failed(summary, lines);
+        emit Answered();
+    });
+    deadline->start(timeoutMs_);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, summary, lines](QDBusPendingCallWatcher* pending) {
-                --pending_;
+            [this, deadline, summary, lines](QDBusPendingCallWatcher* pending) {
                 const QDBusPendingReply<uint> reply = *pending;
                 pending->deleteLater();
+                if (!deadline->isActive()) {
+                    if (!reply.isError())
+                        Close(reply.value());
+                    return;
+                }
+                deadline->stop();
+                --pending_;
                 if (reply.isError()) {
                     emit Failed(summary, lines);
                 } else {
@@ -84,6 +102,14 @@ void DBusNotifier::Show(const QString& summary, const QStringList& lines) {
                 }
                 emit Answered();
             });
+}
+
+void DBusNotifier::Close(uint id) {
+    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface,
+                                                       QStringLiteral("CloseNotification"));
+    call << id;
+    // Sent without waiting for an answer.
+    connection_.send(call);
 }
 
 void DBusNotifier::OnActionInvoked(uint id, const QString& key) {

@@ -29,6 +29,8 @@ class DBusNotifier : public NoticeSink {
     Q_OBJECT
 public:
     static constexpr int DefaultTimeoutMs = 3000;
+    // How long the bus keeps a call open for an answer that came after the time-out.
+    static constexpr int LateAnswerMs = 25000;
 
     // connection: the session bus in the program, a private one in tests.
     explicit DBusNotifier(const QDBusConnection& connection, int timeoutMs = DefaultTimeoutMs,
@@ -39,11 +41,12 @@ public:
     uint LastId() const { return lastId_; }
     // The service said it reads markup in the body: "&", "<" and ">" of titles are escaped.
     bool Markup() const { return markup_; }
-    // Calls sent and not answered yet.
+    // Calls sent and neither answered nor past the time-out yet.
     int Pending() const { return pending_; }
 
 signals:
-    // The service is absent, broken or did not answer in time: the notice was not shown.
+    // The service is absent, broken or did not answer in time: the notice was not shown, or is
+    // taken down when it shows late.
     void Failed(const QString& summary, const QStringList& lines);
     // A call was answered, well or not.
     void Answered();
@@ -53,6 +56,8 @@ private slots:
     void OnCapabilities(const QStringList& capabilities);
 
 private:
+    void Close(uint id);
+
     QDBusConnection connection_;
     int timeoutMs_;
     uint lastId_ = 0;

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantMap>
 
 class PrivateBus {
@@ -58,8 +59,10 @@ public:
         QVariantMap hints;
     };
     QList<Call> calls;
-    bool silent = false; // never answers Notify
-    bool markup = false; // reads markup in the body
+    bool silent = false;   // never answers Notify
+    int answerAfterMs = 0; // answers Notify that late
+    QList<uint> closed;    // the ids CloseNotification was asked for
+    bool markup = false;   // reads markup in the body
     QList<QDBusMessage> unanswered;
 
     explicit FakeNotifications(const QDBusConnection& bus) : bus_(bus) {}
@@ -93,9 +96,15 @@ public slots:
             unanswered.append(message());
             return 0;
         }
-        return replaces != 0 ? replaces : ++nextId_;
+        const uint id = replaces != 0 ? replaces : ++nextId_;
+        if (answerAfterMs > 0) {
+            setDelayedReply(true);
+            QTimer::singleShot(answerAfterMs, this,
+                               [this, id, call = message()] { bus_.send(call.createReply(id)); });
+        }
+        return id;
     }
-    void CloseNotification(uint) {}
+    void CloseNotification(uint id) { closed.append(id); }
 
 private:
     QDBusConnection bus_;

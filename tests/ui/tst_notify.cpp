@@ -223,6 +223,29 @@ private slots:
         QCOMPARE(notifier->LastId(), 0u);
     }
 
+    // A service that answers after the time-out: the tray has told the news by then, so the
+    // notice the service shows late is taken down, and the next notice does not replace it.
+    void serviceThatAnswersLate() {
+        service->answerAfterMs = 600;
+        QVERIFY(service->Register());
+        TrayRecord tray;
+        auto* notifier = new DBusNotifier(Client(), 150);
+        NewsNoticeSink sink(notifier, tray.Function());
+        sink.Show(QStringLiteral("注目ニュース 1 件"), {QStringLiteral("line")});
+        QTRY_COMPARE(tray.messages.size(), 1);
+        QCOMPARE(notifier->Pending(), 0);
+        QVERIFY(service->closed.isEmpty());
+        QTRY_COMPARE(service->closed, QList<uint>{service->LastGivenId()});
+        QCOMPARE(notifier->LastId(), 0u);
+        QCOMPARE(tray.messages.size(), 1);
+        // A service that answers in time again is used as before.
+        service->answerAfterMs = 0;
+        sink.Show(QStringLiteral("注目ニュース 1 件"), {QStringLiteral("next")});
+        QTRY_COMPARE(notifier->LastId(), service->LastGivenId());
+        QCOMPARE(service->calls.last().replaces, 0u);
+        QCOMPARE(tray.messages.size(), 1);
+    }
+
     // The window with a watch list on a patrol against the feed simulator: the second cycle's
     // notice names exactly the new headlines that hold "7203" or "ソニー", and "開く" opens the
     // newest of them.
