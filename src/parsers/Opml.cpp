@@ -44,7 +44,9 @@ QString AddressKey(const QString& url) {
     return parsed.isValid() ? parsed.toString(QUrl::FullyEncoded) : url.trimmed();
 }
 
-QList<Program::FeedSource> ReadOpml(const QByteArray& bytes, QString* error) {
+QList<Program::FeedSource> ReadOpml(const QByteArray& bytes, QString* error, int* unusable) {
+    if (unusable)
+        *unusable = 0;
     QList<Program::FeedSource> feeds;
     QSet<QString> seen;
     QString fault;
@@ -65,7 +67,12 @@ QList<Program::FeedSource> ReadOpml(const QByteArray& bytes, QString* error) {
             continue;
         const QXmlStreamAttributes attributes = xml.attributes();
         const QString url = attributes.value(QStringLiteral("xmlUrl")).toString().trimmed();
-        if (!IsFeedAddress(url) || seen.contains(AddressKey(url)))
+        if (!IsFeedAddress(url)) {
+            if (unusable && !url.isEmpty())
+                ++*unusable;
+            continue;
+        }
+        if (seen.contains(AddressKey(url)))
             continue;
         if (feeds.size() >= Program::MaxFeeds) {
             fault = QStringLiteral("フィードは%1件までです。残りは読み込みませんでした。")

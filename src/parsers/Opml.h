@@ -19,8 +19,10 @@ QString AddressKey(const QString& url);
 // document order, each enabled. The name is "title", else "text", else the address. A second
 // outline with the same address is dropped. At most Program::MaxFeeds. On a fault (not OPML,
 // broken XML, too many feeds) `error` receives a Japanese message and the feeds read before the
-// fault are returned; otherwise it is cleared.
-QList<Program::FeedSource> ReadOpml(const QByteArray& bytes, QString* error);
+// fault are returned; otherwise it is cleared. `unusable` counts the outlines whose "xmlUrl" is
+// not a feed address (a local file, a script, no host), which are left out.
+QList<Program::FeedSource> ReadOpml(const QByteArray& bytes, QString* error,
+                                    int* unusable = nullptr);
 
 // OPML 2.0 in UTF-8, one outline per feed, disabled ones included.
 QByteArray WriteOpml(const QList<Program::FeedSource>& feeds, const QString& title);

@@ -922,7 +922,8 @@ void FormOption::CommandFeedImport_Click() {
         return;
     }
     QString error;
-    const QList<Program::FeedSource> read = Opml::ReadOpml(file.readAll(), &error);
+    int unusable = 0;
+    const QList<Program::FeedSource> read = Opml::ReadOpml(file.readAll(), &error, &unusable);
     const int first = int(feeds_.size());
     int skipped = 0, full = 0;
     for (const Program::FeedSource& feed : read) {
@@ -946,6 +947,9 @@ void FormOption::CommandFeedImport_Click() {
         lines << QStringLiteral("%1 件のフィードを追加しました。").arg(feeds_.size() - first);
     if (skipped > 0)
         lines << QStringLiteral("%1 件はすでに一覧にあるため飛ばしました。").arg(skipped);
+    if (unusable > 0)
+        lines << QStringLiteral("%1 件は http・https のアドレスではないため飛ばしました。")
+                     .arg(unusable);
     if (full > 0)
         lines << QStringLiteral("%1 件は一覧がいっぱい（%2 件まで）のため追加できませんでした。")
                      .arg(full)

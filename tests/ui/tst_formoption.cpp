@@ -390,6 +390,15 @@ private slots:
                           "</body></opml>")
             << "A B- C D E"
             << "2 件のフィードを追加しました。\n1 件はすでに一覧にあるため飛ばしました。" << info;
+        QTest::newRow("addresses it cannot fetch")
+            << QByteArray("<opml><body><outline text=\"F\" xmlUrl=\"file:///etc/passwd\"/>"
+                          "<outline text=\"S\" xmlUrl=\"javascript:alert(1)\"/>"
+                          "<outline text=\"国内\"/>"
+                          "<outline text=\"D\" xmlUrl=\"https://d.example/\"/></body></opml>")
+            << "A B- C D"
+            << "1 件のフィードを追加しました。\n2 件は http・https "
+               "のアドレスではないため飛ばしました。"
+            << info;
         QTest::newRow("broken after one")
             << QByteArray("<opml><body><outline text=\"D\" xmlUrl=\"https://d.example/\"/>\n"
                           "<outline")
