@@ -3,7 +3,14 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 #include <QVariantMap>
 
 namespace {
@@ -25,8 +32,30 @@ QString EscapeMarkup(QString text) {
 
 } // namespace
 
+QString NoticeIcon() {
+    // Installed: the desktop finds the theme icon by the program's id.
+    for (const QString& file : {QStringLiteral("icons/hicolor/scalable/apps/"),
+                                QStringLiteral("icons/hicolor/48x48/apps/")}) {
+        const QString name =
+            file + AppId +
+            (file.contains(u"scalable") ? QStringLiteral(".svg") : QStringLiteral(".png"));
+        if (!QStandardPaths::locate(QStandardPaths::GenericDataLocation, name).isEmpty())
+            return AppId;
+    }
+    // Run from where it was built: the window's own icon, drawn once into the cache folder,
+    // where the desktop can read it.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    const QString path = folder + u'/' + AppId + QStringLiteral(".png");
+    if (QFileInfo(path).size() > 0)
+        return QUrl::fromLocalFile(path).toString();
+    const QPixmap picture = QGuiApplication::windowIcon().pixmap(64, 64);
+    if (!picture.isNull() && QDir().mkpath(folder) && picture.save(path, "PNG"))
+        return QUrl::fromLocalFile(path).toString();
+    return AppId;
+}
+
 DBusNotifier::DBusNotifier(const QDBusConnection& connection, int timeoutMs, QObject* parent)
-    : NoticeSink(parent), connection_(connection), timeoutMs_(timeoutMs) {
+    : NoticeSink(parent), connection_(connection), timeoutMs_(timeoutMs), icon_(NoticeIcon()) {
     if (!connection_.isConnected())
         return;
     // Any sender: naming the service would have the bus asked for its owner, and wait for it.
@@ -63,7 +92,7 @@ void DBusNotifier::Show(const QString& summary, const QStringList& lines) {
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), AppId);
-    call << AppName << lastId_ << AppId << summary << body.join(u'\n')
+    call << AppName << lastId_ << icon_ << summary << body.join(u'\n')
          << QStringList{DefaultKey, QStringLiteral("表示"), OpenKey, QStringLiteral("開く")}
          << hints << qint32(-1);
     ++pending_;

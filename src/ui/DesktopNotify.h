@@ -24,6 +24,10 @@ signals:
     void FrontRequested();
 };
 
+// The icon a notice names: the installed theme icon's name, else a file URL of the window's icon
+// drawn into the cache folder (a program run from where it was built has no theme icon).
+QString NoticeIcon();
+
 // The freedesktop notification service (org.freedesktop.Notifications).
 class DBusNotifier : public NoticeSink {
     Q_OBJECT
@@ -60,6 +64,7 @@ private:
 
     QDBusConnection connection_;
     int timeoutMs_;
+    QString icon_;
     uint lastId_ = 0;
     QList<uint> ours_; // ids of notices this program showed, newest last
     bool markup_ = false;

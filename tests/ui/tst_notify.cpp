@@ -17,9 +17,16 @@
 #include "ui/WindowPorts.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -175,6 +182,47 @@ private slots:
         QCOMPARE(service->calls.first().body,
                  QStringLiteral("09:00 ロイター &lt;b&gt;A&amp;B&lt;/b&gt;"));
         QCOMPARE(service->calls.first().summary, QStringLiteral("注目ニュース 1 件"));
+    }
+
+    // The icon a notice names: the theme icon's name once the program is installed; run from
+    // where it was built, a picture of the window's icon that the desktop can open.
+    void iconInstalledOrDrawn() {
+        QTemporaryDir dir;
+        const QByteArray saved[] = {qgetenv("XDG_DATA_HOME"), qgetenv("XDG_DATA_DIRS"),
+                                    qgetenv("XDG_CACHE_HOME")};
+        qputenv("XDG_DATA_HOME", dir.filePath("home").toUtf8());
+        qputenv("XDG_DATA_DIRS", dir.filePath("system").toUtf8());
+        qputenv("XDG_CACHE_HOME", dir.filePath("cache").toUtf8());
+        QPixmap drawn(32, 32);
+        drawn.fill(Qt::red);
+        QGuiApplication::setWindowIcon(QIcon(drawn));
+
+        const QUrl url(NoticeIcon());
+        QVERIFY2(url.isLocalFile(), qPrintable(url.toString()));
+        QVERIFY(url.toLocalFile().startsWith(dir.filePath("cache")));
+        const QImage picture(url.toLocalFile(), "PNG");
+        QVERIFY(!picture.isNull());
+        QCOMPARE(picture.pixelColor(picture.width() / 2, picture.height() / 2), QColor(Qt::red));
+        // Drawn once: a second notice names the same file.
+        QCOMPARE(NoticeIcon(), url.toString());
+
+        const QString installed =
+            dir.filePath("system/icons/hicolor/scalable/apps/io.github.tickerwisp.Tickerwisp.svg");
+        QVERIFY(QDir().mkpath(QFileInfo(installed).path()));
+        QFile svg(installed);
+        QVERIFY(svg.open(QIODevice::WriteOnly));
+        svg.write("<svg xmlns=\"http://www.w3.org/2000/svg\"/>");
+        svg.close();
+        QCOMPARE(NoticeIcon(), QStringLiteral("io.github.tickerwisp.Tickerwisp"));
+
+        QGuiApplication::setWindowIcon(QIcon());
+        const char* names[] = {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CACHE_HOME"};
+        for (int i = 0; i < 3; ++i) {
+            if (saved[i].isNull())
+                qunsetenv(names[i]);
+            else
+                qputenv(names[i], saved[i]);
+        }
     }
 
     // Without the service the tray icon's message carries the same notice.
