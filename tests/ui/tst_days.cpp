@@ -57,6 +57,21 @@ QList<News::NewsItem> YesterdayItems() {
             Item(kYesterday, 9, "日銀 金利据え置き", "金融")};
 }
 
+// The most recent weekday before today: its disclosure list has entries.
+QDate LastWeekday() {
+    QDate day = kYesterday;
+    while (day.dayOfWeek() >= 6)
+        day = day.addDays(-1);
+    return day;
+}
+
+// The simulator's clock stands at ten this morning.
+bool StartAtTenToday(FeedsimProcess& feedsim, const QStringList& more = {}) {
+    return feedsim.Start(QStringList{"--frozen", "--start",
+                                     kToday.toString(Qt::ISODate) + QStringLiteral("T10:00:00")} +
+                         more);
+}
+
 struct Fixture : WindowFixture {
     Fixture() : WindowFixture(&NoPause) {
         WriteBytes(News::DayFilePathOf(kYesterday), News::EncodeDayFile(YesterdayItems()));
@@ -125,14 +140,11 @@ private slots:
 
     void fillAMissedDayThenShowIt() {
         FeedsimProcess feedsim;
-        QVERIFY(feedsim.Start(
-            {"--frozen", "--start", kToday.toString(Qt::ISODate) + QStringLiteral("T10:00:00")}));
+        QVERIFY(StartAtTenToday(feedsim));
         Fixture f;
         f.session->settings.TdnetHost = feedsim.Tdnet();
         // The most recent weekday before today has disclosures.
-        QDate day = kYesterday;
-        while (day.dayOfWeek() >= 6)
-            day = day.addDays(-1);
+        const QDate day = LastWeekday();
         QFile::remove(News::DayFilePathOf(day));
         f.Days().ChooseDayStep = [&](const QList<QDate>&, const QDate&) {
             return DayChoice{day, true};
@@ -164,15 +176,11 @@ private slots:
     }
     void stoppedFillLeavesTheDayAsItWas() {
         QFETCH(bool, byClosing);
-        QDate day = kYesterday;
-        while (day.dayOfWeek() >= 6)
-            day = day.addDays(-1);
+        const QDate day = LastWeekday();
         const QString page2 = QStringLiteral("/inbs/I_list_002_") +
                               day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".html");
         FeedsimProcess feedsim;
-        QVERIFY(feedsim.Start({"--frozen", "--start",
-                               kToday.toString(Qt::ISODate) + QStringLiteral("T10:00:00"),
-                               "--fault", page2 + QStringLiteral("=hang")}));
+        QVERIFY(StartAtTenToday(feedsim, {"--fault", page2 + QStringLiteral("=hang")}));
         Fixture f;
         f.session->settings.TdnetHost = feedsim.Tdnet();
         // What a patrol left of that day in the morning.
@@ -277,8 +285,7 @@ private slots:
 
     void patrolGoesOnWhileAnEarlierDayIsShown() {
         FeedsimProcess feedsim;
-        QVERIFY(feedsim.Start(
-            {"--frozen", "--start", kToday.toString(Qt::ISODate) + QStringLiteral("T10:00:00")}));
+        QVERIFY(StartAtTenToday(feedsim));
         Fixture f;
         f.session->settings.NewsHost = feedsim.Portal();
         f.session->settings.TdnetHost = feedsim.Tdnet();
