@@ -198,6 +198,8 @@ constexpr Row kRows[] = {
     {u"CommandFeedTest", u"取得テスト", u"",
      u"選んだフィードを今すぐ取得し、記事の数と最新の見出しを表示する"},
     {u"LabelFeedTest", u"", u"取得テストの結果", u"記事の数と最新の見出し、または取得できない理由"},
+    {u"ProgressFeedTest", u"中止", u"取得テスト",
+     u"選んだフィードを取得している。中止で取得を止める"},
     {u"CommandFeedImport", u"OPMLを読み込む", u"",
      u"OPMLファイルのフィードのうち、一覧にないものを加える"},
     {u"CommandFeedExport", u"OPMLに書き出す", u"", u"フィードの一覧をOPMLファイルに保存する"},

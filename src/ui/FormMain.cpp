@@ -123,13 +123,7 @@ FormMain::FormMain(Program::Session& session, bool openVersionPageAtStart, QWidg
             table_.Model().SetFont(font);
         };
         dialog.PlaySound = [this](const QString& file) { ports_->PlaySound(file); };
-        dialog.TestFeed = [this](const QString& url) {
-            // Its own download object: through the user's proxy, apart from the patrol's.
-            clsWEB web;
-            web.Proxy = session_.pageWeb.Proxy;
-            const News::FeedProbe probe = News::ProbeFeed(web, url);
-            return FeedTestResult{probe.ok, probe.itemCount, probe.newestTitle, probe.reason};
-        };
+        dialog.UseFeedReader(session_.pageWeb.Proxy);
         // The dialog is placed like the main window: kept on the screens.
         dialog.adjustSize();
         Program::PlacementInput in = PlacementOnScreens();

@@ -5,6 +5,7 @@
 #include "app/SystemInfo.h"
 #include "app/Trace.h"
 #include "app/Version.h"
+#include "news/FetchCycle.h"
 #include "parsers/Board.h"
 #include "parsers/Opml.h"
 #include "present/Session.h"
@@ -35,6 +36,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
@@ -46,6 +48,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <QtWebEngineCore/qtwebenginecoreglobal.h>
 
 namespace {
@@ -881,6 +884,22 @@ void FormOption::CommandFeedDown_Click() {
     MoveFeed(1);
 }
 
+void FormOption::UseFeedReader(const QString& proxy) {
+    TestFeed = [this, proxy](const QString& url) {
+        // Its own download object: through the user's proxy, apart from the patrol's.
+        clsWEB web;
+        web.Proxy = proxy;
+        feedTestWeb_ = &web;
+        const News::FeedProbe probe = News::ProbeFeed(web, url);
+        feedTestWeb_ = nullptr;
+        return FeedTestResult{probe.ok, probe.itemCount, probe.newestTitle, probe.reason};
+    };
+    CancelFeedTest = [this] {
+        if (feedTestWeb_)
+            feedTestWeb_->Cancel();
+    };
+}
+
 void FormOption::CommandFeedTest_Click() {
     const int row = FeedRow();
     if (row < 0)
@@ -891,13 +910,41 @@ void FormOption::CommandFeedTest_Click() {
         return;
     }
     labelFeedTest_->setText(QStringLiteral("取得中…"));
-    // The fetch waits in an event loop: nothing here may change or close meanwhile.
+    // The fetch waits in an event loop: nothing here may change or close meanwhile. 中止 is in a
+    // window of its own, not a child of this disabled one, shown when the fetch takes a while.
     setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    QProgressDialog progress(feeds_.at(row).Name + QStringLiteral(" を取得しています…"),
+                             Accessibility::Of(QStringLiteral("ProgressFeedTest")).text, 0, 0);
+    progress.setObjectName(QStringLiteral("ProgressFeedTest"));
+    Accessibility::Name(&progress, progress.objectName(), Accessibility::Tip::None);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(500);
+    // Starts the clock of that half second (the constructor's runs for four).
+    progress.setValue(0);
+    progress.move(frameGeometry().center() - progress.rect().center());
+    // Kept above this dialog by the window manager, as a child window would be.
+    progress.createWinId();
+    if (progress.windowHandle() && window()->windowHandle())
+        progress.windowHandle()->setTransientParent(window()->windowHandle());
+    bool cancelled = false;
+    connect(&progress, &QProgressDialog::canceled, this, [&] {
+        cancelled = true;
+        if (CancelFeedTest)
+            CancelFeedTest();
+    });
+    feedTestProgress_ = &progress;
     const FeedTestResult result = TestFeed(feeds_.at(row).Url);
+    feedTestProgress_ = nullptr;
+    progress.hide();
     QApplication::restoreOverrideCursor();
     setEnabled(true);
-    if (!result.ok) {
+    if (cancelled) {
+        labelFeedTest_->setText(QStringLiteral("取得テストを中止しました。"));
+    } else if (!result.ok) {
         labelFeedTest_->setText(QStringLiteral("取得できませんでした（%1）").arg(result.reason));
     } else if (result.itemCount == 0) {
         labelFeedTest_->setText(QStringLiteral("0 件の記事。"));

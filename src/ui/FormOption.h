@@ -23,6 +23,8 @@ class QRadioButton;
 class QSoundEffect;
 class QTableWidget;
 class QTableWidgetItem;
+class QProgressDialog;
+class clsWEB;
 class QTabWidget;
 class WatchOptions;
 
@@ -67,6 +69,13 @@ public:
     // Fetches one feed at once. No default: the main window hands in the feed reader; without it
     // "取得テスト" says the test is not available.
     std::function<FeedTestResult(const QString& url)> TestFeed;
+    // Called from an event handled while TestFeed waits: the download stops at once.
+    std::function<void()> CancelFeedTest;
+    // Both of the above from the program's feed reader, with a download object of the test's own
+    // through `proxy`.
+    void UseFeedReader(const QString& proxy);
+    // The window that shows a running "取得テスト" with its 中止; null when none runs.
+    QProgressDialog* FeedTestProgress() const { return feedTestProgress_; }
     // Writes SYSTEM.INI; the main window passes one that knows its geometry.
     std::function<void()> SaveAll;
     // The headline grid takes the new font; errors are the grid's to ignore.
@@ -169,6 +178,8 @@ private:
                 *commandFeedRemove_ = nullptr, *commandFeedUp_ = nullptr,
                 *commandFeedDown_ = nullptr, *commandFeedTest_ = nullptr;
     QLabel* labelFeedTest_ = nullptr;
+    QProgressDialog* feedTestProgress_ = nullptr;
+    clsWEB* feedTestWeb_ = nullptr;
     QSoundEffect* sound_ = nullptr;
     WatchOptions* watch_ = nullptr;
 };

@@ -1,3 +1,4 @@
+#include "../fetch/support_feedsim.h"
 #include "RecordingPorts.h"
 
 #include "app/AppData.h"
@@ -9,14 +10,17 @@
 #include "web/clsWEB.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using Program::FeedSource;
@@ -532,6 +536,43 @@ private slots:
         // Another feed chosen: the result no longer applies.
         Grid(form)->selectRow(0);
         QCOMPARE(FeedTestText(form), QString());
+    }
+
+    // The program's feed reader against a server that never answers: after a moment 中止 shows
+    // in a window that takes clicks while the dialog does not, and it stops the download then and
+    // there, well before the reader's own time-out; the dialog says so and is usable again.
+    void feedTestStopped() {
+        FeedsimProcess feedsim;
+        QVERIFY(feedsim.Start({"--frozen"}));
+        session_->settings.Feeds[1].Url =
+            feedsim.Portal() + QStringLiteral("/feeds/rss2/reu.xml?fault=hang");
+        FormOption form(*session_);
+        form.UseFeedReader(QString());
+        form.show();
+        bool progressUsable = false;
+        QString said;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            QProgressDialog* progress = form.FeedTestProgress();
+            if (!progress || !progress->isVisible())
+                return;
+            watcher.stop();
+            progressUsable = progress->isEnabled() && !form.isEnabled();
+            said = progress->labelText();
+            progress->findChild<QPushButton*>()->click();
+        });
+        watcher.start(20);
+        Grid(form)->selectRow(1);
+        QElapsedTimer took;
+        took.start();
+        Click(form, "CommandFeedTest");
+        QVERIFY(progressUsable);
+        QCOMPARE(said, kFeeds.at(1).Name + " を取得しています…");
+        QCOMPARE(FeedTestText(form), QString("取得テストを中止しました。"));
+        // The reader gives a feed ten seconds.
+        QVERIFY2(took.elapsed() < 10000, "the download ran on to its time-out");
+        QVERIFY(form.isEnabled());
+        QVERIFY(!form.FeedTestProgress());
     }
 };
 
