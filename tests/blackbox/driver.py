@@ -76,13 +76,13 @@ def stop_process(proc):
 class Feedsim:
     """tools/feedsim on free loopback ports, its clock frozen at a time of today."""
 
-    def __init__(self, folder, start="10:30:00", rate=2):
+    def __init__(self, folder, start="10:30:00", rate=2, extra=()):
         os.makedirs(folder, exist_ok=True)
         self.out_path = os.path.join(folder, "feedsim.out")
         self.err_path = os.path.join(folder, "feedsim.log")
         self.proc = subprocess.Popen(
             [TW_FEEDSIM, "--port", "0", "--tdnet-port", "0", "--frozen", "--rate", str(rate),
-             "--start", f"{today().isoformat()}T{start}"],
+             "--start", f"{today().isoformat()}T{start}", *extra],
             stdout=open(self.out_path, "w"), stderr=open(self.err_path, "w"))
 
         def ports():
@@ -1174,6 +1174,46 @@ def sc_day_search_open_hit(sc, feed):
     app.close()
 
 
+def sc_fill_day_stopped(sc, _shared_feed):
+    # The disclosure list's first page never comes: the fill waits on it until it is stopped.
+    feed = Feedsim(sc.path("feedsim"), extra=("--fault", "/inbs/I_list_001=hang"))
+    sc.services.append(feed)
+    # A day the patrol left at noon: the calendar starts on it, and it can be filled.
+    day = today() - datetime.timedelta(days=2)
+    path = os.path.join(os.path.dirname(sc.day_path), twfiles.day_file_name(day))
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(twfiles.encode_day_file([twfiles.Headline(
+            posted=datetime.datetime.combine(day, datetime.time(9, 0)), source="適時開示情報",
+            category="開示", title="朝の開示", url=f"http://{feed.tdnet}/a.pdf", is_opened=True,
+            is_new=False)]))
+    noon = datetime.datetime.combine(day, datetime.time(12, 0)).timestamp()
+    os.utime(path, (noon, noon))
+    before = open(path, "rb").read()
+    app, _ = start_seeded(sc, feed)
+    app.press("過去の日付")
+    calendar = wait_until("the calendar", lambda: app.window_named("過去の日付"), 15)
+    push_button(app, calendar, "開示を取得して補う")
+
+    def stop_button():
+        return next(iter(dt.find_all(app.main, lambda a: dt.named(
+            "中止", pyatspi.ROLE_PUSH_BUTTON)(a) and "showing" in dt.states(a))), None)
+    stop = wait_until("中止 in the status bar", stop_button, 15)
+
+    def list_asked():
+        stats = urllib.request.urlopen(f"http://{feed.portal}/_feedsim/stats", timeout=5).read()
+        return b"I_list_001" in stats
+    wait_until("the day's list asked for", list_asked, 15)
+    sc.check(not app.enabled(app.button("過去の日付")), "過去の日付 usable during the fill")
+    app.click(stop)
+    wait_until("the fill said stopped", lambda: "取得を中止しました" in app.status_message(), 15)
+    sc.check(open(path, "rb").read() == before, "a stopped fill changed the day's file")
+    sc.check(os.stat(path).st_mtime == noon, "a stopped fill wrote the day's file")
+    sc.check(stop_button() is None, "中止 still shown after the fill stopped")
+    sc.check(app.enabled(app.button("過去の日付")), "過去の日付 not back after the fill")
+    app.close()
+
+
 # ---- daily use: search during the patrol, a safe re-fetch, the keyboard shortcuts ----
 
 LOCK_SEARCH = "LOCK SEARCH IN PATROL"
@@ -1541,6 +1581,7 @@ SCENARIOS = [
     ("keyboard_shortcuts", sc_keyboard_shortcuts),
     ("earlier_day_round_trip", sc_earlier_day_round_trip),
     ("day_search_open_hit", sc_day_search_open_hit),
+    ("fill_day_stopped", sc_fill_day_stopped),
 ]
 
 
