@@ -13,6 +13,7 @@
 #include "text/Dates.h"
 #include "web/clsWEB.h"
 
+#include <QHash>
 #include <QSet>
 #include <cmath>
 #include <exception>
@@ -102,6 +103,31 @@ QString TitleText(const NewsStore& store) {
 
 void UpdateTitle(const NewsStore& store) {
     Ports::MainWindow().SetCaption(TitleText(store));
+}
+
+int RenameFeedHeadlines(NewsStore& store, const QList<Program::FeedSource>& before,
+                        const QList<Program::FeedSource>& after) {
+    QHash<QString, QString> oldNames;
+    for (const Program::FeedSource& feed : before)
+        oldNames.insert(feed.Url, feed.Name);
+    // By the feed's address, which each of its headlines keeps: old name -> new name.
+    QHash<QString, std::pair<QString, QString>> renamed;
+    for (const Program::FeedSource& feed : after) {
+        const auto old = oldNames.constFind(feed.Url);
+        if (old != oldNames.constEnd() && *old != feed.Name)
+            renamed.insert(feed.Url, {*old, feed.Name});
+    }
+    if (renamed.isEmpty())
+        return 0;
+    int changed = 0;
+    for (int i = 0; i < store.Count(); ++i) {
+        const auto names = renamed.constFind(store.Item(i).Reserved2);
+        if (names == renamed.constEnd() || store.Item(i).Source != names->first)
+            continue;
+        store.MutableItem(i).Source = names->second;
+        ++changed;
+    }
+    return changed;
 }
 
 FeedProbe ProbeFeed(clsWEB& web, const QString& url) {

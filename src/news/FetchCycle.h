@@ -59,6 +59,11 @@ struct FeedProbe {
 };
 FeedProbe ProbeFeed(clsWEB& web, const QString& url);
 
+// A feed renamed in the options (the same address, another name): the headlines the store holds
+// from it under the old name take the new one. Returns how many changed.
+int RenameFeedHeadlines(NewsStore& store, const QList<Program::FeedSource>& before,
+                        const QList<Program::FeedSource>& after);
+
 // The start-up cycle shows the day file without downloading; every other cycle downloads. A
 // re-fetch downloads into an empty store (Patrol::Refetch).
 enum class CycleMode { StartUp, Download, Refetch };

@@ -786,9 +786,13 @@ void FormMain::CommandOptions() {
     // Centred over the window, 80 pixels below its top; the dialog keeps itself on the screen.
     const QRect frame = FrameInTwips();
     const int topTw = frame.y() + Tw(80, TwipsPerPixelY());
+    const QList<Program::FeedSource> feedsBefore = settings_.Feeds;
     if (OptionsDialogStep)
         OptionsDialogStep(frame.x(), frame.width(), topTw);
 
+    // A renamed feed's headlines of today take its new name, in the table and in the day file.
+    if (News::RenameFeedHeadlines(store_, feedsBefore, settings_.Feeds) > 0)
+        News::SaveDayFile(store_);
     table_.Fill();
     Form_Resize();
 

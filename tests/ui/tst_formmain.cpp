@@ -636,6 +636,53 @@ private slots:
         }
     }
 
+    // A feed renamed in the options: the headlines it brought today go by the new name, for
+    // the filter and in the day file; another source that happens to bear the old name keeps it.
+    void renamedFeedTakesItsHeadlinesAlong() {
+        Fixture f;
+        f.AddHeadlines();
+        const QString url = QStringLiteral("http://127.0.0.1:9/feed.xml");
+        f.session->settings.Feeds = {{QStringLiteral("フィードA"), url, true}};
+        News::NewsStore& store = f.session->store;
+        for (int i = 0; i < 3; ++i) {
+            const double posted = Dates::ToOle(QDateTime(QDate::currentDate(), QTime(10, i)));
+            int position = store.FindInsertPosition(posted);
+            store.InsertNewsItem(position, posted, QStringLiteral("フィードA"), QString(),
+                                 QStringLiteral("記事%1").arg(i),
+                                 QStringLiteral("http://127.0.0.1:9/a%1").arg(i), false, QString());
+            // The last one came from a list of that name, not from the feed.
+            if (i < 2)
+                store.MutableItem(position).Reserved2 = url;
+        }
+        QVERIFY(News::SaveDayFile(store));
+        f.form->ComboSearch()->setEditText(QStringLiteral("ロイター英語"));
+        f.form->WindowPorts()->SetButtonPressed(App::Command::Filter, true);
+        f.form->OptionsDialogStep = [&](int, int, int) {
+            f.session->settings.Feeds[0].Name = QStringLiteral("ロイター英語");
+        };
+        f.form->TBar_ButtonClick(App::Command::Options);
+
+        const Present::GridModel& grid = f.session->table.Model();
+        QStringList shown;
+        for (int row = 1; row < grid.Rows(); ++row) {
+            if (grid.RowHeight(row) > 0)
+                shown << grid.Text(GridRow{row}, GridCol{9});
+        }
+        QCOMPARE(shown, (QStringList{QStringLiteral("記事0"), QStringLiteral("記事1")}));
+        QFile day(News::DayFilePath());
+        QVERIFY(day.open(QIODevice::ReadOnly));
+        const auto saved = News::DecodeDayFile(day.readAll());
+        QVERIFY(saved);
+        QStringList sources;
+        for (const News::NewsItem& item : *saved) {
+            if (item.Title.startsWith(QStringLiteral("記事")))
+                sources << item.Title + u' ' + item.Source;
+        }
+        QCOMPARE(sources, (QStringList{QStringLiteral("記事2 フィードA"),
+                                       QStringLiteral("記事1 ロイター英語"),
+                                       QStringLiteral("記事0 ロイター英語")}));
+    }
+
     void reloadWithNothingNew() {
         Fixture f;
         // A closed port: every list fails at once.
